@@ -1,0 +1,123 @@
+#include "link/MeterFrame.h"
+
+#include "state/SystemTexts.h"
+
+namespace {
+
+std::uint16_t word(const MeterFrame& f, int at) {
+    return static_cast<std::uint16_t>(f[at] * 256 + f[at + 1]);
+}
+
+QString modeTag(std::uint8_t mode) {
+    switch (mode) {
+    case 0:
+        return QStringLiteral(" ");
+    case 1:
+        return QStringLiteral("DP");
+    case 2:
+        return QStringLiteral("WB");
+    default:
+        return {};
+    }
+}
+
+QString temperatureUnitText(std::uint8_t unit) {
+    switch (unit) {
+    case 1:
+        return QStringLiteral("\u00B0C");
+    case 2:
+        return QStringLiteral("\u00B0F");
+    default:
+        return {};
+    }
+}
+
+std::optional<QString> unitText(std::uint8_t kind, std::uint8_t code) {
+    static const QString velocity[] = {QStringLiteral("m/s"),   QStringLiteral("km/h"),
+                                       QStringLiteral("mil/h"), QStringLiteral("ft/m"),
+                                       QStringLiteral("ft/s"),  QStringLiteral("knots")};
+    static const QString flow[] = {QStringLiteral("CMS"), QStringLiteral("CMM"),
+                                   QStringLiteral("CFM")};
+    if (kind == 1 && code >= 1 && code <= 6)
+        return velocity[code - 1];
+    if (kind == 2 && code >= 1 && code <= 3)
+        return flow[code - 1];
+    return std::nullopt;
+}
+
+} // namespace
+
+MeterFrameFields FrameFields(const MeterFrame& f) {
+    MeterFrameFields m;
+    m.mode = f[0];
+    m.temperatureUnit = f[1];
+    m.humidityTenths = word(f, 2);
+    m.temperatureSign = f[4];
+    m.temperatureResolution = f[5];
+    m.temperatureMagnitude = word(f, 6);
+    m.kind = f[8];
+    m.unitCode = f[9];
+    m.valueMagnitude = word(f, 10);
+    m.decimalCode = f[12];
+    return m;
+}
+
+MeterFrame EncodeFrame(const MeterFrameFields& m) {
+    auto hi = [](std::uint16_t v) {
+        return static_cast<std::uint8_t>(v >> 8);
+    };
+    auto lo = [](std::uint16_t v) {
+        return static_cast<std::uint8_t>(v & 0xFF);
+    };
+    return MeterFrame{m.mode,
+                      m.temperatureUnit,
+                      hi(m.humidityTenths),
+                      lo(m.humidityTenths),
+                      m.temperatureSign,
+                      m.temperatureResolution,
+                      hi(m.temperatureMagnitude),
+                      lo(m.temperatureMagnitude),
+                      m.kind,
+                      m.unitCode,
+                      hi(m.valueMagnitude),
+                      lo(m.valueMagnitude),
+                      m.decimalCode};
+}
+
+DecodedFrame DecodeFrame(const MeterFrame& frame) {
+    const MeterFrameFields m = FrameFields(frame);
+    DecodedFrame d;
+
+    double t = m.temperatureMagnitude;
+    if (m.temperatureResolution == 0)
+        t /= 10;
+    if (m.temperatureSign == 1)
+        t = -t;
+    const double h = m.humidityTenths / 10.0;
+    d.trhText = modeTag(m.mode) + NumberText(t) + temperatureUnitText(m.temperatureUnit) + u' ' +
+                NumberText(h) + u'%';
+
+    if (m.kind == 1)
+        d.kindLabel = QStringLiteral("VEL");
+    else if (m.kind == 2)
+        d.kindLabel = QStringLiteral("FLOW");
+    d.unitText = unitText(m.kind, m.unitCode);
+
+    double v = m.valueMagnitude;
+    switch (m.decimalCode) {
+    case 2:
+        v /= 10;
+        break;
+    case 3:
+        v /= 100;
+        break;
+    case 4:
+        v /= 1000;
+        break;
+    default:
+        break;
+    }
+    d.value = v;
+    d.dataText = NumberText(v);
+    return d;
+}

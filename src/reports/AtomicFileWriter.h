@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Writes bytes to path through a temporary file that is renamed over the target only when it is
+// complete, so a failed write leaves an existing file as it was. Returns false with the reason in
+// *error (when given) if the file could not be written.
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error);

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class GVarMod;
+
+// The comma-separated export: a heading line, then per reading No, "TRH", Value, "Unit", "Time".
+// Texts are quoted as stored, numbers use a full stop whatever the locale, Windows-1252, CR LF.
+QByteArray CsvExportBytes(const GVarMod& state);
+
+// Writes the export of readings 1 ... ReadingCount to path, atomically (see WriteTextReport).
+bool WriteCsvExport(const GVarMod& state, const QString& path, QString* error = nullptr);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The caption of every message box that has none of its own.
+inline constexpr char16_t kMessageCaption[] = u"Brisel";
+
+// Modal message boxes. The widgets library shows real ones; tests answer them with a script.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+
+    // A question with Yes and No buttons; true for Yes.
+    virtual bool Question(const QString& text) = 0;
+
+    // A message with an OK button.
+    virtual void Message(const QString& text) = 0;
+};

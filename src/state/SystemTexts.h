@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+
+// Texts of numbers, dates and times as the user's locale writes them (QLocale(), the system locale
+// unless a test pins another one with QLocale::setDefault).
+
+// A double as display text: up to 15 significant digits, no trailing zeros, no trailing decimal
+// separator, no group separators, no leading space, the locale's decimal separator. Whole values
+// carry no decimal part. Negative zero reads "0".
+QString NumberText(double value);
+
+// The locale's short date.
+QString ShortDateText(const QDate& date);
+
+// The time of day with seconds in the locale's format, without a time zone.
+QString TimeOfDayText(const QTime& time);
+
+// The time stamp stored with a reading: short date, a backslash, time of day.
+QString ReadingTimeText(const QDateTime& at);
+
+// The clock text: short date, a space, time of day.
+QString ClockText(const QDateTime& at);

@@ -1,0 +1,146 @@
+#include "link/MeterFrame.h"
+
+#include <QLocale>
+#include <QTest>
+
+namespace {
+MeterFrame frame(std::initializer_list<int> bytes) {
+    MeterFrame f{};
+    int i = 0;
+    for (int b : bytes)
+        f[i++] = static_cast<std::uint8_t>(b);
+    return f;
+}
+const QString kAbsent = QStringLiteral("<absent>");
+QString orAbsent(const std::optional<QString>& s) {
+    return s ? *s : kAbsent;
+}
+} // namespace
+
+class MeterFrameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void decodes_data();
+    void decodes();
+    void unitTable();
+    void decimalCodes();
+    void decimalSeparatorFollowsLocale();
+    void encodeIsTheInverse();
+};
+
+void MeterFrameTest::decodes_data() {
+    QTest::addColumn<MeterFrame>("bytes");
+    QTest::addColumn<QString>("trh");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("unit");
+
+    // The four worked examples.
+    QTest::newRow("normal, C, velocity m/s")
+        << frame({0x00, 0x01, 0x01, 0xC8, 0x00, 0x00, 0x00, 0xEB, 0x01, 0x01, 0x00, 0x7B, 0x03})
+        << QString::fromUtf8(" 23.5°C 45.6%") << 1.23 << "1.23"
+        << "VEL"
+        << "m/s";
+    QTest::newRow("dew point, F, negative, flow CFM")
+        << frame({0x01, 0x02, 0x02, 0x58, 0x01, 0x00, 0x00, 0x34, 0x02, 0x03, 0x04, 0xD2, 0x01})
+        << QString::fromUtf8("DP-5.2°F 60%") << 1234.0 << "1234"
+        << "FLOW"
+        << "CFM";
+    QTest::newRow("wet bulb, whole degrees, knots")
+        << frame({0x02, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x19, 0x01, 0x06, 0x00, 0x0A, 0x02})
+        << QString::fromUtf8("WB25°C 0%") << 1.0 << "1"
+        << "VEL"
+        << "knots";
+    QTest::newRow("all codes unknown")
+        << frame({0x07, 0x09, 0x00, 0x64, 0x00, 0x00, 0x00, 0x00, 0x03, 0x01, 0xFF, 0xFF, 0x09})
+        << "0 10%" << 65535.0 << "65535" << kAbsent << kAbsent;
+
+    // Edge cases.
+    QTest::newRow("whole-degree resolution keeps 23")
+        << frame({0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x17, 0x01, 0x01, 0x00, 0x00, 0x01})
+        << QString::fromUtf8(" 23°C 0%") << 0.0 << "0"
+        << "VEL"
+        << "m/s";
+    QTest::newRow("sign byte 2 is positive")
+        << frame({0x00, 0x01, 0x00, 0x00, 0x02, 0x00, 0x00, 0x34, 0x01, 0x01, 0x00, 0x00, 0x01})
+        << QString::fromUtf8(" 5.2°C 0%") << 0.0 << "0"
+        << "VEL"
+        << "m/s";
+    QTest::newRow("negative zero temperature reads 0")
+        << frame({0x00, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x01})
+        << QString::fromUtf8(" 0°C 0%") << 0.0 << "0"
+        << "VEL"
+        << "m/s";
+    QTest::newRow("flow with unit code 4 has no unit")
+        << frame({0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x04, 0x00, 0x05, 0x03})
+        << QString::fromUtf8(" 0°C 0%") << 0.05 << "0.05"
+        << "FLOW" << kAbsent;
+    QTest::newRow("humidity not validated")
+        << frame({0x00, 0x02, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x01, 0x00, 0x00, 0x00, 0x01})
+        << QString::fromUtf8(" 6553.5°F 6553.5%") << 0.0 << "0"
+        << "VEL" << kAbsent;
+}
+
+void MeterFrameTest::decodes() {
+    QFETCH(MeterFrame, bytes);
+    const DecodedFrame d = DecodeFrame(bytes);
+    QTEST(d.trhText, "trh");
+    QTEST(d.value, "value");
+    QTEST(d.dataText, "data");
+    QTEST(orAbsent(d.kindLabel), "kind");
+    QTEST(orAbsent(d.unitText), "unit");
+}
+
+void MeterFrameTest::unitTable() {
+    const QStringList velocity{"m/s", "km/h", "mil/h", "ft/m", "ft/s", "knots", kAbsent};
+    const QStringList flow{"CMS", "CMM", "CFM", kAbsent, kAbsent, kAbsent, kAbsent};
+    for (int code = 1; code <= 7; ++code) {
+        MeterFrameFields f;
+        f.unitCode = static_cast<std::uint8_t>(code);
+        f.kind = 1;
+        QCOMPARE(orAbsent(DecodeFrame(EncodeFrame(f)).unitText), velocity[code - 1]);
+        f.kind = 2;
+        QCOMPARE(orAbsent(DecodeFrame(EncodeFrame(f)).unitText), flow[code - 1]);
+    }
+    MeterFrameFields f;
+    f.unitCode = 0;
+    QCOMPARE(orAbsent(DecodeFrame(EncodeFrame(f)).unitText), kAbsent);
+    f.kind = 0;
+    f.unitCode = 1;
+    const DecodedFrame d = DecodeFrame(EncodeFrame(f));
+    QVERIFY(!d.kindLabel && !d.unitText);
+}
+
+void MeterFrameTest::decimalCodes() {
+    MeterFrameFields f;
+    f.valueMagnitude = 1234;
+    const double expected[] = {1234, 1234, 123.4, 12.34, 1.234, 1234, 1234};
+    for (int code = 0; code <= 6; ++code) {
+        f.decimalCode = static_cast<std::uint8_t>(code);
+        QCOMPARE(DecodeFrame(EncodeFrame(f)).value, expected[code]);
+    }
+}
+
+void MeterFrameTest::decimalSeparatorFollowsLocale() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const DecodedFrame d = DecodeFrame(
+        frame({0x00, 0x01, 0x01, 0xC8, 0x00, 0x00, 0x00, 0xEB, 0x01, 0x01, 0x00, 0x7B, 0x03}));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCOMPARE(d.dataText, QStringLiteral("1,23"));
+    QCOMPARE(d.trhText, QString::fromUtf8(" 23,5°C 45,6%"));
+}
+
+void MeterFrameTest::encodeIsTheInverse() {
+    const MeterFrame f =
+        frame({0x01, 0x02, 0x02, 0x58, 0x01, 0x00, 0x00, 0x34, 0x02, 0x03, 0x04, 0xD2, 0x01});
+    QCOMPARE(EncodeFrame(FrameFields(f)), f);
+    const MeterFrameFields m = FrameFields(f);
+    QCOMPARE(m.humidityTenths, std::uint16_t(600));
+    QCOMPARE(m.temperatureMagnitude, std::uint16_t(52));
+    QCOMPARE(m.valueMagnitude, std::uint16_t(1234));
+}
+
+QTEST_GUILESS_MAIN(MeterFrameTest)
+#include "MeterFrameTest.moc"

@@ -1,0 +1,158 @@
+#include "reports/TextReportWriter.h"
+#include "state/GVarMod.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+void addReading(GVarMod& s, const QString& trh, const QString& data, const QString& unit,
+                const QString& time) {
+    Reading& r = s.AppendRecord();
+    r.TRH = trh;
+    r.Data = data;
+    r.Unit = unit;
+    r.Time = time;
+}
+const QDateTime kSaved(QDate(2014, 5, 6), QTime(10, 11, 12));
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+} // namespace
+
+class TextReportTest : public QObject {
+    Q_OBJECT
+private slots:
+    // 8-character short date and time, as in the worked example.
+    void init() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    void workedExample();
+    void titlesPadToTheDateZone();
+    void longItemsPushOnlyTheirLine();
+    void recordNumberColumns();
+    void emptyAndSingle();
+    void failedWriteKeepsOldFile();
+    void unwritablePathReportsWhy();
+};
+
+void TextReportTest::workedExample() {
+    GVarMod s;
+    const QString t1 = QString::fromUtf8(" 23.5°C 45.6%");   // 13 characters
+    const QString s1 = QStringLiteral("06.05.14\\10:11:12"); // 17 characters
+    addReading(s, t1, "1.23", "m/s", s1);
+    addReading(s, QString::fromUtf8("DP-5.2°F 60.1"), "1.25", "m/s", s1);
+
+    const QByteArray line1 = "Brisel Data Logger" + QByteArray(10, ' ') + "06.05.14" +
+                             QByteArray(6, ' ') + "10:11:12\r\n";
+    const QByteArray line3 = " 1 " + QByteArray(11, ' ') +
+                             " 23.5\xB0"
+                             "C 45.6%" +
+                             " " + "1.23" + QByteArray(10, ' ') + "m/s" + QByteArray(11, ' ') +
+                             "06.05.14\\10:11:12\r\n";
+    const QByteArray line4 = " 2 " + QByteArray(11, ' ') +
+                             "DP-5.2\xB0"
+                             "F 60.1" +
+                             " " + "1.25" + QByteArray(10, ' ') + "m/s" + QByteArray(11, ' ') +
+                             "06.05.14\\10:11:12\r\n";
+    QCOMPARE(TextReportBytes(s, "Brisel Data Logger", kSaved), line1 + "\r\n" + line3 + line4);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("report.txt");
+    QVERIFY(WriteTextReport(s, path, "Brisel Data Logger", nullptr, kSaved));
+    QCOMPARE(readAll(path), line1 + "\r\n" + line3 + line4);
+}
+
+void TextReportTest::titlesPadToTheDateZone() {
+    GVarMod s;
+    for (const char* title :
+         {"Anemometer Data Report", "Brisel Data Report", "Brisel Data Logger"}) {
+        const QByteArray head = TextReportBytes(s, title, kSaved).split('\r').first();
+        QCOMPARE(head.indexOf("06.05.14"), 28);
+        QCOMPARE(head.indexOf("10:11:12"), 42);
+        QVERIFY(head.startsWith(title));
+    }
+}
+
+void TextReportTest::longItemsPushOnlyTheirLine() {
+    GVarMod s;
+    addReading(s, QString(14, u'x'), "1", "CFM", "t"); // TRH reaches the next zone start
+    addReading(s, QString(27, u'y'), "2", "CFM", "t"); // still within the pushed zone
+    addReading(s, QString(13, u'z'), "3", "CFM", "t"); // fits its zone
+    const QList<QByteArray> lines = TextReportBytes(s, "T", kSaved).split('\n');
+    QCOMPARE(lines[2].indexOf("1 "), 1);
+    QCOMPARE(lines[2].indexOf(" 1", 20), 41); // Data moved from column 28 to 42
+    QCOMPARE(lines[2].indexOf("CFM"), 56);
+    QCOMPARE(lines[3].indexOf(" 2", 20), 41);
+    QCOMPARE(lines[4].indexOf(" 3", 20), 27); // Data back at column 28
+    QCOMPARE(lines[4].indexOf("CFM"), 42);
+    QCOMPARE(lines[4], QByteArray(" 3 " + QByteArray(11, ' ') + QByteArray(13, 'z') + " 3" +
+                                  QByteArray(13, ' ') + "CFM" + QByteArray(11, ' ') + "t\r"));
+}
+
+void TextReportTest::recordNumberColumns() {
+    GVarMod s;
+    for (int i = 0; i < 10000; ++i)
+        addReading(s, "trh", "d", "u", "t");
+    const QList<QByteArray> lines = TextReportBytes(s, "T", kSaved).split('\n');
+    QVERIFY(lines[2].startsWith(" 1 " + QByteArray(11, ' ') + "trh"));
+    QVERIFY(lines[10001].startsWith(" 10000 " + QByteArray(7, ' ') + "trh"));
+    QCOMPARE(lines.size(), 2 + 10000 + 1); // the last line ends with CR LF too
+    QVERIFY(lines.last().isEmpty());
+}
+
+void TextReportTest::emptyAndSingle() {
+    GVarMod s;
+    addReading(s, "trh", "1", "u", "t");
+    s.ResetReadings(); // the old record stays, but nothing is written after a reset
+    QCOMPARE(TextReportBytes(s, "T", kSaved).count("\r\n"), 2);
+    addReading(s, "trh", "1", "u", "t");
+    const QByteArray one = TextReportBytes(s, "T", kSaved);
+    QCOMPARE(one.count("\r\n"), 3);
+    QCOMPARE(one.count('\n'), 3); // no bare line feeds
+    QVERIFY(one.endsWith("t\r\n"));
+}
+
+void TextReportTest::failedWriteKeepsOldFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("keep.txt");
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old contents");
+    }
+    GVarMod s;
+    for (int i = 0; i < 1000; ++i)
+        addReading(s, "trh", "1", "u", "t");
+
+    // A file size limit makes the disk "full" part-way through the report, also for root.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool written = WriteTextReport(s, path, "T", &error, kSaved);
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    QVERIFY(!written);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(readAll(path), QByteArray("old contents"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.txt"}); // no leftovers
+}
+
+void TextReportTest::unwritablePathReportsWhy() {
+    GVarMod s;
+    addReading(s, "trh", "1", "u", "t");
+    QString error;
+    QVERIFY(!WriteTextReport(s, "/nonexistent-dir/x/report.txt", "T", &error, kSaved));
+    QVERIFY(!error.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TextReportTest)
+#include "TextReportTest.moc"

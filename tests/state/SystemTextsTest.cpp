@@ -1,0 +1,59 @@
+#include "state/SystemTexts.h"
+
+#include <QLocale>
+#include <QTest>
+
+class SystemTextsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+    void numberTextFullStop_data();
+    void numberTextFullStop();
+    void numberTextFollowsLocale();
+    void datesAndTimesFollowLocale();
+};
+
+void SystemTextsTest::numberTextFullStop_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 25.0 << "25";
+    QTest::newRow("tenths") << 23.5 << "23.5";
+    QTest::newRow("hundredths, leading zero") << 0.05 << "0.05";
+    QTest::newRow("binary inexact") << 123 / 100.0 << "1.23";
+    QTest::newRow("thousandths") << 65535 / 1000.0 << "65.535";
+    QTest::newRow("no grouping") << 1234567.0 << "1234567";
+    QTest::newRow("negative") << -5.2 << "-5.2";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("15 digits") << 2147483647 / 8.0 * 7 << "1879048191.125";
+    QTest::newRow("rounded to 15 significant") << 1.0 / 3 << "0.333333333333333";
+}
+
+void SystemTextsTest::numberTextFullStop() {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QFETCH(double, value);
+    QTEST(NumberText(value), "text");
+}
+
+void SystemTextsTest::numberTextFollowsLocale() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(NumberText(1.23), QStringLiteral("1,23"));
+    QCOMPARE(NumberText(12345.5), QStringLiteral("12345,5"));
+    QCOMPARE(NumberText(-0.0), QStringLiteral("0"));
+}
+
+void SystemTextsTest::datesAndTimesFollowLocale() {
+    const QDateTime at(QDate(2014, 5, 6), QTime(10, 11, 12));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(ShortDateText(at.date()), QStringLiteral("06.05.14"));
+    QCOMPARE(TimeOfDayText(at.time()), QStringLiteral("10:11:12"));
+    QCOMPARE(ReadingTimeText(at), QStringLiteral("06.05.14\\10:11:12"));
+    QCOMPARE(ClockText(at), QStringLiteral("06.05.14 10:11:12"));
+
+    // Seconds are kept and the time zone is left out, also in a 12-hour locale.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCOMPARE(TimeOfDayText(QTime(22, 1, 2)), QStringLiteral("10:01:02 PM"));
+    QCOMPARE(ReadingTimeText(at), QStringLiteral("5/6/14\\10:11:12 AM"));
+}
+
+QTEST_GUILESS_MAIN(SystemTextsTest)
+#include "SystemTextsTest.moc"

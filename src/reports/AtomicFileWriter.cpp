@@ -22,3 +22,7 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     }
     return true;
 }
+
+QString FileWriteErrorText(const QString& path, const QString& reason) {
+    return QStringLiteral("The file could not be written:\n%1\n\n%2").arg(path, reason);
+}

@@ -7,3 +7,6 @@
 // complete, so a failed write leaves an existing file as it was. Returns false with the reason in
 // *error (when given) if the file could not be written.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error);
+
+// The message that tells the user a file could not be written, and why.
+QString FileWriteErrorText(const QString& path, const QString& reason);

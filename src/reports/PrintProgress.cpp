@@ -26,6 +26,8 @@ void PrintProgressDialog::Start(int pageCount) {
 bool PrintProgressDialog::Advance(int pagesDone) {
     if (!m_dialog)
         return true;
+    if (m_dialog->wasCanceled())
+        return false; // a cancelled dialog is hidden and must not come back
     if (pagesDone < m_dialog->maximum())
         m_dialog->setLabelText(
             QStringLiteral("Printing page %1 of %2").arg(pagesDone + 1).arg(m_dialog->maximum()));

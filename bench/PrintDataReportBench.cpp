@@ -1,0 +1,83 @@
+// Prints the data report of a full table (or of the count given as the first argument) to a PDF
+// file and prints the time taken, the page count and the peak memory of the process.
+#include "reports/PrintProgress.h"
+#include "reports/PrintReports.h"
+#include "reports/PrintTarget.h"
+#include "state/GVarMod.h"
+#include "state/MessageBoxes.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+class PrintedBoxes : public MessageBoxes {
+public:
+    bool Question(const QString&) override { return false; }
+    void Message(const QString& text) override { std::printf("message: %s\n", qPrintable(text)); }
+};
+
+class NoProgress : public PrintProgress {
+public:
+    void Start(int) override {}
+    bool Advance(int) override { return true; }
+    void Finish() override {}
+};
+
+long peakKib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : kReadingLimit;
+
+    GVarMod state;
+    for (int i = 0; i < count; ++i) {
+        Reading& r = state.AppendRecord();
+        r.TRH = QString::fromUtf8("DP 23.5°C 45.6%");
+        r.Value = 12.34 + i % 100;
+        r.Data = QString::number(r.Value);
+        r.Unit = QStringLiteral("m/s");
+        r.Time = QStringLiteral("06.05.14\\10:11:12");
+    }
+    const long before = peakKib();
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    PdfFileTarget target(path);
+    NoProgress progress;
+    PrintedBoxes boxes;
+    QElapsedTimer timer;
+    timer.start();
+    const PrintOutcome outcome = PrintDataReport(state, boxes, {&target, &progress, nullptr});
+    const qint64 ms = timer.elapsed();
+
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {path});
+    info.waitForFinished();
+    const QString pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                              .match(QString::fromUtf8(info.readAllStandardOutput()))
+                              .captured(1);
+
+    std::printf("readings: %d\n", count);
+    std::printf("outcome: %s\n", outcome == PrintOutcome::Printed ? "printed" : "not printed");
+    std::printf("pages: %s\n", qPrintable(pages));
+    std::printf("pdf size: %lld KiB\n", QFileInfo(path).size() / 1024);
+    std::printf("time: %.2f s (%.2f ms per page)\n", ms / 1000.0,
+                pages.toInt() > 0 ? double(ms) / pages.toInt() : 0.0);
+    std::printf("peak memory: %ld KiB before printing, %ld KiB after (+%ld KiB)\n", before,
+                peakKib(), peakKib() - before);
+    return outcome == PrintOutcome::Printed ? 0 : 1;
+}

@@ -1,0 +1,41 @@
+#include "reports/PrintProgress.h"
+
+#include "state/MessageBoxes.h"
+
+#include <QProgressDialog>
+
+PrintProgressDialog::PrintProgressDialog(QWidget* parent, int minimumDurationMs)
+    : m_parent(parent)
+    , m_minimumDurationMs(minimumDurationMs) {}
+
+PrintProgressDialog::~PrintProgressDialog() = default;
+
+void PrintProgressDialog::Start(int pageCount) {
+    m_dialog = std::make_unique<QProgressDialog>(m_parent);
+    m_dialog->setWindowTitle(QString::fromUtf16(kMessageCaption));
+    m_dialog->setLabelText(QStringLiteral("Printing page 1 of %1").arg(pageCount));
+    m_dialog->setCancelButtonText(QStringLiteral("Cancel"));
+    m_dialog->setWindowModality(Qt::ApplicationModal);
+    m_dialog->setAutoReset(false);
+    m_dialog->setAutoClose(false);
+    m_dialog->setRange(0, pageCount);
+    m_dialog->setMinimumDuration(m_minimumDurationMs);
+    m_dialog->setValue(0);
+}
+
+bool PrintProgressDialog::Advance(int pagesDone) {
+    if (!m_dialog)
+        return true;
+    if (m_dialog->wasCanceled())
+        return false; // a cancelled dialog is hidden and must not come back
+    if (pagesDone < m_dialog->maximum())
+        m_dialog->setLabelText(
+            QStringLiteral("Printing page %1 of %2").arg(pagesDone + 1).arg(m_dialog->maximum()));
+    // Once the dialog is shown, this lets the application handle its events.
+    m_dialog->setValue(pagesDone);
+    return !m_dialog->wasCanceled();
+}
+
+void PrintProgressDialog::Finish() {
+    m_dialog.reset();
+}

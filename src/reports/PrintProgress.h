@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+
+class QProgressDialog;
+class QWidget;
+
+// Progress of a print job of many pages, with a way for the user to cancel it.
+class PrintProgress {
+public:
+    virtual ~PrintProgress() = default;
+
+    // A job of pageCount pages begins.
+    virtual void Start(int pageCount) = 0;
+
+    // pagesDone pages are composed. Returns false when the user has cancelled the job.
+    virtual bool Advance(int pagesDone) = 0;
+
+    // The job is over, whatever its outcome; any dialog closes.
+    virtual void Finish() = 0;
+};
+
+// An application-modal progress dialog with a Cancel button (Esc cancels too). It appears only
+// when the job is expected to take longer than about a second, and while it is shown the
+// application keeps handling its events, with input to all other windows blocked.
+class PrintProgressDialog : public PrintProgress {
+public:
+    explicit PrintProgressDialog(QWidget* parent = nullptr, int minimumDurationMs = 1000);
+    ~PrintProgressDialog() override;
+
+    void Start(int pageCount) override;
+    bool Advance(int pagesDone) override;
+    void Finish() override;
+
+    // The dialog itself, for tests; null outside Start() ... Finish().
+    QProgressDialog* Dialog() const { return m_dialog.get(); }
+
+private:
+    QWidget* m_parent;
+    int m_minimumDurationMs;
+    std::unique_ptr<QProgressDialog> m_dialog;
+};

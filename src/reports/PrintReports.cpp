@@ -1,0 +1,85 @@
+#include "reports/PrintReports.h"
+
+#include "reports/DataReportLayout.h"
+#include "reports/PrintProgress.h"
+#include "reports/PrintRenderer.h"
+#include "reports/PrintTarget.h"
+#include "state/GVarMod.h"
+#include "state/MessageBoxes.h"
+
+#include <QDate>
+#include <QDebug>
+
+#include <optional>
+
+namespace {
+
+const QString kDataReportTitle = QStringLiteral("Brisel Data Report");
+const QString kGraphReportTitle = QStringLiteral("Brisel Graph Report");
+
+// The job's target: the caller's, or the system's default printer.
+class TargetChoice {
+public:
+    explicit TargetChoice(PrintTarget* chosen)
+        : m_target(chosen ? *chosen : m_default) {}
+    PrintTarget& get() { return m_target; }
+
+private:
+    DefaultPrinterTarget m_default;
+    PrintTarget& m_target;
+};
+
+PrintOutcome failed(PrintRenderer& renderer, MessageBoxes& boxes, const QString& message) {
+    qWarning().noquote() << "printing failed:" << renderer.Failure();
+    renderer.Discard();
+    boxes.Message(message);
+    return PrintOutcome::Failed;
+}
+
+} // namespace
+
+PrintOutcome PrintDataReport(const GVarMod& state, MessageBoxes& boxes, const PrintSetup& setup) {
+    const QString errorText = QStringLiteral("print data error!");
+    const std::int32_t count = state.ReadingCount; // taken once
+    TargetChoice target(setup.target);
+    PrintRenderer renderer(target.get(), kDataReportTitle);
+    if (!renderer.Open())
+        return failed(renderer, boxes, errorText);
+    const double sheetWidth = renderer.SheetWidthTwips(PrintPaper::A4, PageOrientation::Portrait);
+    if (sheetWidth <= 0)
+        return failed(renderer, boxes, errorText);
+
+    const DataReportLayout layout(state, count, QDate::currentDate(), sheetWidth);
+    std::optional<PrintProgressDialog> dialog;
+    PrintProgress* progress = setup.progress;
+    if (!progress)
+        progress = &dialog.emplace(setup.parent);
+
+    const int pages = layout.PageCount();
+    progress->Start(pages);
+    for (int page = 1; page <= pages; ++page) {
+        if (!renderer.Play(layout.Page(page))) {
+            progress->Finish();
+            return failed(renderer, boxes, errorText);
+        }
+        if (!progress->Advance(page)) {
+            renderer.Discard();
+            progress->Finish();
+            return PrintOutcome::Cancelled;
+        }
+    }
+    progress->Finish();
+    if (!renderer.Finish())
+        return failed(renderer, boxes, errorText);
+    return PrintOutcome::Printed;
+}
+
+PrintOutcome PrintGraphReport(GVarMod& state, const GraphReportTexts& texts, MessageBoxes& boxes,
+                              const PrintSetup& setup) {
+    const QString errorText = QStringLiteral("printer error!");
+    TargetChoice target(setup.target);
+    PrintRenderer renderer(target.get(), kGraphReportTitle);
+    if (!renderer.Open() || !renderer.Play(GraphReportPage(state, texts)) || !renderer.Finish())
+        return failed(renderer, boxes, errorText);
+    return PrintOutcome::Printed;
+}

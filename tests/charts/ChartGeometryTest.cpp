@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 class ChartGeometryTest : public QObject {
     Q_OBJECT
 private slots:
@@ -10,6 +12,8 @@ private slots:
     void graphY();
     void fillsThePage();
     void noReadingsLeavesPointsAlone();
+    void farOffPointsSaturate();
+    void curveStepOrder();
 };
 
 void ChartGeometryTest::liveY() {
@@ -58,6 +62,30 @@ void ChartGeometryTest::noReadingsLeavesPointsAlone() {
     s.ResetReadings();
     QCOMPARE(FillPlotPoints(s, LiveChartGeometry()), 0);
     QCOMPARE(s.PlotPoints[0].record, 1);
+}
+
+void ChartGeometryTest::farOffPointsSaturate() {
+    const ChartGeometry& g = LiveChartGeometry();
+    QCOMPARE(PlotY(g, 1e300, 1), -2147483647);
+    QCOMPARE(PlotY(g, -1e300, 1), 2147483647);
+    QCOMPARE(PlotY(g, 21474836.0, 1), 123 - 2147483600);
+    QCOMPARE(PlotY(g, 65535, -1), 123 + 6553500); // a negative scale turns the chart over
+    QCOMPARE(PlotY(g, std::numeric_limits<double>::quiet_NaN(), 40), 123);
+    QCOMPARE(PlotY(g, 1, 2147483647), 123);
+}
+
+void ChartGeometryTest::curveStepOrder() {
+    const auto steps = [](int span) {
+        QStringList out;
+        ForEachCurveStep(
+            span, [&](int from, int to) { out << QString("line %1-%2").arg(from).arg(to); },
+            [&](int at) { out << QString("dot %1").arg(at); });
+        return out;
+    };
+    QVERIFY(steps(0).isEmpty());
+    QCOMPARE(steps(1), QStringList({"dot 0"}));
+    QCOMPARE(steps(3), QStringList({"line 1-0", "dot 1", "dot 0", "line 2-1", "dot 2", "dot 1"}));
+    QCOMPARE(steps(100).size(), 99 * 3);
 }
 
 QTEST_GUILESS_MAIN(ChartGeometryTest)

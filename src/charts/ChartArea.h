@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+#include <QWidget>
+
+struct ChartGeometry;
+
+// The drawing area of a chart window (Picture1 of the live display and of the graph window).
+//
+// A fixed-size area with a border; everything inside uses inner pixel coordinates, origin at the
+// inner top-left corner. The drawing is kept in an image of the inner size, so that drawing on it
+// runs at once, also while the window is hidden or minimised, and the screen only shows that
+// image. The repaint rule of the charts therefore is synchronous:
+//     area.SetBackColor(kChartBackground); // erases the drawing
+//     window.Picture1_Paint();             // draws on top, e.g. PaintChart(area, ...)
+//
+// Controls the window places inside (labels, the cursor line) are children of Inside(); they let
+// the mouse through, so the area keeps reporting moves while the pointer is over them. The
+// pointer is a crosshair and moves are reported without a button held.
+class ChartArea : public QWidget {
+    Q_OBJECT
+public:
+    // The inner size and border of the geometry: a 2-pixel sunken border, or a single black line
+    // for a 1-pixel border. The back colour starts as light grey (224, 224, 224).
+    explicit ChartArea(const ChartGeometry& geometry, QWidget* parent = nullptr);
+    ChartArea(QSize innerSize, int border, QWidget* parent = nullptr);
+
+    QSize InnerSize() const { return m_canvas.size(); }
+    int Border() const { return m_border; }
+
+    // The parent of controls placed inside the area, in inner coordinates.
+    QWidget* Inside() const { return m_inside; }
+
+    // Setting the back colour erases the whole drawing to it (also when it is the same colour).
+    void SetBackColor(const QColor& color);
+    QColor BackColor() const { return m_backColor; }
+
+    // The drawing, inner size. Draw on it with a QPainter, then call update() to show it.
+    QImage& Canvas() { return m_canvas; }
+    const QImage& Canvas() const { return m_canvas; }
+
+signals:
+    // The area is being shown: the window answers with its repaint rule, as it would answer the
+    // window system's paint request of a showing window.
+    void PaintRequested();
+
+    // The pointer moved over the area or, while a mouse button is held, anywhere; the position
+    // is in inner coordinates and may lie outside the inner area (the border counts as outside).
+    void MouseMoved(QPointF position);
+
+    // The pointer left the inner area.
+    void MouseLeft();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    friend class ChartAreaInside;
+    int m_border = 0;
+    QColor m_backColor;
+    QImage m_canvas;
+    QWidget* m_inside = nullptr;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QColor>
+
+class ChartArea;
+class GVarMod;
+class QPainter;
+struct ChartGeometry;
+
+// Colours of the charts.
+inline const QColor kChartBackground(224, 224, 224); // light grey, the areas' back colour
+inline const QColor kChartGrid(192, 192, 192);       // silver grid lines and tick marks
+inline const QColor kChartCurve(255, 0, 0);          // red readings
+inline const QColor kChartZeroLine(0, 0, 0);
+
+// Draws a chart on top of what the painter's device holds, without erasing it, in this order: the
+// solid black zero line; the dotted silver grid lines (see DottedPen); the 100 solid silver tick
+// marks; then, when readings are stored, fills PlotPoints for the page (FillPlotPoints) and draws
+// it in red: a line from each reading to the one before, a filled circle of radius 2 on every
+// reading (ForEachCurveStep). Nothing is antialiased; points off the device are drawn where they
+// fall and clipped. The painter's state is restored afterwards.
+void PaintChart(QPainter& painter, const ChartGeometry& geometry, GVarMod& state);
+
+// The same on a chart area's drawing, which it then shows.
+void PaintChart(ChartArea& area, const ChartGeometry& geometry, GVarMod& state);

@@ -4,11 +4,13 @@
 #include <QLine>
 #include <QWidget>
 
-// A line drawn on its parent, like a line control placed on a form: it can be moved, shown and
-// hidden, and lets mouse events through to what lies below.
+// A solid horizontal or vertical line drawn on its parent, like a line control placed on a form:
+// it can be moved, shown and hidden, and lets mouse events through to what lies below. Like such
+// a control it covers its first point and stops before its last; a wide line grows to the right of
+// and below its ends.
 class LineControl : public QWidget {
 public:
-    LineControl(QWidget* parent, QColor color, int width = 1, Qt::PenStyle style = Qt::SolidLine);
+    LineControl(QWidget* parent, QColor color, int width = 1);
 
     // Moves the line; both ends in the parent's coordinates.
     void SetLine(QPoint from, QPoint to);
@@ -21,7 +23,6 @@ private:
     QLine m_line;
     QColor m_color;
     int m_width;
-    Qt::PenStyle m_style;
 };
 
 // An outlined rectangle placed on a form (black one-pixel border, transparent inside).

@@ -1,0 +1,368 @@
+#include "live/ShowForm.h"
+
+#include "charts/ChartArea.h"
+#include "charts/ChartCursor.h"
+#include "charts/ChartGeometry.h"
+#include "charts/ChartPaging.h"
+#include "charts/ChartPainter.h"
+#include "charts/ChartScaleRules.h"
+#include "charts/DottedLine.h"
+#include "live/ButtonFaces.h"
+#include "live/GraphPeer.h"
+#include "live/ImageButton.h"
+#include "live/LineControl.h"
+#include "live/ShowFormBackground.h"
+#include "state/GVarMod.h"
+#include "state/ReadoutRules.h"
+#include "state/WindowFonts.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kAxisLabelTops[8] = {313, 339, 364, 389, 439, 464, 489, 514};
+const QColor kYellow(255, 255, 0);
+
+QLabel* label(QWidget* parent, QRect geometry, const QString& text, const QFont& font,
+              QColor color = Qt::black, Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(geometry);
+    l->setFont(font);
+    l->setAlignment(align);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, color);
+    l->setPalette(pal);
+    return l;
+}
+
+// A label sized to its text.
+QLabel* autoSizeLabel(QWidget* parent, QPoint at, const QString& text, const QFont& font) {
+    QLabel* l = label(parent, QRect(at, QSize(1, 1)), text, font);
+    l->adjustSize();
+    return l;
+}
+
+} // namespace
+
+ShowForm::ShowForm(GVarMod& state, RunningExtremes& extremes, QWidget* parent)
+    : QWidget(parent)
+    , m_state(state)
+    , m_extremes(extremes)
+    , m_background(ShowFormBackground()) {
+    setWindowTitle(QStringLiteral("Form1"));
+    setFixedSize(500, 600);
+    buildReadoutPanel();
+    buildChartArea();
+}
+
+ShowForm::~ShowForm() = default;
+
+void ShowForm::buildReadoutPanel() {
+    Label5 = label(this, {32, 72, 425, 113}, QStringLiteral("OFFLINE"), ArialFont(72, true));
+    Label4 = label(this, {16, 56, 441, 97}, QStringLiteral("0.0000"), ArialFont(72, true),
+                   palette().color(QPalette::WindowText), Qt::AlignHCenter | Qt::AlignTop);
+    Label3 = label(this, {432, 112, 89, 17}, QStringLiteral("UNIT"), SansSerifFont(9.75, true));
+    Label2 = label(this, {0, 24, 297, 41}, QString(), SansSerifFont(13.5), kYellow);
+    rangelabel = label(this, {272, 24, 225, 33}, QString(), SansSerifFont(13.5), kYellow);
+    Label1 = label(this, {96, 51, 57, 17}, QString(), SansSerifFont(9.75));
+    Label4->hide();
+    Label3->hide();
+    Label2->hide();
+
+    for (int i = 0; i <= 40; ++i) {
+        const int bottom = i % 10 == 0 ? 184 : (i % 10 == 5 ? 180 : 176);
+        Lineshow[i] = new LineControl(this, Qt::black, 2);
+        Lineshow[i]->SetLine({72 + 8 * i, 168}, {72 + 8 * i, bottom});
+        Lineshow[i]->hide();
+    }
+    const int lineLeft[5] = {69, 148, 228, 307, 387};
+    for (int i = 0; i < 5; ++i) {
+        labelline[i] =
+            autoSizeLabel(this, {lineLeft[i], 192}, QString::number(i * 10), SansSerifFont(8.25));
+        labelline[i]->hide();
+    }
+    for (int i = 0; i < 4; ++i) {
+        Shapeline[i] = new RectangleShape(this, QRect(111 + 80 * i, 192, 4, 17));
+        Shapeline[i]->hide();
+    }
+    LineHH = new LineControl(this, Qt::black, 2);
+    LineHH->SetLine({50, 173}, {64, 173});
+    LineHH->hide();
+
+    Label10 = autoSizeLabel(this, {40, 243}, QStringLiteral("MIN:"), SansSerifFont(9.75));
+    TextMIN = new QLineEdit(QStringLiteral("0"), this);
+    TextMIN->setGeometry(72, 240, 113, 19);
+    Label11 = autoSizeLabel(this, {200, 243}, QStringLiteral("MAX:"), SansSerifFont(9.75));
+    TextMAX = new QLineEdit(QStringLiteral("0"), this);
+    TextMAX->setGeometry(232, 240, 113, 19);
+    for (QLineEdit* box : {TextMIN, TextMAX})
+        box->setFont(SansSerifFont(8.25));
+    Command1 = new QPushButton(QStringLiteral("RESET"), this);
+    Command1->setGeometry(360, 240, 65, 20);
+    Command1->setFont(SansSerifFont(9.75));
+    connect(Command1, &QPushButton::clicked, this, &ShowForm::Command1_Click);
+}
+
+void ShowForm::buildChartArea() {
+    const QFont axisFont = SansSerifFont(8.25, true);
+    Label8[8] = label(this, {16, 264, 17, 17}, QStringLiteral("Y:"), SansSerifFont(9.75, true));
+
+    Combo1 = new QComboBox(this);
+    Combo1->setEditable(true);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->setCompleter(nullptr);
+    Combo1->setGeometry(40, 264, 73, 21);
+    Combo1->setFont(SansSerifFont(8.25));
+    Combo1->setEditText(QStringLiteral("40"));
+    Combo1->setToolTip(QStringLiteral("scale"));
+    // Only picking an entry of the list applies it; typing and Enter apply nothing.
+    connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+
+    struct Paging {
+        ImageButton** button;
+        int left;
+        int face;
+        const char* tip;
+        bool (*move)(GVarMod&);
+    };
+    const Paging paging[] = {{&Picture2, 120, 1, "first page", MoveToFirstPage},
+                             {&Picture3, 184, 2, "previous page", MoveToPreviousPage},
+                             {&Picture4, 248, 3, "last page", MoveToNewestPage},
+                             {&Picture5, 312, 4, "next page", MoveToNextPage},
+                             {&Picture6, 376, 5, "last page", MoveToNewestPage}};
+    for (const Paging& p : paging) {
+        auto* b = new ImageButton(this);
+        b->setGeometry(p.left, 264, 60, 21);
+        b->SetPicture(PagingFace(p.face));
+        b->setToolTip(QString::fromLatin1(p.tip));
+        const int face = p.face;
+        connect(b, &ImageButton::Hover, this,
+                [this, b, face](bool inside) { pictureButtonHover(b, face, inside); });
+        auto move = p.move;
+        connect(b, &ImageButton::Click, this, [this, move] {
+            if (move(m_state))
+                afterPageMove();
+        });
+        *p.button = b;
+    }
+
+    Picture1 = new ChartArea(LiveChartGeometry(), this);
+    Picture1->move(40, 296);
+    Picture1->setCursor(Qt::CrossCursor);
+    connect(Picture1, &ChartArea::PaintRequested, this, &ShowForm::RepaintChart);
+    connect(Picture1, &ChartArea::MouseMoved, this, &ShowForm::Picture1_MouseMove);
+    connect(Picture1, &ChartArea::MouseLeft, this, &ShowForm::hideCursorReadout);
+
+    const QStringList startCaptions{"40", "30", "20", "10", "-10", "-20", "-30", "-40"};
+    for (int k = 0; k < 8; ++k)
+        Label8[k] = label(this, {0, kAxisLabelTops[k], 41, 17}, startCaptions[k], axisFont,
+                          Qt::black, Qt::AlignHCenter | Qt::AlignTop);
+    Label6 = label(this, {24, 413, 9, 17}, QStringLiteral("0"), axisFont);
+    Label7[0] = label(this, {40, 544, 57, 17}, QStringLiteral("1"), axisFont);
+    Label7[1] = label(this, {240, 544, 57, 17}, QStringLiteral("50"), axisFont);
+    Label7[2] = label(this, {400, 544, 49, 17}, QStringLiteral("100"), axisFont, Qt::black,
+                      Qt::AlignRight | Qt::AlignTop);
+
+    Image1 = new ImageButton(this);
+    Image1->setGeometry(452, 336, 42, 42);
+    Image1->SetPicture(MagnifierFace());
+    Image1->setToolTip(QStringLiteral("graph"));
+    connect(Image1, &ImageButton::Click, this, &ShowForm::Image1_Click);
+    Image2 = new ImageButton(this);
+    Image2->setGeometry(452, 384, 42, 42);
+    Image2->SetPicture(ZoomFace(2));
+    Image2->setToolTip(QStringLiteral("zoom in"));
+    connect(Image2, &ImageButton::MouseDown, this, [this] { Image2->SetPicture(ZoomFace(3)); });
+    connect(Image2, &ImageButton::MouseUp, this, [this] { Image2->SetPicture(ZoomFace(2)); });
+    connect(Image2, &ImageButton::Click, this, &ShowForm::Image2_Click);
+    Image3 = new ImageButton(this);
+    Image3->setGeometry(452, 432, 42, 42);
+    Image3->SetPicture(ZoomFace(4));
+    Image3->setToolTip(QStringLiteral("zoom out"));
+    connect(Image3, &ImageButton::MouseDown, this, [this] { Image3->SetPicture(ZoomFace(1)); });
+    connect(Image3, &ImageButton::MouseUp, this, [this] { Image3->SetPicture(ZoomFace(4)); });
+    connect(Image3, &ImageButton::Click, this, &ShowForm::Image3_Click);
+
+    Label12 = new QLabel(QStringLiteral("0000"), Picture1->Inside());
+    Label12->setGeometry(32, 96, kLiveTagWidth, kLiveTagHeight);
+    Label12->setFont(SansSerifFont(13.5));
+    Label12->setAutoFillBackground(true);
+    QPalette tag = Label12->palette();
+    tag.setColor(QPalette::Window, palette().color(QPalette::Base));
+    tag.setColor(QPalette::WindowText, Qt::black);
+    Label12->setPalette(tag);
+    Label12->setFrameShape(QFrame::Box);
+    Label12->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Label12->hide();
+    Line1 = new VerticalDottedLine(QColor(0, 0, 192), 0, 248, Picture1->Inside());
+    Line1->MoveToX(272);
+    Line1->hide();
+
+    Label9 = autoSizeLabel(this, {24, 560}, QStringLiteral("T_RH:"), SansSerifFont(9.75));
+    Label13 = autoSizeLabel(this, {264, 560}, QStringLiteral("TIME:"), SansSerifFont(9.75));
+    Label14 = label(this, {72, 560, 209, 17}, QString(), SansSerifFont(9.75));
+    Label15 = label(this, {304, 560, 185, 17}, QString(), SansSerifFont(9.75));
+}
+
+void ShowForm::Form_Load() {
+    move(0, 0);
+    setFixedSize(500, 600);
+    // The box, the captions and ChartScale agree from the start: the box's start text is applied.
+    m_state.ChartScale = ScaleFromText(Combo1->currentText());
+    RepaintChart();
+    for (int k = 0; k < 8; ++k)
+        Label8[k]->move(0, kAxisLabelTops[k]);
+    Label6->move(24, 413);
+    // Filling the list leaves the box's text as it is.
+    const QString text = Combo1->currentText();
+    for (const char16_t* entry : kScaleListTexts)
+        Combo1->addItem(QString::fromUtf16(entry));
+    Combo1->setCurrentIndex(-1);
+    Combo1->setEditText(text);
+}
+
+void ShowForm::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawPixmap(0, 0, m_background);
+}
+
+void ShowForm::Picture1_Paint() {
+    PaintChart(*Picture1, LiveChartGeometry(), m_state);
+}
+
+void ShowForm::RepaintChart() {
+    Picture1->SetBackColor(kChartBackground);
+    Picture1_Paint();
+}
+
+void ShowForm::applyScaleText() {
+    m_state.ChartScale = ScaleFromText(Combo1->currentText());
+    const std::array<QString, 8> captions = LiveAxisCaptions(m_state.ChartScale);
+    for (int k = 0; k < 8; ++k)
+        Label8[k]->setText(captions[k]);
+    RepaintChart();
+}
+
+void ShowForm::Combo1_Click() {
+    applyScaleText();
+    if (GraphPeer* graph = m_graphs ? m_graphs->VisibleGraph() : nullptr) {
+        graph->SetScaleText(Combo1->currentText());
+        graph->Combo1_Clicktwo();
+    }
+}
+
+void ShowForm::Combo1_Clicktwo() {
+    applyScaleText();
+}
+
+void ShowForm::Image2_Click() {
+    const std::optional<QString> next = ZoomInText(Combo1->currentText());
+    if (!next)
+        return;
+    Combo1->setEditText(*next);
+    Combo1_Click();
+}
+
+void ShowForm::Image3_Click() {
+    const std::optional<QString> next = ZoomOutText(Combo1->currentText());
+    if (!next)
+        return;
+    Combo1->setEditText(*next);
+    Combo1_Click();
+}
+
+void ShowForm::afterPageMove() {
+    const std::array<QString, 3> numbers = PageNumberTexts(m_state);
+    for (int i = 0; i < 3; ++i)
+        Label7[i]->setText(numbers[i]);
+    RepaintChart();
+    if (GraphPeer* graph = m_graphs ? m_graphs->VisibleGraph() : nullptr) {
+        graph->SetPageNumbers(numbers);
+        graph->RepaintPlot();
+    }
+}
+
+void ShowForm::pictureButtonHover(ImageButton* button, int face, bool inside) {
+    button->SetPicture(PagingFace(inside ? face + 5 : face));
+}
+
+void ShowForm::Image1_Click() {
+    if (!m_graphs)
+        return;
+    GraphPeer* graph = m_graphs->OpenGraph();
+    if (!graph)
+        return;
+    const QString text = Combo1->currentText();
+    graph->SetScaleText(text);
+    m_state.ChartScale = ScaleFromText(text);
+    graph->SetAxisCaptions(m_state.ChartScale);
+    graph->SetPageNumbers(PageNumberTexts(m_state));
+    // A typed text that was never applied here would leave this chart's numbers and drawing at
+    // the old scale: bring both windows in line with the scale just set.
+    const std::array<QString, 8> captions = LiveAxisCaptions(m_state.ChartScale);
+    for (int k = 0; k < 8; ++k)
+        Label8[k]->setText(captions[k]);
+    RepaintChart();
+    graph->RepaintPlot();
+}
+
+void ShowForm::Command1_Click() {
+    TextMAX->setText(QStringLiteral("0"));
+    TextMIN->setText(QStringLiteral("0"));
+    m_extremes.Reset();
+}
+
+void ShowForm::Picture1_MouseMove(QPointF at) {
+    const QSize inner = Picture1->InnerSize();
+    if (!PointerInside(at.x(), at.y(), inner.width(), inner.height())) {
+        hideCursorReadout();
+        return;
+    }
+    Line1->show();
+    Label12->show();
+    const LiveCursorLayout layout = LayoutLiveCursor(at.x(), at.y(), inner.width(), inner.height());
+    Label12->move(layout.tag);
+    Line1->MoveToX(layout.lineX);
+    const CursorTexts texts = CursorReadoutTexts(m_state, at.x(), LiveChartGeometry());
+    Label12->setText(texts.value);
+    Label14->setText(texts.trh);
+    Label15->setText(texts.time);
+}
+
+void ShowForm::hideCursorReadout() {
+    Line1->hide();
+    Label12->setText(QString());
+    Label14->setText(QString());
+    Label15->setText(QString());
+    Label12->hide();
+}
+
+void ShowForm::ShowLinkOnline() {
+    Label5->hide();
+    for (QWidget* w : std::initializer_list<QWidget*>{Label2, rangelabel, Label3, Label4, Label10,
+                                                      Label11, TextMAX, TextMIN, Label1, Command1})
+        w->show();
+    for (QLabel* l : labelline)
+        l->show();
+    for (RectangleShape* s : Shapeline)
+        s->show();
+    for (LineControl* l : Lineshow)
+        l->show();
+}
+
+void ShowForm::ShowLinkOffline() {
+    Label5->show();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Label2, rangelabel, Label1, Label3, Label4, LineHH})
+        w->hide();
+    for (QLabel* l : labelline)
+        l->hide();
+    for (RectangleShape* s : Shapeline)
+        s->hide();
+    for (LineControl* l : Lineshow)
+        l->hide();
+}

@@ -13,6 +13,7 @@
 #include "live/LineControl.h"
 #include "live/ShowFormBackground.h"
 #include "state/GVarMod.h"
+#include "state/PickOnlyComboBox.h"
 #include "state/ReadoutRules.h"
 #include "state/WindowFonts.h"
 
@@ -111,15 +112,12 @@ void ShowForm::buildChartArea() {
     const QFont axisFont = SansSerifFont(8.25, true);
     Label8[8] = label(this, {16, 264, 17, 17}, QStringLiteral("Y:"), SansSerifFont(9.75, true));
 
-    Combo1 = new QComboBox(this);
-    Combo1->setEditable(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
-    Combo1->setCompleter(nullptr);
+    Combo1 = new PickOnlyComboBox(this);
     Combo1->setGeometry(40, 264, 73, 21);
     Combo1->setFont(SansSerifFont(8.25));
     Combo1->setEditText(QStringLiteral("40"));
     Combo1->setToolTip(QStringLiteral("scale"));
-    // Only picking an entry of the list applies it; typing and Enter apply nothing.
+    // Only picking an entry of the list applies it.
     connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
 
     struct Paging {

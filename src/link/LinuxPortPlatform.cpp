@@ -1,15 +1,37 @@
 #include "link/LinuxPortPlatform.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+
+namespace {
+
+// "ttyUSB2" before "ttyUSB10": names compare by their stem, then by their trailing number.
+bool naturalLess(const QString& a, const QString& b) {
+    auto split = [](const QString& s) {
+        qsizetype i = s.size();
+        while (i > 0 && s.at(i - 1).isDigit())
+            --i;
+        return std::pair{s.left(i), s.mid(i)};
+    };
+    const auto [stemA, numberA] = split(a);
+    const auto [stemB, numberB] = split(b);
+    if (stemA != stemB)
+        return stemA < stemB;
+    if (numberA.size() != numberB.size())
+        return numberA.size() < numberB.size();
+    return numberA < numberB;
+}
+
+} // namespace
 
 LinuxPortPlatform::LinuxPortPlatform(QString sysRoot, QString devRoot)
     : m_sysRoot(std::move(sysRoot))
@@ -18,9 +40,7 @@ LinuxPortPlatform::LinuxPortPlatform(QString sysRoot, QString devRoot)
 QList<LinuxPortPlatform::Tty> LinuxPortPlatform::serialTtys() const {
     const QDir classDir(m_sysRoot + QStringLiteral("/class/tty"));
     QStringList names = classDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
-    QCollator collator;
-    collator.setNumericMode(true);
-    std::sort(names.begin(), names.end(), collator);
+    std::sort(names.begin(), names.end(), naturalLess);
 
     QList<Tty> ttys;
     for (const QString& name : names) {

@@ -83,3 +83,35 @@ DemoLink StartDemoLink(QString* error) {
     link.meter = std::move(meter);
     return link;
 }
+
+std::optional<QByteArray> ParseHexBytes(QStringView text) {
+    QByteArray bytes;
+    int high = -1;
+    for (const QChar c : text) {
+        const int digit = (c >= u'0' && c <= u'9') ? c.unicode() - '0'
+                          : (c >= u'a' && c <= u'f') ? c.unicode() - 'a' + 10
+                          : (c >= u'A' && c <= u'F') ? c.unicode() - 'A' + 10
+                                                     : -1;
+        if (digit < 0) {
+            if (high >= 0 || !(c.isSpace() || c == u',' || c == u':' || c == u'-'))
+                return std::nullopt;
+            continue;
+        }
+        if (high < 0) {
+            high = digit;
+        } else {
+            bytes.append(static_cast<char>(high * 16 + digit));
+            high = -1;
+        }
+    }
+    if (high >= 0)
+        return std::nullopt;
+    return bytes;
+}
+
+QList<QByteArray> SplitIntoFrames(const QByteArray& bytes) {
+    QList<QByteArray> frames;
+    for (qsizetype at = 0; at < bytes.size(); at += kFrameLength)
+        frames.append(bytes.mid(at, kFrameLength));
+    return frames;
+}

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 // A simulated meter on a pseudo-terminal: one frame per period, whole, with the rest of the
 // period as the gap between frames. The frames come from a MeterSimulator, or from a fixed list
@@ -52,6 +53,13 @@ private:
     qint64 m_sent = 0;
     qint64 m_dropped = 0;
 };
+
+// Bytes written as hexadecimal pairs, optionally separated by blanks, commas, colons or dashes
+// ("00 01 02", "00:01:02", "000102"). Nothing when the text holds anything else or an odd digit.
+std::optional<QByteArray> ParseHexBytes(QStringView text);
+
+// Cuts bytes into frames of 13; a shorter rest becomes a last, short chunk.
+QList<QByteArray> SplitIntoFrames(const QByteArray& bytes);
 
 // The bridge discovery of the --demo mode: the simulated meter's line is the bridge; listing,
 // probing and opening are as on the real system.

@@ -2,6 +2,7 @@
 
 #include "link/SystemPortPlatform.h"
 
+#include <algorithm>
 #include <random>
 
 MeterFeed::MeterFeed(double framesPerSecond, QObject* parent)
@@ -88,7 +89,7 @@ std::optional<QByteArray> ParseHexBytes(QStringView text) {
     QByteArray bytes;
     int high = -1;
     for (const QChar c : text) {
-        const int digit = (c >= u'0' && c <= u'9') ? c.unicode() - '0'
+        const int digit = (c >= u'0' && c <= u'9')   ? c.unicode() - '0'
                           : (c >= u'a' && c <= u'f') ? c.unicode() - 'a' + 10
                           : (c >= u'A' && c <= u'F') ? c.unicode() - 'A' + 10
                                                      : -1;

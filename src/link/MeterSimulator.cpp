@@ -56,8 +56,8 @@ MeterFrameFields MeterSimulator::NextFields() {
 
     if (m_display == Display::Flow) {
         f.kind = 2;
-        f.unitCode = 2;                                          // CMM
-        const double flow = m_velocity * kDuctArea * 60.0;       // m^3 per minute
+        f.unitCode = 2;                                    // CMM
+        const double flow = m_velocity * kDuctArea * 60.0; // m^3 per minute
         f.valueMagnitude = static_cast<std::uint16_t>(std::lround(flow * 100));
         f.decimalCode = 3;
     } else {

@@ -25,10 +25,10 @@ private:
     void step();
 
     std::mt19937 m_random;
-    double m_level = 3.0;       // m/s the velocity is drawn towards
-    double m_velocity = 3.0;    // m/s
+    double m_level = 3.0;        // m/s the velocity is drawn towards
+    double m_velocity = 3.0;     // m/s
     double m_temperature = 22.5; // degrees Celsius
-    double m_humidity = 45.0;   // percent
+    double m_humidity = 45.0;    // percent
     Display m_display = Display::Velocity;
     int m_displayLeft = 0; // readings left before the display returns to velocity
 };

@@ -1,6 +1,6 @@
+#include "link/MeterSimulator.h"
 #include "link/DeviceSerialPort.h"
 #include "link/MeterFeed.h"
-#include "link/MeterSimulator.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "link/SerialPort.h"
+
+#include <QSerialPort>
+#include <QTimer>
+
+// The serial port on a real device (or a pseudo-terminal), through QSerialPort.
+//
+// Bytes QSerialPort hands over are moved into an input buffer of kInputBufferSize bytes; bytes
+// that do not fit are lost and reported by an overflow event. Counting and reading first collect
+// what the operating system has already received, so the count never lags behind the line.
+// Receive events are raised from a zero-interval timer, after the bytes that arrived together
+// have all been collected, so a frame that arrives in pieces raises one event.
+//
+// A read or resource error on an open port means the device went away (a USB bridge unplugged):
+// the port is closed at once, before the system can report the same error again, and an event
+// kCommEventDeviceLost is raised.
+class DeviceSerialPort : public SerialPort {
+    Q_OBJECT
+public:
+    explicit DeviceSerialPort(QObject* parent = nullptr);
+    ~DeviceSerialPort() override;
+
+    QString CommPort() const override { return m_name; }
+    void SetCommPort(const QString& name) override { m_name = name; }
+    bool PortOpen() const override { return m_port.isOpen(); }
+    bool Open(QString* error = nullptr) override;
+    void Close() override;
+    int RThreshold() const override { return m_threshold; }
+    void SetRThreshold(int threshold) override;
+    int InBufferCount() override;
+    void DiscardInput() override;
+    QByteArray Input() override;
+    int CommEvent() const override { return m_event; }
+
+private:
+    void collect();
+    void takeFromPort();
+    qint64 systemWaiting() const;
+    void onError(QSerialPort::SerialPortError error);
+    void deviceLost();
+    void checkReceive();
+    void raise(int kind);
+
+    QSerialPort m_port;
+    QString m_name;
+    QByteArray m_buffer;
+    QTimer m_check;
+    int m_threshold = 0;
+    int m_event = 0;
+    bool m_arrived = false;     // bytes arrived since the last receive event
+    bool m_overflowed = false;  // bytes were lost since the last overflow event
+    bool m_lostPending = false; // the device went away; the port closes from the event loop
+};

@@ -1,0 +1,120 @@
+#include "link/LinkController.h"
+
+#include "link/PortPlatform.h"
+#include "link/SerialPort.h"
+#include "state/MessageBoxes.h"
+
+LinkController::LinkController(SerialPort& port, PortPlatform& platform, MessageBoxes& messages,
+                               QObject* parent)
+    : QObject(parent)
+    , m_port(port)
+    , m_platform(platform)
+    , m_messages(messages) {
+    m_timer1.setInterval(kFlushInterval);
+    connect(&m_timer1, &QTimer::timeout, this, &LinkController::Timer1_Timer);
+    connect(&m_port, &SerialPort::OnComm, this, &LinkController::onComm);
+}
+
+void LinkController::AutoConnect() {
+    const std::optional<QString> found = m_platform.FindBridge();
+    if (!found)
+        return;
+    const std::optional<QString> device = m_platform.ResolvePort(*found);
+    if (!device) {
+        // A name this program cannot open: show it, open nothing.
+        m_panel->SetPortText(*found);
+        return;
+    }
+    if (m_port.PortOpen())
+        return;
+    if (!openPort(*device)) {
+        m_panel->SetPortText(*found);
+        m_messages.Message(QString::fromUtf16(kPortErrorText));
+        return;
+    }
+    m_panel->ShowConnectDisabled();
+    m_panel->SetPortText(*found);
+    startSyncing();
+}
+
+void LinkController::btn_conn_Click() {
+    const QString name = m_panel->PortText();
+    const std::optional<QString> device = m_platform.ResolvePort(name);
+    // The probe and the open always use the same port; a text that names none opens nothing.
+    if (!device || !m_platform.Probe(*device) || m_port.PortOpen() || !openPort(*device)) {
+        m_messages.Message(QString::fromUtf16(kPortErrorText));
+        return;
+    }
+    m_panel->ShowConnectDisabled();
+    startSyncing();
+}
+
+void LinkController::Combo1_Click() {
+    if (!m_port.PortOpen()) {
+        m_timer1.stop();
+        return;
+    }
+    disconnectPort();
+}
+
+void LinkController::Timer1_Timer() {
+    if (!m_port.PortOpen()) {
+        m_timer1.stop();
+        return;
+    }
+    if (m_port.InBufferCount() > 0) {
+        m_port.DiscardInput();
+        return;
+    }
+    m_port.SetRThreshold(kArmedThreshold);
+    m_timer1.stop();
+    setState(LinkState::Armed);
+    m_panel->ShowLinkOnline();
+}
+
+void LinkController::RequestResync() {
+    if (!m_port.PortOpen())
+        return;
+    m_port.SetRThreshold(0);
+    startSyncing();
+}
+
+void LinkController::Shutdown() {
+    m_timer1.stop();
+    m_port.SetRThreshold(0);
+    m_port.Close();
+    setState(LinkState::Closed);
+}
+
+bool LinkController::openPort(const QString& device) {
+    m_port.SetRThreshold(0);
+    m_port.SetCommPort(device);
+    return m_port.Open();
+}
+
+void LinkController::startSyncing() {
+    m_timer1.start();
+    setState(LinkState::Syncing);
+}
+
+void LinkController::disconnectPort() {
+    m_port.Close();
+    m_port.SetRThreshold(0);
+    m_timer1.stop();
+    setState(LinkState::Closed);
+    m_panel->ShowConnectEnabled();
+    m_panel->ShowLinkOffline();
+}
+
+void LinkController::onComm() {
+    // A device that went away has already been closed by the port; the link follows it.
+    if (m_port.CommEvent() == kCommEventDeviceLost && m_state != LinkState::Closed)
+        disconnectPort();
+}
+
+void LinkController::setState(LinkState state) {
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit StateChanged(state);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+
+// A sysfs tree in a temporary folder, laid out like the kernel's: class/tty/<name> with a device
+// link whose driver link ends in the driver's name.
+class FakeSysfs {
+public:
+    explicit FakeSysfs(const QString& root)
+        : m_root(root) {
+        QDir().mkpath(m_root + QStringLiteral("/class/tty"));
+    }
+    QString Root() const { return m_root; }
+
+    // A terminal without a device (a console, a pseudo-terminal's master).
+    void AddVirtualTty(const QString& name) {
+        QDir().mkpath(m_root + QStringLiteral("/class/tty/") + name);
+    }
+
+    // A terminal whose device is bound to driver; type, when given, is the UART type file.
+    void AddTty(const QString& name, const QString& driver, const QString& type = QString()) {
+        const QString device = QStringLiteral("devices/bus/port-%1/%1").arg(name);
+        const QString driverDir = QStringLiteral("bus/drivers/") + driver;
+        QDir().mkpath(m_root + u'/' + device);
+        QDir().mkpath(m_root + u'/' + driverDir);
+        const QString ttyDir = m_root + QStringLiteral("/class/tty/") + name;
+        QDir().mkpath(ttyDir);
+        QFile::link(QStringLiteral("../../../") + device, ttyDir + QStringLiteral("/device"));
+        QFile::link(QStringLiteral("../../../../") + driverDir,
+                    m_root + u'/' + device + QStringLiteral("/driver"));
+        if (!type.isNull()) {
+            QFile f(ttyDir + QStringLiteral("/type"));
+            if (f.open(QIODevice::WriteOnly))
+                f.write(type.toLatin1() + '\n');
+        }
+    }
+
+private:
+    QString m_root;
+};

@@ -1,0 +1,436 @@
+#include "FakeSysfs.h"
+#include "LinkFakes.h"
+
+#include "link/DeviceSerialPort.h"
+#include "link/LinuxPortPlatform.h"
+#include "link/PseudoTerminal.h"
+#include "link/WindowsPortPlatform.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString kPortError = QStringLiteral("port error!");
+} // namespace
+
+// The link control on a real serial port whose far side is a pseudo-terminal.
+class LinkControllerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void connectArmsAtTheFirstQuietTick();
+    void bytesWithoutPauseKeepSyncing();
+    void unplugGoesClosedAndOffline();
+    void unplugWhileSyncingStopsTheFlush();
+    void portErrorsLeaveTheLinkClosed();
+    void pickingAPortDisconnects();
+    void resyncOnlyWhileOpen();
+    void autoConnectFindsTheBridgeByDriver();
+    void shutdownClosesThePort();
+
+private:
+    void connectAndArm();
+
+    QTemporaryDir* m_dir = nullptr;
+    PseudoTerminal* m_line = nullptr;
+    DeviceSerialPort* m_port = nullptr;
+    LinuxPortPlatform* m_platform = nullptr;
+    LoggingPanel* m_panel = nullptr;
+    RecordedMessages* m_messages = nullptr;
+    LinkController* m_link = nullptr;
+};
+
+void LinkControllerTest::init() {
+    m_dir = new QTemporaryDir;
+    m_line = new PseudoTerminal;
+    QVERIFY(m_line->Open());
+    m_port = new DeviceSerialPort;
+    FakeSysfs sys(m_dir->filePath(QStringLiteral("sys")));
+    QDir().mkpath(m_dir->filePath(QStringLiteral("dev")));
+    m_platform = new LinuxPortPlatform(sys.Root(), m_dir->filePath(QStringLiteral("dev")));
+    m_panel = new LoggingPanel;
+    m_messages = new RecordedMessages;
+    m_link = new LinkController(*m_port, *m_platform, *m_messages);
+    m_link->SetPanel(m_panel);
+}
+
+void LinkControllerTest::cleanup() {
+    delete m_link;
+    delete m_messages;
+    delete m_panel;
+    delete m_platform;
+    delete m_port;
+    delete m_line;
+    delete m_dir;
+}
+
+void LinkControllerTest::connectAndArm() {
+    m_panel->text = m_line->Path();
+    m_link->btn_conn_Click();
+    QTRY_COMPARE(m_link->State(), LinkState::Armed);
+    m_panel->log.clear();
+}
+
+void LinkControllerTest::connectArmsAtTheFirstQuietTick() {
+    // Nothing attached: the first tick finds the line quiet and arms.
+    m_panel->text = m_line->Path();
+    m_link->btn_conn_Click();
+    QCOMPARE(m_link->State(), LinkState::Syncing);
+    QVERIFY(m_port->PortOpen());
+    QCOMPARE(m_port->CommPort(), m_line->Path());
+    QCOMPARE(m_port->RThreshold(), 0);
+    QVERIFY(m_link->Timer1().isActive());
+    QCOMPARE(m_link->Timer1().interval(), 50);
+    QCOMPARE(m_panel->log, QStringList{QStringLiteral("disabled")});
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_link->State(), LinkState::Armed, 1000);
+    QCOMPARE(m_port->RThreshold(), 13);
+    QVERIFY(!m_link->Timer1().isActive());
+    QCOMPARE(m_panel->log, (QStringList{QStringLiteral("disabled"), QStringLiteral("online")}));
+    QVERIFY(m_messages->shown.isEmpty());
+
+    // Armed, a whole frame raises one receive event with 13 waiting.
+    QList<int> waiting;
+    connect(m_port, &SerialPort::OnComm, this, [&] {
+        waiting << m_port->InBufferCount();
+        m_port->DiscardInput();
+    });
+    m_line->Write(QByteArray(13, 'x'));
+    QTRY_COMPARE(waiting, QList<int>{13});
+}
+
+void LinkControllerTest::bytesWithoutPauseKeepSyncing() {
+    // The meter is mid-stream when the port opens: bytes every 10 ms, never a 50 ms pause.
+    QTimer writer;
+    writer.setInterval(10);
+    connect(&writer, &QTimer::timeout, this, [this] { m_line->Write(QByteArray(13, 'y')); });
+    writer.start();
+    m_panel->text = m_line->Path();
+    m_link->btn_conn_Click();
+    QTest::qWait(400);
+    QCOMPARE(m_link->State(), LinkState::Syncing);
+    QCOMPARE(m_port->RThreshold(), 0);
+    QVERIFY(!m_panel->log.contains(QStringLiteral("online")));
+
+    // The meter pauses: the next tick arms, with nothing of the old stream left waiting.
+    writer.stop();
+    QTRY_COMPARE(m_link->State(), LinkState::Armed);
+    QCOMPARE(m_port->InBufferCount(), 0);
+    QCOMPARE(m_panel->log.last(), QStringLiteral("online"));
+}
+
+void LinkControllerTest::unplugGoesClosedAndOffline() {
+    connectAndArm();
+    m_line->Close();
+    QTRY_COMPARE(m_link->State(), LinkState::Closed);
+    QVERIFY(!m_port->PortOpen());
+    QCOMPARE(m_port->RThreshold(), 0);
+    QVERIFY(!m_link->Timer1().isActive());
+    QCOMPARE(m_panel->log, (QStringList{QStringLiteral("enabled"), QStringLiteral("offline")}));
+
+    // CONNECT works again once the device is back.
+    QVERIFY(m_line->Open());
+    m_panel->text = m_line->Path();
+    m_link->btn_conn_Click();
+    QTRY_COMPARE(m_link->State(), LinkState::Armed);
+}
+
+void LinkControllerTest::unplugWhileSyncingStopsTheFlush() {
+    m_panel->text = m_line->Path();
+    QTimer writer; // keeps the link syncing
+    connect(&writer, &QTimer::timeout, this, [this] { m_line->Write(QByteArray(13, 'z')); });
+    writer.start(10);
+    m_link->btn_conn_Click();
+    QTest::qWait(100);
+    QCOMPARE(m_link->State(), LinkState::Syncing);
+    writer.stop();
+    m_line->Close();
+    QTRY_COMPARE(m_link->State(), LinkState::Closed);
+    QVERIFY(!m_link->Timer1().isActive());
+    QCOMPARE(m_panel->log.last(), QStringLiteral("offline"));
+    QVERIFY(!m_panel->log.contains(QStringLiteral("online")));
+}
+
+void LinkControllerTest::portErrorsLeaveTheLinkClosed() {
+    QFile plain(m_dir->filePath(QStringLiteral("plain")));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+
+    DeviceSerialPort holder; // another program holds this line
+    PseudoTerminal held;
+    QVERIFY(held.Open());
+    holder.SetCommPort(held.Path());
+    QVERIFY(holder.Open());
+
+    const QStringList bad = {m_dir->filePath(QStringLiteral("missing")), plain.fileName(),
+                             QString(), QStringLiteral("   "), held.Path()};
+    for (const QString& text : bad) {
+        m_panel->text = text;
+        m_messages->shown.clear();
+        m_link->btn_conn_Click();
+        QCOMPARE(m_messages->shown, QStringList{kPortError});
+        QCOMPARE(m_link->State(), LinkState::Closed);
+        QVERIFY(!m_port->PortOpen());
+        QVERIFY(!m_link->Timer1().isActive());
+    }
+    QVERIFY(m_panel->log.isEmpty());
+    QVERIFY(holder.PortOpen());
+}
+
+void LinkControllerTest::pickingAPortDisconnects() {
+    // Closed: a pick changes nothing.
+    m_link->Combo1_Click();
+    QVERIFY(m_panel->log.isEmpty());
+    QCOMPARE(m_link->State(), LinkState::Closed);
+
+    // Syncing: the port closes and the flush stops.
+    QTimer writer;
+    connect(&writer, &QTimer::timeout, this, [this] { m_line->Write(QByteArray(13, 'z')); });
+    writer.start(10);
+    m_panel->text = m_line->Path();
+    m_link->btn_conn_Click();
+    QTest::qWait(80);
+    QCOMPARE(m_link->State(), LinkState::Syncing);
+    m_panel->log.clear();
+    m_link->Combo1_Click();
+    writer.stop();
+    QCOMPARE(m_link->State(), LinkState::Closed);
+    QVERIFY(!m_port->PortOpen());
+    QVERIFY(!m_link->Timer1().isActive());
+    QCOMPARE(m_panel->log, (QStringList{QStringLiteral("enabled"), QStringLiteral("offline")}));
+
+    // Armed: the same.
+    connectAndArm();
+    m_link->Combo1_Click();
+    QCOMPARE(m_link->State(), LinkState::Closed);
+    QCOMPARE(m_port->RThreshold(), 0);
+    QCOMPARE(m_panel->log, (QStringList{QStringLiteral("enabled"), QStringLiteral("offline")}));
+}
+
+void LinkControllerTest::resyncOnlyWhileOpen() {
+    m_link->RequestResync();
+    QCOMPARE(m_link->State(), LinkState::Closed);
+    QVERIFY(!m_link->Timer1().isActive());
+    QTest::qWait(120);
+    QVERIFY(m_panel->log.isEmpty());
+
+    connectAndArm();
+    m_line->Write(QByteArray(5, 'q')); // bytes that piled up during a dialog
+    QTRY_COMPARE(m_port->InBufferCount(), 5);
+    m_link->RequestResync();
+    QCOMPARE(m_link->State(), LinkState::Syncing);
+    QCOMPARE(m_port->RThreshold(), 0);
+    QVERIFY(m_link->Timer1().isActive());
+    QVERIFY(m_panel->log.isEmpty()); // the panel keeps showing ONLINE
+    QTRY_COMPARE(m_link->State(), LinkState::Armed);
+    QCOMPARE(m_port->InBufferCount(), 0);
+    QCOMPARE(m_port->RThreshold(), 13);
+    QCOMPARE(m_panel->log, QStringList{QStringLiteral("online")});
+}
+
+void LinkControllerTest::autoConnectFindsTheBridgeByDriver() {
+    // Nothing attached: nothing happens, no message.
+    m_link->AutoConnect();
+    QCOMPARE(m_link->State(), LinkState::Closed);
+    QVERIFY(m_panel->log.isEmpty());
+
+    FakeSysfs sys(m_dir->filePath(QStringLiteral("sys")));
+    sys.AddTty(QStringLiteral("ttyACM0"), QStringLiteral("cdc_acm"));
+    sys.AddTty(QStringLiteral("ttyUSB0"), QStringLiteral("cp210x"));
+    const QString bridge = m_dir->filePath(QStringLiteral("dev/ttyUSB0"));
+    QVERIFY(QFile::link(m_line->Path(), bridge));
+
+    m_link->AutoConnect();
+    QCOMPARE(m_link->State(), LinkState::Syncing);
+    QCOMPARE(m_port->CommPort(), bridge);
+    QCOMPARE(m_panel->text, bridge);
+    QTRY_COMPARE(m_link->State(), LinkState::Armed);
+    QVERIFY(m_messages->shown.isEmpty());
+}
+
+void LinkControllerTest::shutdownClosesThePort() {
+    connectAndArm();
+    m_link->RequestResync();
+    m_link->Shutdown();
+    QVERIFY(!m_port->PortOpen());
+    QVERIFY(!m_link->Timer1().isActive());
+    QCOMPARE(m_link->State(), LinkState::Closed);
+}
+
+// The link control with Windows port names, a scripted registry and probe, and a port that only
+// records what it was asked to open.
+class WindowsLinkTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void bridgeUnderTheSecondDriverName();
+    void bridgeNameOutsideTheSixteenOpensNothing();
+    void noBridgeNoMessage();
+    void openFailureAfterLookup();
+    void connectProbesWhatItOpens_data();
+    void connectProbesWhatItOpens();
+    void unknownNameIsAPortError();
+    void failedProbeOrOpen();
+
+private:
+    ScriptedComPortSystem* m_system = nullptr;
+    WindowsPortPlatform* m_platform = nullptr;
+    RecordingSerialPort* m_port = nullptr;
+    LoggingPanel* m_panel = nullptr;
+    RecordedMessages* m_messages = nullptr;
+    LinkController* m_link = nullptr;
+};
+
+void WindowsLinkTest::init() {
+    m_system = new ScriptedComPortSystem;
+    m_platform = new WindowsPortPlatform(*m_system);
+    m_port = new RecordingSerialPort;
+    m_panel = new LoggingPanel;
+    m_panel->text = m_platform->StartText();
+    m_messages = new RecordedMessages;
+    m_link = new LinkController(*m_port, *m_platform, *m_messages);
+    m_link->SetPanel(m_panel);
+}
+
+void WindowsLinkTest::cleanup() {
+    delete m_link;
+    delete m_messages;
+    delete m_panel;
+    delete m_port;
+    delete m_platform;
+    delete m_system;
+}
+
+void WindowsLinkTest::bridgeUnderTheSecondDriverName() {
+    m_system->registry.values["\\Device\\slabser0"] = ScriptedRegistry::Text("COM4");
+    m_link->AutoConnect();
+    QCOMPARE(m_port->opened, QStringList{QStringLiteral("COM4")});
+    QCOMPARE(m_panel->text, QStringLiteral("COM4"));
+    QCOMPARE(m_link->State(), LinkState::Syncing);
+    QVERIFY(m_link->Timer1().isActive());
+    QVERIFY(m_panel->log.contains(QStringLiteral("disabled")));
+    QVERIFY(m_system->probed.empty()); // no probe on this path
+    // The flush finds nothing waiting and arms.
+    m_link->Timer1_Timer();
+    QCOMPARE(m_link->State(), LinkState::Armed);
+    QCOMPARE(m_port->threshold, 13);
+}
+
+void WindowsLinkTest::bridgeNameOutsideTheSixteenOpensNothing() {
+    m_system->registry.values["\\Device\\silabser0"] = ScriptedRegistry::Text("COM17");
+    m_link->AutoConnect();
+    QVERIFY(m_port->opened.isEmpty());
+    QCOMPARE(m_panel->text, QStringLiteral("COM17"));
+    QCOMPARE(m_link->State(), LinkState::Closed);
+    QVERIFY(!m_link->Timer1().isActive());
+    QVERIFY(m_messages->shown.isEmpty());
+    QCOMPARE(m_panel->log, QStringList{QStringLiteral("text COM17")});
+
+    // CONNECT with that name is refused rather than opening another port.
+    m_link->btn_conn_Click();
+    QVERIFY(m_port->opened.isEmpty());
+    QCOMPARE(m_messages->shown, QStringList{kPortError});
+}
+
+void WindowsLinkTest::noBridgeNoMessage() {
+    m_system->registry.keyExists = false;
+    m_link->AutoConnect();
+    m_system->registry.keyExists = true;
+    m_link->AutoConnect(); // key there, neither value
+    QVERIFY(m_port->opened.isEmpty());
+    QCOMPARE(m_panel->text, QStringLiteral("COM3"));
+    QVERIFY(m_panel->log.isEmpty());
+    QVERIFY(m_messages->shown.isEmpty());
+}
+
+void WindowsLinkTest::openFailureAfterLookup() {
+    m_system->registry.values["\\Device\\silabser0"] = ScriptedRegistry::Text("COM5");
+    m_port->openSucceeds = false;
+    m_link->AutoConnect();
+    QCOMPARE(m_port->opened, QStringList{QStringLiteral("COM5")});
+    QCOMPARE(m_panel->text, QStringLiteral("COM5"));
+    QCOMPARE(m_messages->shown, QStringList{kPortError});
+    QCOMPARE(m_link->State(), LinkState::Closed);
+    QVERIFY(!m_link->Timer1().isActive());
+    QVERIFY(!m_panel->log.contains(QStringLiteral("disabled")));
+}
+
+void WindowsLinkTest::connectProbesWhatItOpens_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("probe");
+    QTest::newRow("COM9") << "COM9"
+                          << "COM9";
+    QTest::newRow("COM10") << "COM10"
+                           << "\\\\.\\COM10";
+    QTest::newRow("COM12") << "COM12"
+                           << "\\\\.\\COM12";
+    QTest::newRow("COM1") << "COM1"
+                          << "COM1";
+    QTest::newRow("COM16") << "COM16"
+                           << "\\\\.\\COM16";
+}
+
+void WindowsLinkTest::connectProbesWhatItOpens() {
+    QFETCH(QString, name);
+    QFETCH(QString, probe);
+    m_panel->text = name;
+    m_link->btn_conn_Click();
+    QCOMPARE(m_system->probed, std::vector<std::string>{probe.toStdString()});
+    QCOMPARE(m_port->opened, QStringList{name});
+    QCOMPARE(m_link->State(), LinkState::Syncing);
+    QVERIFY(m_messages->shown.isEmpty());
+}
+
+void WindowsLinkTest::unknownNameIsAPortError() {
+    for (const char* text : {"com4", "COM0", "COM17", "COM04", " COM4", "COM4 ", ""}) {
+        m_panel->text = QString::fromLatin1(text);
+        m_messages->shown.clear();
+        m_link->btn_conn_Click();
+        QCOMPARE(m_messages->shown, QStringList{kPortError});
+    }
+    QVERIFY(m_system->probed.empty());
+    QVERIFY(m_port->opened.isEmpty());
+    QCOMPARE(m_link->State(), LinkState::Closed);
+}
+
+void WindowsLinkTest::failedProbeOrOpen() {
+    m_panel->text = QStringLiteral("COM2");
+    m_system->probeSucceeds = false;
+    m_link->btn_conn_Click();
+    QCOMPARE(m_messages->shown, QStringList{kPortError});
+    QVERIFY(m_port->opened.isEmpty());
+
+    m_system->probeSucceeds = true;
+    m_port->openSucceeds = false;
+    m_link->btn_conn_Click();
+    QCOMPARE(m_messages->shown, (QStringList{kPortError, kPortError}));
+    QCOMPARE(m_link->State(), LinkState::Closed);
+    QVERIFY(!m_link->Timer1().isActive());
+    QVERIFY(m_panel->log.isEmpty());
+
+    // Already open (the button is disabled then; the guard still holds).
+    m_port->openSucceeds = true;
+    m_link->btn_conn_Click();
+    QCOMPARE(m_link->State(), LinkState::Syncing);
+    m_link->btn_conn_Click();
+    QCOMPARE(m_messages->shown.size(), 3);
+    QCOMPARE(m_port->opened.size(), 2);
+}
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    int status = 0;
+    {
+        LinkControllerTest t;
+        status |= QTest::qExec(&t, argc, argv);
+    }
+    {
+        WindowsLinkTest t;
+        status |= QTest::qExec(&t, argc, argv);
+    }
+    return status;
+}
+
+#include "LinkControllerTest.moc"

@@ -1,0 +1,116 @@
+#pragma once
+
+// Stand-ins for the link control's surroundings: a panel that logs what it is told, message
+// boxes that record their texts, a serial port that only records, and a scripted Windows system.
+
+#include "link/LinkController.h"
+#include "link/SerialPort.h"
+#include "link/WindowsComPorts.h"
+#include "state/MessageBoxes.h"
+
+#include <QStringList>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+class LoggingPanel : public LinkPanel {
+public:
+    QString text;
+    QStringList log;
+
+    QString PortText() const override { return text; }
+    void SetPortText(const QString& t) override {
+        text = t;
+        log << QStringLiteral("text ") + t;
+    }
+    void ShowConnectDisabled() override { log << QStringLiteral("disabled"); }
+    void ShowConnectEnabled() override { log << QStringLiteral("enabled"); }
+    void ShowLinkOnline() override { log << QStringLiteral("online"); }
+    void ShowLinkOffline() override { log << QStringLiteral("offline"); }
+};
+
+class RecordedMessages : public MessageBoxes {
+public:
+    QStringList shown;
+    bool Question(const QString& text) override {
+        shown << text;
+        return false;
+    }
+    void Message(const QString& text) override { shown << text; }
+};
+
+class RecordingSerialPort : public SerialPort {
+public:
+    QStringList opened;
+    bool openSucceeds = true;
+    bool open = false;
+    QString name;
+    int threshold = 0;
+    int waiting = 0;
+
+    QString CommPort() const override { return name; }
+    void SetCommPort(const QString& n) override { name = n; }
+    bool PortOpen() const override { return open; }
+    bool Open(QString* = nullptr) override {
+        opened << name;
+        open = openSucceeds;
+        return open;
+    }
+    void Close() override { open = false; }
+    int RThreshold() const override { return threshold; }
+    void SetRThreshold(int t) override { threshold = t; }
+    int InBufferCount() override { return waiting; }
+    void DiscardInput() override { waiting = 0; }
+    QByteArray Input() override { return QByteArray(waiting, '\0'); }
+    int CommEvent() const override { return 0; }
+};
+
+// A registry holding the values of one key; Query behaves like the system call: it fails for a
+// missing value or one that does not fit the buffer, and reports type and stored length.
+class ScriptedRegistry : public RegistryKeyReader {
+public:
+    struct Value {
+        std::uint32_t type = kRegistryStringType;
+        std::string data;
+    };
+    bool keyExists = true;
+    std::map<std::string, Value> values;
+    std::vector<std::string> queried;
+    std::vector<std::uint32_t> lengthsOffered;
+    bool open = false;
+
+    static Value Text(const std::string& s) { return {kRegistryStringType, s + '\0'}; }
+
+    bool Open(const char* keyPath) override {
+        open = keyExists && std::string(keyPath) == kSerialCommKey;
+        return open;
+    }
+    bool Query(const char* valueName, std::uint32_t* type, unsigned char* buffer,
+               std::uint32_t* length) override {
+        queried.emplace_back(valueName);
+        lengthsOffered.push_back(*length);
+        const auto it = values.find(valueName);
+        if (!open || it == values.end() || it->second.data.size() > *length)
+            return false;
+        std::memcpy(buffer, it->second.data.data(), it->second.data.size());
+        *type = it->second.type;
+        *length = static_cast<std::uint32_t>(it->second.data.size());
+        return true;
+    }
+    void Close() override { open = false; }
+};
+
+class ScriptedComPortSystem : public ComPortSystem {
+public:
+    ScriptedRegistry registry;
+    std::vector<std::string> probed;
+    bool probeSucceeds = true;
+
+    RegistryKeyReader& Registry() override { return registry; }
+    bool Probe(const std::string& path) override {
+        probed.push_back(path);
+        return probeSucceeds;
+    }
+};

@@ -1,0 +1,196 @@
+#include "FakeSysfs.h"
+#include "LinkFakes.h"
+
+#include "link/LinuxPortPlatform.h"
+#include "link/PseudoTerminal.h"
+#include "link/WindowsPortPlatform.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+class PortDiscoveryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void listsSerialDevicesInNaturalOrder();
+    void bridgeIsFoundByItsDriver();
+    void emptyTree();
+    void typedPathsAreTakenAsTheyAre();
+    void probeWantsAFreeTerminal();
+
+    void comPortNames();
+    void registryValuesTriedInOrder();
+    void registryLengthIsResetForEachValue();
+    void malformedRegistryValuesAreNotFound_data();
+    void malformedRegistryValuesAreNotFound();
+    void windowsPlatformList();
+};
+
+void PortDiscoveryTest::listsSerialDevicesInNaturalOrder() {
+    QTemporaryDir dir;
+    FakeSysfs sys(dir.filePath(QStringLiteral("sys")));
+    sys.AddVirtualTty(QStringLiteral("tty0"));
+    sys.AddVirtualTty(QStringLiteral("ptmx"));
+    sys.AddTty(QStringLiteral("ttyUSB10"), QStringLiteral("ftdi_sio"));
+    sys.AddTty(QStringLiteral("ttyUSB2"), QStringLiteral("cp210x"));
+    sys.AddTty(QStringLiteral("ttyACM0"), QStringLiteral("cdc_acm"));
+    sys.AddTty(QStringLiteral("ttyS0"), QStringLiteral("serial8250"), QStringLiteral("4"));
+    sys.AddTty(QStringLiteral("ttyS1"), QStringLiteral("serial8250"), QStringLiteral("0"));
+    LinuxPortPlatform linux(sys.Root(), QStringLiteral("/dev"));
+    const QStringList expected = {"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyUSB2", "/dev/ttyUSB10"};
+    QCOMPARE(linux.ListPorts(), expected);
+    QCOMPARE(linux.StartText(), QStringLiteral("/dev/ttyACM0"));
+
+    // Listing again sees what was plugged in meanwhile.
+    sys.AddTty(QStringLiteral("ttyACM1"), QStringLiteral("cdc_acm"));
+    QCOMPARE(linux.ListPorts().size(), 5);
+    QCOMPARE(linux.ListPorts().at(1), QStringLiteral("/dev/ttyACM1"));
+}
+
+void PortDiscoveryTest::bridgeIsFoundByItsDriver() {
+    QTemporaryDir dir;
+    FakeSysfs sys(dir.filePath(QStringLiteral("sys")));
+    sys.AddTty(QStringLiteral("ttyACM0"), QStringLiteral("cdc_acm"));
+    LinuxPortPlatform linux(sys.Root(), QStringLiteral("/dev"));
+    QCOMPARE(linux.FindBridge(), std::nullopt); // an ACM device is not the bridge
+
+    sys.AddTty(QStringLiteral("ttyUSB3"), QStringLiteral("cp210x"));
+    sys.AddTty(QStringLiteral("ttyUSB1"), QStringLiteral("ch341-uart"));
+    sys.AddTty(QStringLiteral("ttyUSB4"), QStringLiteral("cp210x"));
+    QCOMPARE(linux.FindBridge(), std::optional<QString>(QStringLiteral("/dev/ttyUSB3")));
+}
+
+void PortDiscoveryTest::emptyTree() {
+    QTemporaryDir dir;
+    LinuxPortPlatform nothing(dir.filePath(QStringLiteral("no-sys")), QStringLiteral("/dev"));
+    QVERIFY(nothing.ListPorts().isEmpty());
+    QCOMPARE(nothing.StartText(), QString());
+    QCOMPARE(nothing.FindBridge(), std::nullopt);
+}
+
+void PortDiscoveryTest::typedPathsAreTakenAsTheyAre() {
+    LinuxPortPlatform linux(QStringLiteral("/nonexistent"), QStringLiteral("/dev"));
+    QCOMPARE(linux.ResolvePort(QStringLiteral("/tmp/meter")), QStringLiteral("/tmp/meter"));
+    QCOMPARE(linux.ResolvePort(QStringLiteral(" /dev/pts/7 ")), QStringLiteral("/dev/pts/7"));
+    QCOMPARE(linux.ResolvePort(QStringLiteral("COM3")), QStringLiteral("COM3"));
+    QCOMPARE(linux.ResolvePort(QString()), std::nullopt);
+    QCOMPARE(linux.ResolvePort(QStringLiteral("  ")), std::nullopt);
+}
+
+void PortDiscoveryTest::probeWantsAFreeTerminal() {
+    PseudoTerminal line;
+    QVERIFY(line.Open());
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("meter"));
+    QVERIFY(QFile::link(line.Path(), link));
+    QVERIFY(ProbeSerialDevice(line.Path()));
+    QVERIFY(ProbeSerialDevice(link));
+
+    QString why;
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QVERIFY(!ProbeSerialDevice(plain.fileName(), &why));
+    QCOMPARE(why, QStringLiteral("not a serial device"));
+    QVERIFY(!ProbeSerialDevice(dir.filePath(QStringLiteral("missing")), &why));
+    QVERIFY(!why.isEmpty());
+    QVERIFY(!ProbeSerialDevice(dir.path())); // a folder
+
+    // In use: another descriptor holds the device's lock; the probe leaves no lock behind.
+    const int fd = ::open(line.Path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(fd >= 0);
+    QVERIFY(LockSerialDevice(fd));
+    QVERIFY(!ProbeSerialDevice(link, &why));
+    QCOMPARE(why, QStringLiteral("in use"));
+    ::close(fd);
+    QVERIFY(ProbeSerialDevice(line.Path()));
+    QVERIFY(ProbeSerialDevice(line.Path()));
+}
+
+void PortDiscoveryTest::comPortNames() {
+    QCOMPARE(ComPortNumber("COM1"), 1);
+    QCOMPARE(ComPortNumber("COM16"), 16);
+    for (const char* bad : {"COM0", "COM17", "com3", "Com3", "COM03", "COM", "COM3 ", "XCOM3"})
+        QCOMPARE(ComPortNumber(bad), std::nullopt);
+    QCOMPARE(ComPortNames().size(), size_t(16));
+    QCOMPARE(ComPortNames().front(), std::string("COM1"));
+    QCOMPARE(ComPortNames().back(), std::string("COM16"));
+    QCOMPARE(ComProbePath(9), std::string("COM9"));
+    QCOMPARE(ComProbePath(10), std::string("\\\\.\\COM10"));
+}
+
+void PortDiscoveryTest::registryValuesTriedInOrder() {
+    ScriptedRegistry r;
+    r.values["\\Device\\silabser0"] = ScriptedRegistry::Text("COM7");
+    r.values["\\Device\\slabser0"] = ScriptedRegistry::Text("COM8");
+    QCOMPARE(FindBridgePortName(r), std::optional<std::string>("COM7"));
+    QCOMPARE(r.queried, std::vector<std::string>{"\\Device\\silabser0"});
+    QVERIFY(!r.open); // closed again
+
+    r.values.erase("\\Device\\silabser0");
+    r.queried.clear();
+    QCOMPARE(FindBridgePortName(r), std::optional<std::string>("COM8"));
+    QCOMPARE(r.queried, (std::vector<std::string>{"\\Device\\silabser0", "\\Device\\slabser0"}));
+
+    r.values.clear();
+    QCOMPARE(FindBridgePortName(r), std::nullopt);
+    r.keyExists = false;
+    r.values["\\Device\\silabser0"] = ScriptedRegistry::Text("COM7");
+    QCOMPARE(FindBridgePortName(r), std::nullopt);
+}
+
+void PortDiscoveryTest::registryLengthIsResetForEachValue() {
+    // The first value is there but unusable; the second must still be read with the full
+    // buffer, not with what was left from the first read.
+    ScriptedRegistry r;
+    r.values["\\Device\\silabser0"] = {7, std::string("ab\0", 3)};
+    r.values["\\Device\\slabser0"] = ScriptedRegistry::Text("COM11");
+    QCOMPARE(FindBridgePortName(r), std::optional<std::string>("COM11"));
+    QCOMPARE(r.lengthsOffered, (std::vector<std::uint32_t>{100, 100}));
+}
+
+void PortDiscoveryTest::malformedRegistryValuesAreNotFound_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("found"); // "-" for not found
+    QTest::newRow("terminated") << 1 << QByteArray("COM4\0", 5) << "COM4";
+    QTest::newRow("unterminated") << 1 << QByteArray("COM4") << "COM4";
+    QTest::newRow("one character") << 1 << QByteArray("X") << "X";
+    QTest::newRow("only the terminator") << 1 << QByteArray("\0", 1) << "-";
+    QTest::newRow("empty") << 1 << QByteArray() << "-";
+    QTest::newRow("zero inside") << 1 << QByteArray("CO\0M4\0", 6) << "-";
+    QTest::newRow("not a string") << 4 << QByteArray("COM4\0", 5) << "-";
+    QTest::newRow("100 bytes") << 1 << QByteArray(99, 'C') + QByteArray(1, '\0') << "99";
+    QTest::newRow("101 bytes") << 1 << QByteArray(100, 'C') + QByteArray(1, '\0') << "-";
+}
+
+void PortDiscoveryTest::malformedRegistryValuesAreNotFound() {
+    QFETCH(int, type);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, found);
+    ScriptedRegistry r;
+    r.values["\\Device\\silabser0"] = {static_cast<std::uint32_t>(type), data.toStdString()};
+    const std::optional<std::string> name = FindBridgePortName(r);
+    if (found == QStringLiteral("-"))
+        QCOMPARE(name, std::nullopt);
+    else if (found == QStringLiteral("99"))
+        QCOMPARE(name, std::optional<std::string>(std::string(99, 'C')));
+    else
+        QCOMPARE(name, std::optional<std::string>(found.toStdString()));
+}
+
+void PortDiscoveryTest::windowsPlatformList() {
+    ScriptedComPortSystem system;
+    WindowsPortPlatform windows(system);
+    const QStringList list = windows.ListPorts();
+    QCOMPARE(list.size(), 16);
+    QCOMPARE(list.first(), QStringLiteral("COM1"));
+    QCOMPARE(list.last(), QStringLiteral("COM16"));
+    QCOMPARE(windows.StartText(), QStringLiteral("COM3"));
+}
+
+QTEST_GUILESS_MAIN(PortDiscoveryTest)
+#include "PortDiscoveryTest.moc"

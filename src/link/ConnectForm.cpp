@@ -6,39 +6,13 @@
 
 #include <QAbstractItemView>
 #include <QDateTime>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
-namespace {
-
-// The port box's text field. Enter does not pick a list entry: a typed name is used by the next
-// CONNECT, and a typed name that equals an entry must not disconnect either.
-class PortLineEdit : public QLineEdit {
-public:
-    using QLineEdit::QLineEdit;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            event->ignore();
-            return;
-        }
-        QLineEdit::keyPressEvent(event);
-    }
-};
-
-} // namespace
-
 PortBox::PortBox(QWidget* parent)
-    : QComboBox(parent) {
-    setEditable(true);
-    setLineEdit(new PortLineEdit(this));
-    setInsertPolicy(QComboBox::NoInsert);
-    // No completion: it would pick list entries while the user types a path.
-    setCompleter(nullptr);
+    : PickOnlyComboBox(parent) {
     view()->setMinimumWidth(220);
 }
 

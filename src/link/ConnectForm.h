@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LinkController.h"
+#include "state/PickOnlyComboBox.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -14,8 +15,8 @@
 class PortPlatform;
 
 // The port box: an editable drop-down whose list is refreshed from the platform every time it is
-// opened. Typed text never enters the list.
-class PortBox : public QComboBox {
+// opened. Only picking an entry counts; a typed name is used by the next CONNECT.
+class PortBox : public PickOnlyComboBox {
     Q_OBJECT
 public:
     explicit PortBox(QWidget* parent = nullptr);

@@ -1,5 +1,7 @@
 #include "link/ConnectPictures.h"
 
+#include "state/WindowFonts.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,15 +13,6 @@ QPixmap transparentPixmap(int w, int h) {
     QPixmap p(w, h);
     p.fill(Qt::transparent);
     return p;
-}
-
-QFont makeFont(const QStringList& families, double points, bool bold) {
-    QFont f;
-    f.setFamilies(families);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    f.setStyleHint(QFont::SansSerif);
-    return f;
 }
 
 } // namespace
@@ -137,17 +130,13 @@ void PaintPanelBackground(QPainter& painter, const QRect& rect) {
 }
 
 QFont ConnectCaptionFont() {
-    return makeFont({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")}, 10.5, true);
+    return ArialFont(10.5, true);
 }
 
 QFont StatusWordFont() {
-    return makeFont({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                     QStringLiteral("Liberation Sans")},
-                    13.5, false);
+    return SansSerifFont(13.5);
 }
 
 QFont ClockFont() {
-    return makeFont({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                     QStringLiteral("Liberation Sans")},
-                    12, false);
+    return SansSerifFont(12);
 }

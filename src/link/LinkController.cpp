@@ -79,6 +79,14 @@ void LinkController::RequestResync() {
     startSyncing();
 }
 
+void LinkController::PauseReception() {
+    m_timer1.stop();
+    if (!m_port.PortOpen())
+        return;
+    m_port.SetRThreshold(0);
+    setState(LinkState::Syncing);
+}
+
 void LinkController::Shutdown() {
     m_timer1.stop();
     m_port.SetRThreshold(0);

@@ -66,6 +66,9 @@ public:
     // Stops reception and resynchronises (after a reset of the table, a save, an export or a
     // print). Does nothing while the port is closed; the panel keeps what it shows.
     void RequestResync();
+    // Stops frame events without arming again, so nothing arrives while the table is printed;
+    // RequestResync resumes. Does nothing while the port is closed.
+    void PauseReception();
     // At exit: stops the flush timer and closes the port.
     void Shutdown();
 

@@ -26,6 +26,7 @@ private slots:
     void portErrorsLeaveTheLinkClosed();
     void pickingAPortDisconnects();
     void resyncOnlyWhileOpen();
+    void pauseHoldsUntilResync();
     void autoConnectFindsTheBridgeByDriver();
     void shutdownClosesThePort();
 
@@ -227,6 +228,27 @@ void LinkControllerTest::resyncOnlyWhileOpen() {
     QCOMPARE(m_port->InBufferCount(), 0);
     QCOMPARE(m_port->RThreshold(), 13);
     QCOMPARE(m_panel->log, QStringList{QStringLiteral("online")});
+}
+
+void LinkControllerTest::pauseHoldsUntilResync() {
+    m_link->PauseReception(); // closed: nothing to pause
+    QCOMPARE(m_link->State(), LinkState::Closed);
+
+    // Paused while still syncing: the flush timer must not arm behind the pause's back.
+    m_panel->text = m_line->Path();
+    m_link->btn_conn_Click();
+    QCOMPARE(m_link->State(), LinkState::Syncing);
+    m_link->PauseReception();
+    QVERIFY(!m_link->Timer1().isActive());
+    QTest::qWait(150);
+    QCOMPARE(m_port->RThreshold(), 0);
+    QCOMPARE(m_link->State(), LinkState::Syncing);
+
+    m_line->Write(QByteArray(13, 'f')); // a frame during the print is not received
+    QTRY_COMPARE(m_port->InBufferCount(), 13);
+    m_link->RequestResync();
+    QTRY_COMPARE(m_link->State(), LinkState::Armed);
+    QCOMPARE(m_port->InBufferCount(), 0);
 }
 
 void LinkControllerTest::autoConnectFindsTheBridgeByDriver() {

@@ -72,6 +72,8 @@ DataForm::DataForm(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog, QWid
 
 DataForm::~DataForm() {
     m_table.CounterChanged = nullptr;
+    // The grid view watches the table's texts, which go before the child widgets would.
+    delete m_grid;
 }
 
 void DataForm::Form_Load() {

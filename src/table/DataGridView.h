@@ -3,6 +3,7 @@
 #include "table/DataGridTexts.h"
 
 #include <QAbstractScrollArea>
+#include <QEvent>
 #include <QStaticText>
 
 #include <array>
@@ -12,7 +13,8 @@
 // lines, white body cells and scroll bars as needed, over the texts of a DataGridTexts.
 //
 // It paints only what changed. A row added at the top while the grid shows its first rows moves
-// the pixels of the rows below down by one row and paints the new row alone; scrolled further
+// the pixels of the rows below down by one row (just before the next paint, for all rows added
+// until then) and paints the new row alone; scrolled further
 // down, the grid keeps showing the same readings and only its scroll bar changes. Cell texts are
 // laid out once, when their row first comes into view, and drawn from that layout afterwards.
 // The vertical scroll bar takes a longer range at once only when its slider would look
@@ -44,6 +46,7 @@ public:
     static const QColor kBackgroundColor; // the area beyond the last row and column
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -68,6 +71,7 @@ private:
     void CellChanged(int row, int col) override;
     void CurrentCellChanged(int oldRow, int oldCol) override;
 
+    void moveRowsNow();
     void updateMetrics();
     void updateScrollBars();
     void growRowRange();
@@ -90,6 +94,8 @@ private:
     int m_rowHeight = 16;
     bool m_keepPixels = false; // a scroll bar change that follows the data, not the view
     bool m_rowRangeStale = false; // the vertical range lags behind the rows (same slider)
+    int m_rowsToMove = 0;         // rows added at the top whose pixels have not moved down yet
+    static const QEvent::Type kMoveRowsEvent;
     std::vector<PreparedRow> m_cache;
     PreparedRow m_heading;
 };

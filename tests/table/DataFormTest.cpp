@@ -489,9 +489,19 @@ void DataFormTest::incrementalPaintMatchesFullPaint() {
         QApplication::processEvents();
     }
     check("700 rows with focus");
+    for (int i = 701; i <= 705; ++i)
+        f.add(i); // several rows before one paint
+    check("rows added between paints");
+    f.add(706);
+    f.form.repaint(); // a paint forced before the rows moved
+    check("forced repaint");
+    f.add(707);
+    f.grid().SetTopRow(3); // a scroll before the rows moved
+    check("scrolled before the rows moved");
+    f.grid().SetTopRow(1);
     f.grid().SetTopRow(50);
     check("scrolled");
-    for (int i = 701; i <= 720; ++i) {
+    for (int i = 708; i <= 727; ++i) {
         f.add(i);
         QApplication::processEvents();
     }

@@ -92,8 +92,9 @@ int main(int argc, char** argv) {
     std::vector<double> append;
     std::vector<double> wall;
     std::vector<double> cpu;
-    std::printf("Per append, in ms: the append alone, and the append with the paints it causes\n"
-                "(wall clock, and this thread's CPU time, which other processes do not inflate).\n");
+    std::printf(
+        "Per append, in ms: the append alone, and the append with the paints it causes\n"
+        "(wall clock, and this thread's CPU time, which other processes do not inflate).\n");
     std::printf("rows    append p50    p99   with paint p50    p99   cpu p50    p99\n");
     for (int i = 1; i <= kReadingLimit; ++i) {
         storeReading(state, i);
@@ -115,9 +116,8 @@ int main(int argc, char** argv) {
         cpu.push_back(cpuUsed);
         if (append.size() == kWindow) {
             std::printf("%5d %10.3f %7.3f %12.3f %8.3f %8.3f %7.3f\n", i - kWindow,
-                        percentile(append, 0.5), percentile(append, 0.99),
-                        percentile(wall, 0.5), percentile(wall, 0.99), percentile(cpu, 0.5),
-                        percentile(cpu, 0.99));
+                        percentile(append, 0.5), percentile(append, 0.99), percentile(wall, 0.5),
+                        percentile(wall, 0.99), percentile(cpu, 0.5), percentile(cpu, 0.99));
             append.clear();
             wall.clear();
             cpu.clear();

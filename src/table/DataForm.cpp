@@ -61,7 +61,9 @@ DataForm::DataForm(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog, QWid
     m_toolbar->setGeometry(336, 552, 94, 26);
     connect(m_toolbar, &DataToolbar::ButtonClick, this, &DataForm::Toolbar1_ButtonClick);
 
-    m_table.CounterChanged = [this] { m_label4->setText(m_table.CounterText()); };
+    m_table.CounterChanged = [this] {
+        m_label4->setText(m_table.CounterText());
+    };
 
     setTabOrder(m_grid, m_toolbar->Button(0));
     for (int i = 1; i < DataToolbar::kButtons; ++i)

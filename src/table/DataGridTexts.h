@@ -12,9 +12,9 @@
 class DataGridObserver {
 public:
     virtual ~DataGridObserver() = default;
-    virtual void GridCleared() = 0;                  // every cell and the row count changed
-    virtual void RowInsertedAtTop() = 0;             // a new row 1; the old rows moved down by one
-    virtual void CellChanged(int row, int col) = 0;  // one cell's text
+    virtual void GridCleared() = 0;                 // every cell and the row count changed
+    virtual void RowInsertedAtTop() = 0;            // a new row 1; the old rows moved down by one
+    virtual void CellChanged(int row, int col) = 0; // one cell's text
     virtual void CurrentCellChanged(int oldRow, int oldCol) = 0;
 };
 

@@ -97,7 +97,8 @@ int DataGridView::visibleBodyRows() const {
 }
 
 QRect DataGridView::bodyArea() const {
-    return QRect(0, m_rowHeight, viewport()->width(), std::max(0, viewport()->height() - m_rowHeight));
+    return QRect(0, m_rowHeight, viewport()->width(),
+                 std::max(0, viewport()->height() - m_rowHeight));
 }
 
 QRect DataGridView::CellRect(int row, int col) const {
@@ -287,7 +288,8 @@ void DataGridView::paintEvent(QPaintEvent* event) {
     if (clip.top() < m_rowHeight)
         rows.push_back(0);
     const int firstBody = top + std::max(0, (clip.top() - m_rowHeight) / m_rowHeight);
-    const int lastBody = std::min(lastRow, top + std::max(0, clip.bottom() - m_rowHeight) / m_rowHeight);
+    const int lastBody =
+        std::min(lastRow, top + std::max(0, clip.bottom() - m_rowHeight) / m_rowHeight);
     for (int r = firstBody; r <= lastBody; ++r)
         rows.push_back(r);
 

@@ -92,7 +92,7 @@ private:
     DataGridTexts& m_texts;
     std::array<int, DataGridTexts::kCols> m_widths{};
     int m_rowHeight = 16;
-    bool m_keepPixels = false; // a scroll bar change that follows the data, not the view
+    bool m_keepPixels = false;    // a scroll bar change that follows the data, not the view
     bool m_rowRangeStale = false; // the vertical range lags behind the rows (same slider)
     int m_rowsToMove = 0;         // rows added at the top whose pixels have not moved down yet
     static const QEvent::Type kMoveRowsEvent;

@@ -10,7 +10,8 @@ constexpr int kButtonWidth = 23;
 constexpr int kButtonHeight = 22;
 
 void drawBlankSheet(QPainter& p) {
-    const QPolygon sheet({QPoint(3, 1), QPoint(10, 1), QPoint(13, 4), QPoint(13, 14), QPoint(3, 14)});
+    const QPolygon sheet(
+        {QPoint(3, 1), QPoint(10, 1), QPoint(13, 4), QPoint(13, 14), QPoint(3, 14)});
     p.setPen(Qt::black);
     p.setBrush(Qt::white);
     p.drawPolygon(sheet);

@@ -1,10 +1,10 @@
+#include "table/DataForm.h"
 #include "reports/AtomicFileWriter.h"
 #include "reports/CsvExportWriter.h"
 #include "reports/TextReportWriter.h"
 #include "state/GVarMod.h"
 #include "state/MessageBoxes.h"
 #include "state/SaveDialog.h"
-#include "table/DataForm.h"
 #include "table/DataGridView.h"
 #include "table/DataToolbar.h"
 
@@ -56,7 +56,10 @@ struct Fixture {
 
     Fixture() {
         form.SetHooks({[this] { calls << "resume"; }, [this] { calls << "pause"; },
-                       [this] { calls << "print"; }, [this] { calls << "chart"; }});
+                       [this] { calls << "print"; },
+                       [this] {
+                           calls << "chart";
+                       }});
     }
 
     // Stores a reading as the reception handler does and shows it.
@@ -71,7 +74,8 @@ struct Fixture {
     }
     void add(int i) {
         add(QStringLiteral(" %1.5\u00B0C 4%1.0%").arg(20 + i % 10), QString::number(i % 100),
-            QStringLiteral("m/s"), QStringLiteral("06.05.14\\10:11:%1").arg(i % 60, 2, 10, QLatin1Char('0')));
+            QStringLiteral("m/s"),
+            QStringLiteral("06.05.14\\10:11:%1").arg(i % 60, 2, 10, QLatin1Char('0')));
     }
 
     DataGridView& grid() { return form.MSFlexGrid1(); }
@@ -161,9 +165,12 @@ void DataFormTest::rowsNewestFirstWithEmptyRowBelow() {
     f.add("DP-5.2\u00B0F 60.1", "1.25", "km/h", "06.05.14\\10:11:13");
     f.add("WB 7.0\u00B0C 70.0%", "12", "CFM", "06.05.14\\10:11:14");
     QCOMPARE(f.grid().Rows(), 5);
-    QCOMPARE(f.row(1), QStringList({"3", "WB 7.0\u00B0C 70.0%", "12", "CFM", "06.05.14\\10:11:14"}));
-    QCOMPARE(f.row(2), QStringList({"2", "DP-5.2\u00B0F 60.1", "1.25", "km/h", "06.05.14\\10:11:13"}));
-    QCOMPARE(f.row(3), QStringList({"1", " 23.5\u00B0C 45.6%", "1.23", "m/s", "06.05.14\\10:11:12"}));
+    QCOMPARE(f.row(1),
+             QStringList({"3", "WB 7.0\u00B0C 70.0%", "12", "CFM", "06.05.14\\10:11:14"}));
+    QCOMPARE(f.row(2),
+             QStringList({"2", "DP-5.2\u00B0F 60.1", "1.25", "km/h", "06.05.14\\10:11:13"}));
+    QCOMPARE(f.row(3),
+             QStringList({"1", " 23.5\u00B0C 45.6%", "1.23", "m/s", "06.05.14\\10:11:12"}));
     QCOMPARE(f.row(4), QStringList({"", "", "", "", ""}));
     QCOMPARE(f.form.Label4().text(), QStringLiteral("3"));
     QCOMPARE(f.grid().Row(), 1);
@@ -418,7 +425,8 @@ void DataFormTest::newestRowDrawnAtTop() {
     // The same reading drawn alone and drawn as the newest of three must look the same in row 1,
     // and the oldest of three must look like row 1 of a table holding it alone.
     const auto rowImage = [](Fixture& f, int row) {
-        return freshPaint(*f.grid().viewport()).copy(f.grid().CellRect(row, 0).united(f.grid().CellRect(row, 4)));
+        return freshPaint(*f.grid().viewport())
+            .copy(f.grid().CellRect(row, 0).united(f.grid().CellRect(row, 4)));
     };
     Fixture three;
     three.add(" 23.5\u00B0C 45.6%", "1.23", "m/s", "06.05.14\\10:11:12");

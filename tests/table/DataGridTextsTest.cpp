@@ -10,7 +10,9 @@ public:
     QStringList events;
     void GridCleared() override { events << "cleared"; }
     void RowInsertedAtTop() override { events << "inserted"; }
-    void CellChanged(int row, int col) override { events << QStringLiteral("cell %1 %2").arg(row).arg(col); }
+    void CellChanged(int row, int col) override {
+        events << QStringLiteral("cell %1 %2").arg(row).arg(col);
+    }
     void CurrentCellChanged(int oldRow, int oldCol) override {
         events << QStringLiteral("current from %1 %2").arg(oldRow).arg(oldCol);
     }
@@ -51,9 +53,8 @@ void DataGridTextsTest::insertsAtTopAcrossBlocks() {
 
 void DataGridTextsTest::firstCellsKeepTheirExactText() {
     DataGridTexts g;
-    const QStringList texts{"0",  "7",      "007",        "-1", "+3", " 5", "5 ", "abc",
-                            "",   "1.5",    "2147483647", "2147483648", "99999999999",
-                            "50000"};
+    const QStringList texts{"0",   "7", "007", "-1",         "+3",         " 5",          "5 ",
+                            "abc", "",  "1.5", "2147483647", "2147483648", "99999999999", "50000"};
     for (const QString& t : texts)
         g.InsertRowAtTop(t);
     for (int i = 0; i < texts.size(); ++i)

@@ -11,12 +11,12 @@
 #include "live/GraphPeer.h"
 #include "live/ImageButton.h"
 #include "live/LineControl.h"
+#include "live/ScaleBox.h"
 #include "live/ShowFormBackground.h"
 #include "state/GVarMod.h"
 #include "state/ReadoutRules.h"
 #include "state/WindowFonts.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -111,16 +111,13 @@ void ShowForm::buildChartArea() {
     const QFont axisFont = SansSerifFont(8.25, true);
     Label8[8] = label(this, {16, 264, 17, 17}, QStringLiteral("Y:"), SansSerifFont(9.75, true));
 
-    Combo1 = new QComboBox(this);
-    Combo1->setEditable(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
-    Combo1->setCompleter(nullptr);
+    Combo1 = new ScaleBox(this);
     Combo1->setGeometry(40, 264, 73, 21);
     Combo1->setFont(SansSerifFont(8.25));
     Combo1->setEditText(QStringLiteral("40"));
     Combo1->setToolTip(QStringLiteral("scale"));
     // Only picking an entry of the list applies it; typing and Enter apply nothing.
-    connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+    connect(Combo1, &ScaleBox::Picked, this, &ShowForm::Combo1_Click);
 
     struct Paging {
         ImageButton** button;

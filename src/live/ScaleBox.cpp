@@ -1,0 +1,48 @@
+#include "live/ScaleBox.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace {
+
+// The box's text field. While it handles a key or loses the focus, the box matches the typed text
+// against its list and may report a choice; that report is not the user's choice.
+class ScaleBoxEdit : public QLineEdit {
+public:
+    explicit ScaleBoxEdit(QWidget* parent)
+        : QLineEdit(parent) {}
+
+    bool Finishing() const { return m_finishing; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool outer = m_finishing;
+        m_finishing = true;
+        QLineEdit::keyPressEvent(event);
+        m_finishing = outer;
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        const bool outer = m_finishing;
+        m_finishing = true;
+        QLineEdit::focusOutEvent(event);
+        m_finishing = outer;
+    }
+
+private:
+    bool m_finishing = false;
+};
+
+} // namespace
+
+ScaleBox::ScaleBox(QWidget* parent)
+    : QComboBox(parent) {
+    auto* edit = new ScaleBoxEdit(this);
+    setLineEdit(edit);
+    setInsertPolicy(QComboBox::NoInsert);
+    setCompleter(nullptr);
+    connect(this, &QComboBox::activated, this, [this, edit] {
+        if (!edit->Finishing())
+            emit Picked();
+    });
+}

@@ -131,7 +131,7 @@ void ConnectForm::Attach(LinkController& link) {
     link.SetPanel(this);
     connect(m_btnConn, &QAbstractButton::clicked, &link, &LinkController::btn_conn_Click);
     // Only a pick from the list (mouse or arrow keys): not typing, not Enter, not a refresh.
-    connect(m_combo1, &QComboBox::activated, &link, &LinkController::Combo1_Click);
+    connect(m_combo1, &PickOnlyComboBox::Picked, &link, &LinkController::Combo1_Click);
 }
 
 void ConnectForm::refreshPortList() {

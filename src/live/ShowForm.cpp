@@ -17,7 +17,6 @@
 #include "state/ReadoutRules.h"
 #include "state/WindowFonts.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -117,8 +116,8 @@ void ShowForm::buildChartArea() {
     Combo1->setFont(SansSerifFont(8.25));
     Combo1->setEditText(QStringLiteral("40"));
     Combo1->setToolTip(QStringLiteral("scale"));
-    // Only picking an entry of the list applies it.
-    connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+    // Only picking an entry of the list applies it; typing and Enter apply nothing.
+    connect(Combo1, &PickOnlyComboBox::Picked, this, &ShowForm::Combo1_Click);
 
     struct Paging {
         ImageButton** button;
@@ -217,6 +216,7 @@ void ShowForm::Form_Load() {
     Label6->move(24, 413);
     // Filling the list leaves the box's text as it is.
     const QString text = Combo1->currentText();
+    Combo1->clear();
     for (const char16_t* entry : kScaleListTexts)
         Combo1->addItem(QString::fromUtf16(entry));
     Combo1->setCurrentIndex(-1);

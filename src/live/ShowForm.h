@@ -11,11 +11,11 @@ class GraphWindowAccess;
 class GVarMod;
 class ImageButton;
 class LineControl;
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class RectangleShape;
+class PickOnlyComboBox;
 class VerticalDottedLine;
 struct RunningExtremes;
 
@@ -71,7 +71,7 @@ public:
 
     // Chart area.
     std::array<QLabel*, 9> Label8{}; // 0 ... 7 axis numbers, 8 the title "Y:"
-    QComboBox* Combo1 = nullptr;
+    PickOnlyComboBox* Combo1 = nullptr;
     ImageButton* Picture2 = nullptr; // first page
     ImageButton* Picture3 = nullptr; // previous page
     ImageButton* Picture4 = nullptr; // newest page (dot)

@@ -1,23 +1,49 @@
 #include "state/PickOnlyComboBox.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
+namespace {
+
+// The box's text field. While it handles a key or loses the focus, the box matches the typed text
+// against its list and may report a choice; that report is not the user's choice. Keys the field
+// does not use (the arrows) reach the box after the field is done, so they still pick.
+class PickOnlyEdit : public QLineEdit {
+public:
+    explicit PickOnlyEdit(QWidget* parent)
+        : QLineEdit(parent) {}
+
+    bool Finishing() const { return m_finishing; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool outer = m_finishing;
+        m_finishing = true;
+        QLineEdit::keyPressEvent(event);
+        m_finishing = outer;
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        const bool outer = m_finishing;
+        m_finishing = true;
+        QLineEdit::focusOutEvent(event);
+        m_finishing = outer;
+    }
+
+private:
+    bool m_finishing = false;
+};
+
+} // namespace
+
 PickOnlyComboBox::PickOnlyComboBox(QWidget* parent)
     : QComboBox(parent) {
-    setEditable(true);
+    auto* edit = new PickOnlyEdit(this);
+    setLineEdit(edit);
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
-    lineEdit()->installEventFilter(this);
-}
-
-bool PickOnlyComboBox::eventFilter(QObject* watched, QEvent* event) {
-    // An editable box picks the entry equal to the typed text on Enter; here Enter in the text
-    // field does nothing.
-    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            return true;
-    }
-    return QComboBox::eventFilter(watched, event);
+    connect(this, &QComboBox::activated, this, [this, edit] {
+        if (!edit->Finishing())
+            emit Picked();
+    });
 }

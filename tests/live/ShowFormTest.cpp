@@ -1,4 +1,5 @@
 #include "live/ShowForm.h"
+#include "state/PickOnlyComboBox.h"
 #include "charts/ChartArea.h"
 #include "charts/ChartPainter.h"
 #include "charts/DottedLine.h"

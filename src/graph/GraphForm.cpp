@@ -10,9 +10,9 @@
 #include "graph/GraphWindowIcon.h"
 #include "live/ButtonFaces.h"
 #include "live/ImageButton.h"
-#include "state/PickOnlyComboBox.h"
 #include "live/ShowForm.h"
 #include "state/GVarMod.h"
+#include "state/PickOnlyComboBox.h"
 #include "state/WindowFonts.h"
 
 #include <QApplication>

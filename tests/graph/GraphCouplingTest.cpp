@@ -4,9 +4,9 @@
 #include "graph/GraphForm.h"
 #include "graph/GraphWindowHost.h"
 #include "live/ImageButton.h"
-#include "state/PickOnlyComboBox.h"
 #include "live/ShowForm.h"
 #include "state/GVarMod.h"
+#include "state/PickOnlyComboBox.h"
 #include "state/ReadoutRules.h"
 
 #include <QApplication>

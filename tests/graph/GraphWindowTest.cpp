@@ -5,10 +5,10 @@
 #include "graph/GraphForm.h"
 #include "live/ButtonFaces.h"
 #include "live/ImageButton.h"
-#include "state/PickOnlyComboBox.h"
 #include "live/ShowForm.h"
 #include "reports/PrintTarget.h"
 #include "state/GVarMod.h"
+#include "state/PickOnlyComboBox.h"
 #include "state/ReadoutRules.h"
 
 #include <QApplication>

@@ -1,5 +1,4 @@
 #include "live/ShowForm.h"
-#include "state/PickOnlyComboBox.h"
 #include "charts/ChartArea.h"
 #include "charts/ChartPainter.h"
 #include "charts/DottedLine.h"
@@ -8,6 +7,7 @@
 #include "live/ImageButton.h"
 #include "live/LineControl.h"
 #include "state/GVarMod.h"
+#include "state/PickOnlyComboBox.h"
 #include "state/ReadoutRules.h"
 
 #include <QComboBox>

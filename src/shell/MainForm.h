@@ -1,0 +1,90 @@
+#pragma once
+
+#include "reports/PrintReports.h"
+#include "state/ReadoutRules.h"
+
+#include <QDateTime>
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class ConnectForm;
+class DataForm;
+class GraphWindowHost;
+class GVarMod;
+class LinkController;
+class MessageBoxes;
+class PortPlatform;
+class QMdiArea;
+class SaveDialog;
+class SerialPort;
+class ShowForm;
+
+// What the main window is built from. The start procedure passes the real ones; tests pass
+// pseudo-terminals, fake sysfs trees, scripted message boxes and dialogs, and PDF print targets.
+struct MainParts {
+    GVarMod& state;
+    SerialPort& port;         // the meter's serial port (MSComm1)
+    PortPlatform& platform;   // how ports are named, listed, probed and found
+    MessageBoxes& messages;   // every message box of the program
+    SaveDialog& commonDialog; // the main window's file dialog (CommonDialog1)
+    SaveDialog& dataDialog;   // the data table's own file dialog
+    PrintSetup print;         // where printing goes: the default printer unless a test says so
+    std::function<QDateTime()> now = [] {
+        return QDateTime::currentDateTime();
+    };
+};
+
+// The main window: a fixed-size frame holding the live display, the data table and the connection
+// panel; it owns the serial port's link, receives every frame (MSComm1_OnComm) and offers to save
+// the readings when it closes. The graph window is a separate top-level window it closes at exit.
+class MainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kOuterWidth = 950;
+    static constexpr int kOuterHeight = 678;
+
+    explicit MainForm(MainParts parts);
+    ~MainForm() override;
+
+    // The start-up steps: the three child windows in order, extremes unset, AutoConnect.
+    void MDIForm_Load();
+    // Keeps the outer size at 950 x 678 whenever the window is in its normal state.
+    void MDIForm_Resize();
+    // The serial port's event: stores and shows one reading per 13-byte frame.
+    void MSComm1_OnComm();
+    // The closing steps: stop reception, close the graph, offer to save. Never cancelled.
+    void MDIForm_Unload();
+
+    // The running extremes varmax / varmin.
+    RunningExtremes extremes;
+
+    // The other windows.
+    ConnectForm* connectForm() const { return m_connectForm; }
+    ShowForm* showForm() const { return m_showForm; }
+    DataForm* dataForm() const { return m_dataForm; }
+    GraphWindowHost& graphForm() const { return *m_graphs; }
+    LinkController& link() const { return *m_link; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void wireWindows();
+    void placeChild(QWidget* child, QPoint at);
+    void refreshChartsAfterReading();
+    void onReadingLimit();
+    void resetAtLimit();
+
+    MainParts m_parts;
+    QMdiArea* m_area = nullptr;
+    std::unique_ptr<LinkController> m_link;
+    ConnectForm* m_connectForm = nullptr;
+    ShowForm* m_showForm = nullptr;
+    DataForm* m_dataForm = nullptr;
+    std::unique_ptr<GraphWindowHost> m_graphs;
+    bool m_unloaded = false;
+};

@@ -1,0 +1,45 @@
+#include "shell/MainMod.h"
+
+#include "link/DeviceSerialPort.h"
+#include "link/MeterFeed.h"
+#include "link/SystemPortPlatform.h"
+#include "shell/MainForm.h"
+#include "state/GVarMod.h"
+#include "state/WindowMessageBoxes.h"
+#include "table/FileSaveDialog.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int MainMod(const StartOptions& options) {
+    GVarMod state; // ReadingCount 0, ChartScale 400, ViewStart 1, ViewSpan 0, not held
+
+    DemoLink demo;
+    std::unique_ptr<PortPlatform> platform;
+    if (options.demo) {
+        QString error;
+        demo = StartDemoLink(&error);
+        if (!demo.platform) {
+            std::fprintf(stderr, "vantello: the simulated meter could not start: %s\n",
+                         qPrintable(error));
+            return 1;
+        }
+        platform = std::move(demo.platform);
+    } else {
+        platform = MakeSystemPortPlatform();
+    }
+
+    DeviceSerialPort port;
+    WindowMessageBoxes messages;
+    FileSaveDialog mainDialog;
+    FileSaveDialog dataDialog;
+    MainForm form(MainParts{state, port, *platform, messages, mainDialog, dataDialog, {}});
+    messages.SetParent(&form);
+    mainDialog.SetOwner(&form);
+    dataDialog.SetOwner(&form);
+
+    form.show();
+    form.MDIForm_Load();
+    return QApplication::exec();
+}

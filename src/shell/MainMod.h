@@ -1,0 +1,13 @@
+#pragma once
+
+// How the program was started.
+struct StartOptions {
+    // Feed the program from the simulated meter on a pseudo-terminal instead of looking for the
+    // meter's USB bridge.
+    bool demo = false;
+};
+
+// The start procedure: sets the shared state, builds the main window with its child windows on
+// the real serial port, message boxes and dialogs, shows it and runs until it is closed.
+// Needs a QApplication. Returns the process's exit code.
+int MainMod(const StartOptions& options);

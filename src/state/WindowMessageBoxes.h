@@ -1,0 +1,19 @@
+#pragma once
+
+#include "state/MessageBoxes.h"
+
+class QWidget;
+
+// Message boxes shown as modal QMessageBox dialogs captioned "Brisel".
+class WindowMessageBoxes : public MessageBoxes {
+public:
+    explicit WindowMessageBoxes(QWidget* parent = nullptr)
+        : m_parent(parent) {}
+    void SetParent(QWidget* parent) { m_parent = parent; }
+
+    bool Question(const QString& text) override;
+    void Message(const QString& text) override;
+
+private:
+    QWidget* m_parent;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+// Message boxes and save dialogs answered from a script, recording what they were asked.
+
+#include "state/MessageBoxes.h"
+#include "state/SaveDialog.h"
+
+#include <QList>
+#include <QStringList>
+
+class ScriptedMessages : public MessageBoxes {
+public:
+    QStringList shown;   // every question and message, in order
+    QList<bool> answers; // answers to the questions in turn; No once they run out
+
+    bool Question(const QString& text) override {
+        shown << text;
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+    void Message(const QString& text) override { shown << text; }
+};
+
+class ScriptedSaveDialog : public SaveDialog {
+public:
+    QStringList answers; // chosen paths in turn; an empty one (or none left) cancels
+    QList<Request> asked;
+
+protected:
+    QString Show(const Request& request) override {
+        asked.append(request);
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+};

@@ -30,7 +30,7 @@ protected:
     }
     void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
-        painter.drawImage(event->rect(), m_area->m_canvas, event->rect());
+        painter.drawImage(event->rect(), m_area->Canvas(), event->rect());
     }
     void mouseMoveEvent(QMouseEvent* event) override { emit m_area->MouseMoved(event->position()); }
     void leaveEvent(QEvent*) override { emit m_area->MouseLeft(); }
@@ -55,8 +55,40 @@ ChartArea::ChartArea(QSize innerSize, int border, QWidget* parent)
 
 void ChartArea::SetBackColor(const QColor& color) {
     m_backColor = color;
-    m_canvas.fill(color);
+    m_pending.clear();
+    m_erasePending = true;
     m_inside->update();
+}
+
+void ChartArea::DrawChart(const ChartGeometry& geometry, std::vector<QPoint> points) {
+    Layer layer{&geometry, std::move(points)};
+    // The same chart twice over gives the same pixels.
+    if (m_pending.empty() || !(m_pending.back() == layer))
+        m_pending.push_back(std::move(layer));
+    m_inside->update();
+}
+
+QImage& ChartArea::Canvas() {
+    render();
+    return m_canvas;
+}
+
+const QImage& ChartArea::Canvas() const {
+    render();
+    return m_canvas;
+}
+
+void ChartArea::render() const {
+    if (m_erasePending) {
+        m_canvas.fill(m_backColor);
+        m_erasePending = false;
+    }
+    if (m_pending.empty())
+        return;
+    QPainter painter(&m_canvas);
+    for (const Layer& layer : m_pending)
+        DrawChartPicture(painter, *layer.geometry, layer.points);
+    m_pending.clear();
 }
 
 void ChartArea::paintEvent(QPaintEvent*) {

@@ -2,19 +2,25 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPoint>
 #include <QPointF>
 #include <QWidget>
+
+#include <vector>
 
 struct ChartGeometry;
 
 // The drawing area of a chart window (Picture1 of the live display and of the graph window).
 //
 // A fixed-size area with a border; everything inside uses inner pixel coordinates, origin at the
-// inner top-left corner. The drawing is kept in an image of the inner size, so that drawing on it
-// runs at once, also while the window is hidden or minimised, and the screen only shows that
-// image. The repaint rule of the charts therefore is synchronous:
+// inner top-left corner. The drawing is kept in an image of the inner size, and the screen only
+// shows that image. The repaint rule of the charts is
 //     area.SetBackColor(kChartBackground); // erases the drawing
 //     window.Picture1_Paint();             // draws on top, e.g. PaintChart(area, ...)
+// Both steps take effect at once as far as anyone can tell: PaintChart fills PlotPoints before it
+// returns, also while the window is hidden or minimised, and Canvas() always holds the finished
+// drawing. The pixels themselves are produced when they are first needed (the next paint or the
+// next look at Canvas()), so several repaints between two screen updates cost one drawing.
 //
 // Controls the window places inside (labels, the cursor line) are children of Inside(); they let
 // the mouse through, so the area keeps reporting moves while the pointer is over them. The
@@ -37,9 +43,13 @@ public:
     void SetBackColor(const QColor& color);
     QColor BackColor() const { return m_backColor; }
 
-    // The drawing, inner size. Draw on it with a QPainter, then call update() to show it.
-    QImage& Canvas() { return m_canvas; }
-    const QImage& Canvas() const { return m_canvas; }
+    // Draws a chart with this geometry on top of the drawing: grid, zero line and ticks, and the
+    // page's points (in inner pixels) joined by a line with a dot on each.
+    void DrawChart(const ChartGeometry& geometry, std::vector<QPoint> points);
+
+    // The finished drawing, inner size. Draw on it with a QPainter, then call update() to show it.
+    QImage& Canvas();
+    const QImage& Canvas() const;
 
 signals:
     // The area is being shown: the window answers with its repaint rule, as it would answer the
@@ -59,8 +69,18 @@ protected:
 
 private:
     friend class ChartAreaInside;
+    struct Layer {
+        const ChartGeometry* geometry;
+        std::vector<QPoint> points;
+        bool operator==(const Layer&) const = default;
+    };
+    void render() const;
+
     int m_border = 0;
     QColor m_backColor;
-    QImage m_canvas;
+    mutable QImage m_canvas;
+    // Charts drawn since the last erase whose pixels are not in the canvas yet.
+    mutable std::vector<Layer> m_pending;
+    mutable bool m_erasePending = false;
     QWidget* m_inside = nullptr;
 };

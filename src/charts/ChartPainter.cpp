@@ -19,7 +19,21 @@ void drawDot(QPainter& painter, QPoint centre) {
 
 } // namespace
 
-void PaintChart(QPainter& painter, const ChartGeometry& g, GVarMod& state) {
+namespace {
+std::vector<QPoint> placedPoints(GVarMod& state, const ChartGeometry& g) {
+    const int span = FillPlotPoints(state, g);
+    std::vector<QPoint> points;
+    points.reserve(static_cast<std::size_t>(span));
+    for (int i = 0; i < span; ++i) {
+        const PlotPoint& p = state.PlotPoints[static_cast<std::size_t>(i)];
+        points.emplace_back(p.x, p.y);
+    }
+    return points;
+}
+} // namespace
+
+void DrawChartPicture(QPainter& painter, const ChartGeometry& g,
+                      const std::vector<QPoint>& points) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setBrush(Qt::NoBrush);
@@ -35,12 +49,11 @@ void PaintChart(QPainter& painter, const ChartGeometry& g, GVarMod& state) {
     for (int i = 1; i <= kPageSize; ++i)
         painter.drawLine(g.xStep * i, g.tickTop, g.xStep * i, g.tickBottom);
 
-    const int span = FillPlotPoints(state, g);
+    const int span = static_cast<int>(points.size());
     if (span > 0) {
         painter.setPen(QPen(kChartCurve, 1));
         const auto at = [&](int entry) {
-            const PlotPoint& p = state.PlotPoints[static_cast<std::size_t>(entry)];
-            return QPoint(p.x, p.y);
+            return points[static_cast<std::size_t>(entry)];
         };
         // A dot whose centre lies this far off the area cannot reach it; it is left out rather
         // than handed to the rasteriser at coordinates of many millions.
@@ -56,9 +69,10 @@ void PaintChart(QPainter& painter, const ChartGeometry& g, GVarMod& state) {
     painter.restore();
 }
 
+void PaintChart(QPainter& painter, const ChartGeometry& g, GVarMod& state) {
+    DrawChartPicture(painter, g, placedPoints(state, g));
+}
+
 void PaintChart(ChartArea& area, const ChartGeometry& geometry, GVarMod& state) {
-    QPainter painter(&area.Canvas());
-    PaintChart(painter, geometry, state);
-    painter.end();
-    area.update();
+    area.DrawChart(geometry, placedPoints(state, geometry));
 }

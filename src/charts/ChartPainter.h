@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QColor>
+#include <QPoint>
+
+#include <vector>
 
 class ChartArea;
 class GVarMod;
@@ -21,5 +24,10 @@ inline const QColor kChartZeroLine(0, 0, 0);
 // fall and clipped. The painter's state is restored afterwards.
 void PaintChart(QPainter& painter, const ChartGeometry& geometry, GVarMod& state);
 
-// The same on a chart area's drawing, which it then shows.
+// The same on a chart area's drawing, which it then shows. PlotPoints is filled before it returns.
 void PaintChart(ChartArea& area, const ChartGeometry& geometry, GVarMod& state);
+
+// Draws the chart for points already placed (in the order of PlotPoints): zero line, grid, ticks,
+// then the curve through the points.
+void DrawChartPicture(QPainter& painter, const ChartGeometry& geometry,
+                      const std::vector<QPoint>& points);

@@ -8,7 +8,7 @@
 #include "charts/ChartScaleRules.h"
 #include "charts/DottedLine.h"
 #include "graph/GraphWindowIcon.h"
-#include "live/ButtonFaces.h"
+#include "live/ChartWindowControls.h"
 #include "live/ImageButton.h"
 #include "live/ShowForm.h"
 #include "state/GVarMod.h"
@@ -77,41 +77,17 @@ GraphForm::GraphForm(GVarMod& state, ShowForm& show, MessageBoxes& boxes, GraphP
 GraphForm::~GraphForm() = default;
 
 void GraphForm::buildControls() {
-    Combo1 = new PickOnlyComboBox(this);
-    Combo1->setGeometry(56, 13, 73, 21);
-    Combo1->setFont(SansSerifFont(8.25));
-    Combo1->setEditText(QStringLiteral("40"));
-    Combo1->setToolTip(QStringLiteral("scale"));
+    Combo1 = MakeScaleBox(this, {56, 13});
     connect(Combo1, &PickOnlyComboBox::Picked, this, &GraphForm::Combo1_Click);
 
-    struct Paging {
-        ImageButton** button;
-        int left;
-        int face;
-        const char* tip;
-        bool (*move)(GVarMod&);
-    };
-    const Paging paging[] = {{&imgbtnfirst, 192, 1, "first page", MoveToFirstPage},
-                             {&imgbtnleft, 264, 2, "previous page", MoveToPreviousPage},
-                             {&imgbtncenter, 336, 3, "last page", MoveToNewestPage},
-                             {&imgbtnright, 408, 4, "next page", MoveToNextPage},
-                             {&imgbtnend, 480, 5, "last page", MoveToNewestPage}};
-    for (const Paging& p : paging) {
-        auto* b = new ImageButton(this);
-        b->setGeometry(p.left, 13, 60, 21);
-        b->SetPicture(PagingFace(p.face));
-        b->setToolTip(QString::fromLatin1(p.tip));
-        const int face = p.face;
-        connect(b, &ImageButton::MouseDown, this,
-                [b, face] { b->SetPicture(PagingFace(face + 5)); });
-        connect(b, &ImageButton::MouseUp, this, [b, face] { b->SetPicture(PagingFace(face)); });
-        auto move = p.move;
-        connect(b, &ImageButton::Click, this, [this, move] {
-            if (move(m_state))
-                afterPageMove();
-        });
-        *p.button = b;
-    }
+    const std::array<ImageButton*, 5> paging =
+        MakePagingButtons(this, {192, 264, 336, 408, 480}, 13, PagingLook::PressedOnMouseDown,
+                          m_state, [this] { afterPageMove(); });
+    imgbtnfirst = paging[0];
+    imgbtnleft = paging[1];
+    imgbtncenter = paging[2];
+    imgbtnright = paging[3];
+    imgbtnend = paging[4];
 
     Command1 = new QPushButton(QStringLiteral("Print"), this);
     Command1->setGeometry(592, 13, 81, 21);
@@ -125,19 +101,9 @@ void GraphForm::buildControls() {
     connect(Picture1, &ChartArea::MouseMoved, this, &GraphForm::Picture1_MouseMove);
     connect(Picture1, &ChartArea::MouseLeft, this, &GraphForm::hideCursorReadout);
 
-    Image2 = new ImageButton(this);
-    Image2->setGeometry(768, 240, 42, 42);
-    Image2->SetPicture(ZoomFace(2));
-    Image2->setToolTip(QStringLiteral("zoom in"));
-    connect(Image2, &ImageButton::MouseDown, this, [this] { Image2->SetPicture(ZoomFace(3)); });
-    connect(Image2, &ImageButton::MouseUp, this, [this] { Image2->SetPicture(ZoomFace(2)); });
+    Image2 = MakeZoomButton(this, {768, 240}, ZoomDirection::In);
     connect(Image2, &ImageButton::Click, this, &GraphForm::Image2_Click);
-    Image3 = new ImageButton(this);
-    Image3->setGeometry(768, 296, 42, 42);
-    Image3->SetPicture(ZoomFace(4));
-    Image3->setToolTip(QStringLiteral("zoom out"));
-    connect(Image3, &ImageButton::MouseDown, this, [this] { Image3->SetPicture(ZoomFace(1)); });
-    connect(Image3, &ImageButton::MouseUp, this, [this] { Image3->SetPicture(ZoomFace(4)); });
+    Image3 = MakeZoomButton(this, {768, 296}, ZoomDirection::Out);
     connect(Image3, &ImageButton::Click, this, &GraphForm::Image3_Click);
 
     // Axis numbers, each centred on its grid line; the design captions are those of scale 40.
@@ -173,13 +139,7 @@ void GraphForm::buildControls() {
 
 void GraphForm::Form_Load() {
     fitOuterSize();
-    // Filling the list leaves the box's text as it is.
-    const QString text = Combo1->currentText();
-    Combo1->clear();
-    for (const char16_t* entry : kScaleListTexts)
-        Combo1->addItem(QString::fromUtf16(entry));
-    Combo1->setCurrentIndex(-1);
-    Combo1->setEditText(text);
+    FillScaleList(Combo1);
 }
 
 // The outer size includes the frame and title bar when a window manager decorates the window;
@@ -245,19 +205,11 @@ void GraphForm::Combo1_Clicktwo() {
 }
 
 void GraphForm::Image2_Click() {
-    const std::optional<QString> next = ZoomInText(Combo1->currentText());
-    if (!next)
-        return;
-    Combo1->setEditText(*next);
-    Combo1_Click();
+    StepZoom(Combo1, ZoomInText, [this] { Combo1_Click(); });
 }
 
 void GraphForm::Image3_Click() {
-    const std::optional<QString> next = ZoomOutText(Combo1->currentText());
-    if (!next)
-        return;
-    Combo1->setEditText(*next);
-    Combo1_Click();
+    StepZoom(Combo1, ZoomOutText, [this] { Combo1_Click(); });
 }
 
 void GraphForm::afterPageMove() {

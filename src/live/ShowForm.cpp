@@ -8,6 +8,7 @@
 #include "charts/ChartScaleRules.h"
 #include "charts/DottedLine.h"
 #include "live/ButtonFaces.h"
+#include "live/ChartWindowControls.h"
 #include "live/GraphPeer.h"
 #include "live/ImageButton.h"
 #include "live/LineControl.h"
@@ -111,41 +112,18 @@ void ShowForm::buildChartArea() {
     const QFont axisFont = SansSerifFont(8.25, true);
     Label8[8] = label(this, {16, 264, 17, 17}, QStringLiteral("Y:"), SansSerifFont(9.75, true));
 
-    Combo1 = new PickOnlyComboBox(this);
-    Combo1->setGeometry(40, 264, 73, 21);
-    Combo1->setFont(SansSerifFont(8.25));
-    Combo1->setEditText(QStringLiteral("40"));
-    Combo1->setToolTip(QStringLiteral("scale"));
+    Combo1 = MakeScaleBox(this, {40, 264});
     // Only picking an entry of the list applies it; typing and Enter apply nothing.
     connect(Combo1, &PickOnlyComboBox::Picked, this, &ShowForm::Combo1_Click);
 
-    struct Paging {
-        ImageButton** button;
-        int left;
-        int face;
-        const char* tip;
-        bool (*move)(GVarMod&);
-    };
-    const Paging paging[] = {{&Picture2, 120, 1, "first page", MoveToFirstPage},
-                             {&Picture3, 184, 2, "previous page", MoveToPreviousPage},
-                             {&Picture4, 248, 3, "last page", MoveToNewestPage},
-                             {&Picture5, 312, 4, "next page", MoveToNextPage},
-                             {&Picture6, 376, 5, "last page", MoveToNewestPage}};
-    for (const Paging& p : paging) {
-        auto* b = new ImageButton(this);
-        b->setGeometry(p.left, 264, 60, 21);
-        b->SetPicture(PagingFace(p.face));
-        b->setToolTip(QString::fromLatin1(p.tip));
-        const int face = p.face;
-        connect(b, &ImageButton::Hover, this,
-                [this, b, face](bool inside) { pictureButtonHover(b, face, inside); });
-        auto move = p.move;
-        connect(b, &ImageButton::Click, this, [this, move] {
-            if (move(m_state))
-                afterPageMove();
-        });
-        *p.button = b;
-    }
+    const std::array<ImageButton*, 5> paging =
+        MakePagingButtons(this, {120, 184, 248, 312, 376}, 264, PagingLook::HighlightOnHover,
+                          m_state, [this] { afterPageMove(); });
+    Picture2 = paging[0];
+    Picture3 = paging[1];
+    Picture4 = paging[2];
+    Picture5 = paging[3];
+    Picture6 = paging[4];
 
     Picture1 = new ChartArea(LiveChartGeometry(), this);
     Picture1->move(40, 296);
@@ -169,19 +147,9 @@ void ShowForm::buildChartArea() {
     Image1->SetPicture(MagnifierFace());
     Image1->setToolTip(QStringLiteral("graph"));
     connect(Image1, &ImageButton::Click, this, &ShowForm::Image1_Click);
-    Image2 = new ImageButton(this);
-    Image2->setGeometry(452, 384, 42, 42);
-    Image2->SetPicture(ZoomFace(2));
-    Image2->setToolTip(QStringLiteral("zoom in"));
-    connect(Image2, &ImageButton::MouseDown, this, [this] { Image2->SetPicture(ZoomFace(3)); });
-    connect(Image2, &ImageButton::MouseUp, this, [this] { Image2->SetPicture(ZoomFace(2)); });
+    Image2 = MakeZoomButton(this, {452, 384}, ZoomDirection::In);
     connect(Image2, &ImageButton::Click, this, &ShowForm::Image2_Click);
-    Image3 = new ImageButton(this);
-    Image3->setGeometry(452, 432, 42, 42);
-    Image3->SetPicture(ZoomFace(4));
-    Image3->setToolTip(QStringLiteral("zoom out"));
-    connect(Image3, &ImageButton::MouseDown, this, [this] { Image3->SetPicture(ZoomFace(1)); });
-    connect(Image3, &ImageButton::MouseUp, this, [this] { Image3->SetPicture(ZoomFace(4)); });
+    Image3 = MakeZoomButton(this, {452, 432}, ZoomDirection::Out);
     connect(Image3, &ImageButton::Click, this, &ShowForm::Image3_Click);
 
     Label12 = new QLabel(QStringLiteral("0000"), Picture1->Inside());
@@ -214,13 +182,7 @@ void ShowForm::Form_Load() {
     for (int k = 0; k < 8; ++k)
         Label8[k]->move(0, kAxisLabelTops[k]);
     Label6->move(24, 413);
-    // Filling the list leaves the box's text as it is.
-    const QString text = Combo1->currentText();
-    Combo1->clear();
-    for (const char16_t* entry : kScaleListTexts)
-        Combo1->addItem(QString::fromUtf16(entry));
-    Combo1->setCurrentIndex(-1);
-    Combo1->setEditText(text);
+    FillScaleList(Combo1);
 }
 
 void ShowForm::paintEvent(QPaintEvent*) {
@@ -258,19 +220,11 @@ void ShowForm::Combo1_Clicktwo() {
 }
 
 void ShowForm::Image2_Click() {
-    const std::optional<QString> next = ZoomInText(Combo1->currentText());
-    if (!next)
-        return;
-    Combo1->setEditText(*next);
-    Combo1_Click();
+    StepZoom(Combo1, ZoomInText, [this] { Combo1_Click(); });
 }
 
 void ShowForm::Image3_Click() {
-    const std::optional<QString> next = ZoomOutText(Combo1->currentText());
-    if (!next)
-        return;
-    Combo1->setEditText(*next);
-    Combo1_Click();
+    StepZoom(Combo1, ZoomOutText, [this] { Combo1_Click(); });
 }
 
 void ShowForm::afterPageMove() {
@@ -282,10 +236,6 @@ void ShowForm::afterPageMove() {
         graph->SetPageNumbers(numbers);
         graph->RepaintPlot();
     }
-}
-
-void ShowForm::pictureButtonHover(ImageButton* button, int face, bool inside) {
-    button->SetPicture(PagingFace(inside ? face + 5 : face));
 }
 
 void ShowForm::Image1_Click() {

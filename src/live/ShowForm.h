@@ -98,7 +98,6 @@ private:
     void buildChartArea();
     void applyScaleText();
     void afterPageMove();
-    void pictureButtonHover(ImageButton* button, int face, bool inside);
     void Picture1_MouseMove(QPointF at);
     void hideCursorReadout();
     void Command1_Click();

@@ -91,7 +91,7 @@ struct Program {
     }
     GVarMod state;
     RunningExtremes extremes;
-    RecordedBoxes boxes;
+    ScriptedMessages boxes;
     ShowForm show{state, extremes};
     GraphWindowHost host{state, show, boxes};
     RecordingAccess access{host};

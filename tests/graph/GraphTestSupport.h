@@ -3,6 +3,7 @@
 #include "charts/ChartArea.h"
 #include "state/GVarMod.h"
 #include "state/MessageBoxes.h"
+#include "support/ScriptedSeams.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -13,16 +14,6 @@
 #include <functional>
 
 // Message boxes answered by the test; every text shown is kept.
-class RecordedBoxes : public MessageBoxes {
-public:
-    bool Question(const QString& text) override {
-        shown << text;
-        return false;
-    }
-    void Message(const QString& text) override { shown << text; }
-    QStringList shown;
-};
-
 inline const QRgb kBack = qRgb(224, 224, 224);
 inline const QRgb kSilver = qRgb(192, 192, 192);
 inline const QRgb kBlack = qRgb(0, 0, 0);

@@ -34,7 +34,7 @@ struct Windows {
     }
     GVarMod state;
     RunningExtremes extremes;
-    RecordedBoxes boxes;
+    ScriptedMessages boxes;
     ShowForm show{state, extremes};
     GraphForm graph;
 };

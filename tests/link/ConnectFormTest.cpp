@@ -93,7 +93,7 @@ private:
     ListedPorts* m_ports = nullptr;
     ConnectForm* m_form = nullptr;
     DeviceSerialPort* m_port = nullptr;
-    RecordedMessages* m_messages = nullptr;
+    ScriptedMessages* m_messages = nullptr;
     LinkController* m_link = nullptr;
 };
 
@@ -104,7 +104,7 @@ void ConnectFormTest::init() {
     m_ports->list = {m_line->Path(), QStringLiteral("/dev/ttyUSB7")};
     m_form = new ConnectForm(*m_ports);
     m_port = new DeviceSerialPort;
-    m_messages = new RecordedMessages;
+    m_messages = new ScriptedMessages;
     m_link = new LinkController(*m_port, *m_ports, *m_messages);
 }
 

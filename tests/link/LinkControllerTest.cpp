@@ -38,7 +38,7 @@ private:
     DeviceSerialPort* m_port = nullptr;
     LinuxPortPlatform* m_platform = nullptr;
     LoggingPanel* m_panel = nullptr;
-    RecordedMessages* m_messages = nullptr;
+    ScriptedMessages* m_messages = nullptr;
     LinkController* m_link = nullptr;
 };
 
@@ -51,7 +51,7 @@ void LinkControllerTest::init() {
     QDir().mkpath(m_dir->filePath(QStringLiteral("dev")));
     m_platform = new LinuxPortPlatform(sys.Root(), m_dir->filePath(QStringLiteral("dev")));
     m_panel = new LoggingPanel;
-    m_messages = new RecordedMessages;
+    m_messages = new ScriptedMessages;
     m_link = new LinkController(*m_port, *m_platform, *m_messages);
     m_link->SetPanel(m_panel);
 }
@@ -301,7 +301,7 @@ private:
     WindowsPortPlatform* m_platform = nullptr;
     RecordingSerialPort* m_port = nullptr;
     LoggingPanel* m_panel = nullptr;
-    RecordedMessages* m_messages = nullptr;
+    ScriptedMessages* m_messages = nullptr;
     LinkController* m_link = nullptr;
 };
 
@@ -311,7 +311,7 @@ void WindowsLinkTest::init() {
     m_port = new RecordingSerialPort;
     m_panel = new LoggingPanel;
     m_panel->text = m_platform->StartText();
-    m_messages = new RecordedMessages;
+    m_messages = new ScriptedMessages;
     m_link = new LinkController(*m_port, *m_platform, *m_messages);
     m_link->SetPanel(m_panel);
 }

@@ -7,6 +7,7 @@
 #include "link/SerialPort.h"
 #include "link/WindowsComPorts.h"
 #include "state/MessageBoxes.h"
+#include "support/ScriptedSeams.h"
 
 #include <QStringList>
 
@@ -29,16 +30,6 @@ public:
     void ShowConnectEnabled() override { log << QStringLiteral("enabled"); }
     void ShowLinkOnline() override { log << QStringLiteral("online"); }
     void ShowLinkOffline() override { log << QStringLiteral("offline"); }
-};
-
-class RecordedMessages : public MessageBoxes {
-public:
-    QStringList shown;
-    bool Question(const QString& text) override {
-        shown << text;
-        return false;
-    }
-    void Message(const QString& text) override { shown << text; }
 };
 
 class RecordingSerialPort : public SerialPort {

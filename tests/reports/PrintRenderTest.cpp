@@ -3,6 +3,7 @@
 #include "reports/PrintTarget.h"
 #include "state/GVarMod.h"
 #include "state/MessageBoxes.h"
+#include "support/ScriptedSeams.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,16 +20,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-class RecordedBoxes : public MessageBoxes {
-public:
-    bool Question(const QString& text) override {
-        shown << text;
-        return false;
-    }
-    void Message(const QString& text) override { shown << text; }
-    QStringList shown;
-};
 
 // Answers the progress seam; cancels when the given page is done.
 class ScriptedProgress : public PrintProgress {
@@ -198,7 +189,7 @@ void PrintRenderTest::dataReportOnPaper() {
     fill(s, 37);
     PdfFileTarget target(path);
     ScriptedProgress progress;
-    RecordedBoxes boxes;
+    ScriptedMessages boxes;
     QCOMPARE(PrintDataReport(s, boxes, {&target, &progress, nullptr}), PrintOutcome::Printed);
     QCOMPARE(boxes.shown, QStringList());
     QCOMPARE(progress.calls, (QStringList{"start 2", "page 1", "page 2", "finish"}));
@@ -244,7 +235,7 @@ void PrintRenderTest::graphReportOnPaper() {
     s.Readings(101).Value = 40; // top of the scale
     s.ApplyLivePage();          // 101 ... 150
     PdfFileTarget target(path);
-    RecordedBoxes boxes;
+    ScriptedMessages boxes;
     QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&target, nullptr, nullptr}),
              PrintOutcome::Printed);
     QCOMPARE(boxes.shown, QStringList());
@@ -288,7 +279,7 @@ void PrintRenderTest::emptyGraphPrintsTheFrame() {
     const QString path = dir.filePath(QStringLiteral("empty.pdf"));
     GVarMod s;
     PdfFileTarget target(path);
-    RecordedBoxes boxes;
+    ScriptedMessages boxes;
     QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&target, nullptr, nullptr}),
              PrintOutcome::Printed);
     const Raster r(path);
@@ -310,7 +301,7 @@ void PrintRenderTest::cancelPrintsNothing() {
     fill(s, 100);
     PdfFileTarget target(path);
     ScriptedProgress progress(1);
-    RecordedBoxes boxes;
+    ScriptedMessages boxes;
     QCOMPARE(PrintDataReport(s, boxes, {&target, &progress, nullptr}), PrintOutcome::Cancelled);
     QCOMPARE(progress.calls, (QStringList{"start 3", "page 1", "finish"}));
     QCOMPARE(boxes.shown, QStringList()); // nothing more is shown
@@ -323,7 +314,7 @@ void PrintRenderTest::cancelPrintsNothing() {
 void PrintRenderTest::failuresShowTheirMessage() {
     GVarMod s;
     fill(s, 3);
-    RecordedBoxes boxes;
+    ScriptedMessages boxes;
     ScriptedProgress progress;
     PdfFileTarget nowhere(QStringLiteral("/nonexistent-folder/report.pdf"));
     QCOMPARE(PrintDataReport(s, boxes, {&nowhere, &progress, nullptr}), PrintOutcome::Failed);
@@ -360,7 +351,7 @@ void PrintRenderTest::fullDiskIsAFailure() {
     fill(s, 2000);
     PdfFileTarget target(path);
     ScriptedProgress progress;
-    RecordedBoxes boxes;
+    ScriptedMessages boxes;
 
     // A file size limit makes the disk "full" part-way through the job, also for root.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -384,7 +375,7 @@ void PrintRenderTest::noDefaultPrinter() {
     fill(s, 120);
     s.ApplyLivePage();
     s.PlotPoints[0] = {1, 2, 3};
-    RecordedBoxes boxes;
+    ScriptedMessages boxes;
     ScriptedProgress progress;
     QCOMPARE(PrintDataReport(s, boxes, {nullptr, &progress, nullptr}), PrintOutcome::Failed);
     QCOMPARE(PrintGraphReport(s, graphTexts(), boxes), PrintOutcome::Failed);

@@ -1,22 +1,8 @@
 #include "state/SaveDialog.h"
+#include "support/ScriptedSeams.h"
 
 #include <QStringList>
 #include <QTest>
-
-namespace {
-// Answers each Show with the next scripted name and records what it was asked.
-class ScriptedDialog : public SaveDialog {
-public:
-    QStringList answers;
-    QList<Request> asked;
-
-protected:
-    QString Show(const Request& request) override {
-        asked.append(request);
-        return answers.isEmpty() ? QString() : answers.takeFirst();
-    }
-};
-} // namespace
 
 class SaveDialogTest : public QObject {
     Q_OBJECT
@@ -26,7 +12,7 @@ private slots:
 };
 
 void SaveDialogTest::asksWithTitleAndOneFilterEntry() {
-    ScriptedDialog d;
+    ScriptedSaveDialog d;
     d.answers = {QStringLiteral("/tmp/a")};
     QCOMPARE(AskSavePath(d, QStringLiteral("text files (*.txt)|*.txt")), QStringLiteral("/tmp/a"));
     QCOMPARE(d.asked.size(), 1);
@@ -37,7 +23,7 @@ void SaveDialogTest::asksWithTitleAndOneFilterEntry() {
 }
 
 void SaveDialogTest::remembersLastChosenName() {
-    ScriptedDialog d;
+    ScriptedSaveDialog d;
     d.answers = {QStringLiteral("/tmp/report.txt"), QString(), QStringLiteral("/tmp/x.csv")};
     AskSavePath(d, QStringLiteral("text files (*.txt)|*.txt"));
     // A cancel returns nothing and keeps the name chosen before.

@@ -5,6 +5,7 @@
 #include "state/GVarMod.h"
 #include "state/MessageBoxes.h"
 #include "state/SaveDialog.h"
+#include "support/ScriptedSeams.h"
 #include "table/DataGridView.h"
 #include "table/DataToolbar.h"
 
@@ -24,33 +25,11 @@
 
 namespace {
 
-class ScriptedDialog : public SaveDialog {
-public:
-    QStringList answers;
-    QList<Request> asked;
-
-protected:
-    QString Show(const Request& request) override {
-        asked.append(request);
-        return answers.isEmpty() ? QString() : answers.takeFirst();
-    }
-};
-
-class ScriptedBoxes : public MessageBoxes {
-public:
-    QStringList shown;
-    bool Question(const QString& text) override {
-        shown.append(text);
-        return false;
-    }
-    void Message(const QString& text) override { shown.append(text); }
-};
-
 // A form with its collaborators; the hooks write what they were asked into calls.
 struct Fixture {
     GVarMod state;
-    ScriptedBoxes boxes;
-    ScriptedDialog dialog;
+    ScriptedMessages boxes;
+    ScriptedSaveDialog dialog;
     DataForm form{state, boxes, dialog};
     QStringList calls;
 

@@ -22,7 +22,7 @@ constexpr int kTextPadding = 3;
 
 // Column widths in pixels: the record number, the temperature-and-humidity text, the value, the
 // unit and the time stamp all fit beside a vertical scroll bar.
-constexpr std::array<int, DataGridTexts::kCols> kColumnWidths{42, 96, 64, 58, 128};
+constexpr std::array<int, DataGridTexts::kCols> kColumnWidths{42, 108, 57, 54, 127};
 
 // A cell that holds a number is right-aligned, any other text left-aligned, as a classic grid
 // aligns by content: digits with an optional sign and one decimal separator.

@@ -118,7 +118,7 @@ void ShowForm::buildChartArea() {
 
     const std::array<ImageButton*, 5> paging =
         MakePagingButtons(this, {120, 184, 248, 312, 376}, 264, PagingLook::HighlightOnHover,
-                          m_state, [this] { afterPageMove(); });
+                          m_state, [this] { ShowCurrentPage(); });
     Picture2 = paging[0];
     Picture3 = paging[1];
     Picture4 = paging[2];
@@ -227,7 +227,7 @@ void ShowForm::Image3_Click() {
     StepZoom(Combo1, ZoomOutText, [this] { Combo1_Click(); });
 }
 
-void ShowForm::afterPageMove() {
+void ShowForm::ShowCurrentPage() {
     const std::array<QString, 3> numbers = PageNumberTexts(m_state);
     for (int i = 0; i < 3; ++i)
         Label7[i]->setText(numbers[i]);

@@ -46,6 +46,10 @@ public:
     // The repaint rule: erase the chart area to light grey, then Picture1_Paint.
     void RepaintChart();
 
+    // Shows the current page in both charts: the page numbers and the repaint of the live chart,
+    // then, while the graph window is shown, its page numbers and plot.
+    void ShowCurrentPage();
+
     // The readout's two looks.
     void ShowLinkOnline();
     void ShowLinkOffline();
@@ -97,7 +101,6 @@ private:
     void buildReadoutPanel();
     void buildChartArea();
     void applyScaleText();
-    void afterPageMove();
     void Picture1_MouseMove(QPointF at);
     void hideCursorReadout();
     void Command1_Click();

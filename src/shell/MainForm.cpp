@@ -1,6 +1,5 @@
 #include "shell/MainForm.h"
 
-#include "charts/ChartPaging.h"
 #include "graph/GraphWindowHost.h"
 #include "link/ConnectForm.h"
 #include "link/LinkController.h"
@@ -183,23 +182,12 @@ void MainForm::MSComm1_OnComm() {
             show.Lineshow[i]->setVisible(i <= *k);
     }
 
-    if (!state.ViewHeld)
-        refreshChartsAfterReading();
+    if (!state.ViewHeld) {
+        state.ApplyLivePage();
+        m_showForm->ShowCurrentPage();
+    }
     if (state.ReadingCount >= kReadingLimit)
         onReadingLimit();
-}
-
-void MainForm::refreshChartsAfterReading() {
-    GVarMod& state = m_parts.state;
-    state.ApplyLivePage();
-    const std::array<QString, 3> numbers = PageNumberTexts(state);
-    for (int i = 0; i < 3; ++i)
-        m_showForm->Label7[i]->setText(numbers[i]);
-    m_showForm->RepaintChart();
-    if (GraphPeer* graph = m_graphs->VisibleGraph()) {
-        graph->SetPageNumbers(numbers);
-        graph->RepaintPlot();
-    }
 }
 
 void MainForm::onReadingLimit() {

@@ -75,7 +75,6 @@ protected:
 private:
     void wireWindows();
     void placeChild(QWidget* child, QPoint at);
-    void refreshChartsAfterReading();
     void onReadingLimit();
     void resetAtLimit();
 

@@ -14,6 +14,7 @@
 #include "state/GVarMod.h"
 #include "state/PickOnlyComboBox.h"
 #include "state/WindowFonts.h"
+#include "state/WindowLayout.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -30,22 +31,12 @@ const QColor kCursorBlue(0, 0, 255);
 // Window pixel of the plot's inner top edge: Picture1 at y = 40 inside a 1-pixel border.
 constexpr int kPlotInnerTop = 41;
 constexpr int kAxisLabelHeight = 17;
-
-QLabel* label(QWidget* parent, QRect geometry, const QString& text, const QFont& font,
-              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(geometry);
-    l->setFont(font);
-    l->setAlignment(align);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, Qt::black);
-    l->setPalette(pal);
-    return l;
-}
+constexpr Qt::Alignment kLeftCentred = Qt::AlignLeft | Qt::AlignVCenter;
 
 // A readout label inside the plot: opaque, black bold text, hidden until the pointer comes.
 QLabel* readoutLabel(QWidget* inside, QRect geometry, const QColor& back) {
-    QLabel* l = label(inside, geometry, QStringLiteral("0000"), SansSerifFont(13.5, true));
+    QLabel* l = MakeLabel(inside, geometry, QStringLiteral("0000"), SansSerifFont(13.5, true),
+                          Qt::black, kLeftCentred);
     l->setAutoFillBackground(true);
     QPalette pal = l->palette();
     pal.setColor(QPalette::Window, back);
@@ -114,16 +105,19 @@ void GraphForm::buildControls() {
         if (k == 8)
             continue;
         const int top = kPlotInnerTop + gridYs[static_cast<std::size_t>(k)] - kAxisLabelHeight / 2;
-        Label8[k] = label(this, {8, top, 41, kAxisLabelHeight}, captions[k], axisFont,
-                          Qt::AlignRight | Qt::AlignVCenter);
+        Label8[k] = MakeLabel(this, {8, top, 41, kAxisLabelHeight}, captions[k], axisFont,
+                              Qt::black, Qt::AlignRight | Qt::AlignVCenter);
     }
-    Label8[8] = label(this, {32, 16, 17, 17}, QStringLiteral("Y:"), axisFont);
-    Label6 = label(this, {40, 282, 9, 17}, QStringLiteral("0"), axisFont);
-    numlabel1[0] = label(this, {56, 544, 57, 17}, QStringLiteral("1"), axisFont);
-    numlabel1[1] = label(this, {376, 544, 57, 17}, QStringLiteral("50"), axisFont,
-                         Qt::AlignHCenter | Qt::AlignVCenter);
-    numlabel1[2] = label(this, {704, 544, 57, 17}, QStringLiteral("100"), axisFont,
-                         Qt::AlignRight | Qt::AlignVCenter);
+    Label8[8] =
+        MakeLabel(this, {32, 16, 17, 17}, QStringLiteral("Y:"), axisFont, Qt::black, kLeftCentred);
+    Label6 =
+        MakeLabel(this, {40, 282, 9, 17}, QStringLiteral("0"), axisFont, Qt::black, kLeftCentred);
+    numlabel1[0] =
+        MakeLabel(this, {56, 544, 57, 17}, QStringLiteral("1"), axisFont, Qt::black, kLeftCentred);
+    numlabel1[1] = MakeLabel(this, {376, 544, 57, 17}, QStringLiteral("50"), axisFont, Qt::black,
+                             Qt::AlignHCenter | Qt::AlignVCenter);
+    numlabel1[2] = MakeLabel(this, {704, 544, 57, 17}, QStringLiteral("100"), axisFont, Qt::black,
+                             Qt::AlignRight | Qt::AlignVCenter);
 
     QWidget* inside = Picture1->Inside();
     Label1 = readoutLabel(inside, {288, 0, kGraphBandWidth, kGraphBandHeight},
@@ -145,8 +139,7 @@ void GraphForm::Form_Load() {
 // The outer size includes the frame and title bar when a window manager decorates the window;
 // their size is known only once the window is shown.
 void GraphForm::fitOuterSize() {
-    const QSize frame = frameGeometry().size() - geometry().size();
-    setFixedSize(kOuterSize - frame);
+    FixOuterSize(*this, kOuterSize);
     move(0, 0);
 }
 

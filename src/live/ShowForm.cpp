@@ -17,6 +17,7 @@
 #include "state/PickOnlyComboBox.h"
 #include "state/ReadoutRules.h"
 #include "state/WindowFonts.h"
+#include "state/WindowLayout.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -28,21 +29,9 @@ namespace {
 constexpr int kAxisLabelTops[8] = {313, 339, 364, 389, 439, 464, 489, 514};
 const QColor kYellow(255, 255, 0);
 
-QLabel* label(QWidget* parent, QRect geometry, const QString& text, const QFont& font,
-              QColor color = Qt::black, Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(geometry);
-    l->setFont(font);
-    l->setAlignment(align);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, color);
-    l->setPalette(pal);
-    return l;
-}
-
 // A label sized to its text.
 QLabel* autoSizeLabel(QWidget* parent, QPoint at, const QString& text, const QFont& font) {
-    QLabel* l = label(parent, QRect(at, QSize(1, 1)), text, font);
+    QLabel* l = MakeLabel(parent, QRect(at, QSize(1, 1)), text, font);
     l->adjustSize();
     return l;
 }
@@ -63,13 +52,13 @@ ShowForm::ShowForm(GVarMod& state, RunningExtremes& extremes, QWidget* parent)
 ShowForm::~ShowForm() = default;
 
 void ShowForm::buildReadoutPanel() {
-    Label5 = label(this, {32, 72, 425, 113}, QStringLiteral("OFFLINE"), ArialFont(72, true));
-    Label4 = label(this, {16, 56, 441, 97}, QStringLiteral("0.0000"), ArialFont(72, true),
-                   palette().color(QPalette::WindowText), Qt::AlignHCenter | Qt::AlignTop);
-    Label3 = label(this, {432, 112, 89, 17}, QStringLiteral("UNIT"), SansSerifFont(9.75, true));
-    Label2 = label(this, {0, 24, 297, 41}, QString(), SansSerifFont(13.5), kYellow);
-    rangelabel = label(this, {272, 24, 225, 33}, QString(), SansSerifFont(13.5), kYellow);
-    Label1 = label(this, {96, 51, 57, 17}, QString(), SansSerifFont(9.75));
+    Label5 = MakeLabel(this, {32, 72, 425, 113}, QStringLiteral("OFFLINE"), ArialFont(72, true));
+    Label4 = MakeLabel(this, {16, 56, 441, 97}, QStringLiteral("0.0000"), ArialFont(72, true),
+                       palette().color(QPalette::WindowText), Qt::AlignHCenter | Qt::AlignTop);
+    Label3 = MakeLabel(this, {432, 112, 89, 17}, QStringLiteral("UNIT"), SansSerifFont(9.75, true));
+    Label2 = MakeLabel(this, {0, 24, 297, 41}, QString(), SansSerifFont(13.5), kYellow);
+    rangelabel = MakeLabel(this, {272, 24, 225, 33}, QString(), SansSerifFont(13.5), kYellow);
+    Label1 = MakeLabel(this, {96, 51, 57, 17}, QString(), SansSerifFont(9.75));
     Label4->hide();
     Label3->hide();
     Label2->hide();
@@ -110,7 +99,7 @@ void ShowForm::buildReadoutPanel() {
 
 void ShowForm::buildChartArea() {
     const QFont axisFont = SansSerifFont(8.25, true);
-    Label8[8] = label(this, {16, 264, 17, 17}, QStringLiteral("Y:"), SansSerifFont(9.75, true));
+    Label8[8] = MakeLabel(this, {16, 264, 17, 17}, QStringLiteral("Y:"), SansSerifFont(9.75, true));
 
     Combo1 = MakeScaleBox(this, {40, 264});
     // Only picking an entry of the list applies it; typing and Enter apply nothing.
@@ -134,13 +123,13 @@ void ShowForm::buildChartArea() {
 
     const QStringList startCaptions{"40", "30", "20", "10", "-10", "-20", "-30", "-40"};
     for (int k = 0; k < 8; ++k)
-        Label8[k] = label(this, {0, kAxisLabelTops[k], 41, 17}, startCaptions[k], axisFont,
-                          Qt::black, Qt::AlignHCenter | Qt::AlignTop);
-    Label6 = label(this, {24, 413, 9, 17}, QStringLiteral("0"), axisFont);
-    Label7[0] = label(this, {40, 544, 57, 17}, QStringLiteral("1"), axisFont);
-    Label7[1] = label(this, {240, 544, 57, 17}, QStringLiteral("50"), axisFont);
-    Label7[2] = label(this, {400, 544, 49, 17}, QStringLiteral("100"), axisFont, Qt::black,
-                      Qt::AlignRight | Qt::AlignTop);
+        Label8[k] = MakeLabel(this, {0, kAxisLabelTops[k], 41, 17}, startCaptions[k], axisFont,
+                              Qt::black, Qt::AlignHCenter | Qt::AlignTop);
+    Label6 = MakeLabel(this, {24, 413, 9, 17}, QStringLiteral("0"), axisFont);
+    Label7[0] = MakeLabel(this, {40, 544, 57, 17}, QStringLiteral("1"), axisFont);
+    Label7[1] = MakeLabel(this, {240, 544, 57, 17}, QStringLiteral("50"), axisFont);
+    Label7[2] = MakeLabel(this, {400, 544, 49, 17}, QStringLiteral("100"), axisFont, Qt::black,
+                          Qt::AlignRight | Qt::AlignTop);
 
     Image1 = new ImageButton(this);
     Image1->setGeometry(452, 336, 42, 42);
@@ -169,8 +158,8 @@ void ShowForm::buildChartArea() {
 
     Label9 = autoSizeLabel(this, {24, 560}, QStringLiteral("T_RH:"), SansSerifFont(9.75));
     Label13 = autoSizeLabel(this, {264, 560}, QStringLiteral("TIME:"), SansSerifFont(9.75));
-    Label14 = label(this, {72, 560, 209, 17}, QString(), SansSerifFont(9.75));
-    Label15 = label(this, {304, 560, 185, 17}, QString(), SansSerifFont(9.75));
+    Label14 = MakeLabel(this, {72, 560, 209, 17}, QString(), SansSerifFont(9.75));
+    Label15 = MakeLabel(this, {304, 560, 185, 17}, QString(), SansSerifFont(9.75));
 }
 
 void ShowForm::Form_Load() {

@@ -14,6 +14,7 @@
 #include "state/MessageBoxes.h"
 #include "state/SaveDialog.h"
 #include "state/SystemTexts.h"
+#include "state/WindowLayout.h"
 #include "table/DataForm.h"
 
 #include <QCloseEvent>
@@ -112,13 +113,7 @@ void MainForm::MDIForm_Load() {
 void MainForm::MDIForm_Resize() {
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
-    // The outer size includes the frame a window manager adds; without one the client area
-    // takes the whole size.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize client(kOuterWidth - std::max(0, frame.width()),
-                       kOuterHeight - std::max(0, frame.height()));
-    if (size() != client || minimumSize() != client || maximumSize() != client)
-        setFixedSize(client);
+    FixOuterSize(*this, {kOuterWidth, kOuterHeight});
 }
 
 void MainForm::changeEvent(QEvent* event) {

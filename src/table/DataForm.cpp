@@ -1,5 +1,7 @@
 #include "table/DataForm.h"
 
+#include "state/WindowFonts.h"
+
 #include "table/DataGridView.h"
 #include "table/DataToolbar.h"
 
@@ -24,11 +26,7 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& geometry, c
     label->setGeometry(geometry);
     label->setAlignment(alignment);
     label->setTextFormat(Qt::PlainText);
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(9.75);
-    label->setFont(font);
+    label->setFont(SansSerifFont(9.75));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     label->setPalette(palette);

@@ -1,0 +1,25 @@
+#include "state/WindowLayout.h"
+
+#include <QLabel>
+
+#include <algorithm>
+
+QLabel* MakeLabel(QWidget* parent, QRect geometry, const QString& text, const QFont& font,
+                  QColor color, Qt::Alignment align) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(geometry);
+    l->setFont(font);
+    l->setAlignment(align);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, color);
+    l->setPalette(pal);
+    return l;
+}
+
+void FixOuterSize(QWidget& window, QSize outer) {
+    const QSize frame = window.frameGeometry().size() - window.geometry().size();
+    const QSize client(outer.width() - std::max(0, frame.width()),
+                       outer.height() - std::max(0, frame.height()));
+    if (window.size() != client || window.minimumSize() != client || window.maximumSize() != client)
+        window.setFixedSize(client);
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QColor>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+class QFont;
+class QLabel;
+class QWidget;
+
+// A label placed on a form: transparent (it draws only its text), in the given font, text colour
+// and alignment.
+QLabel* MakeLabel(QWidget* parent, QRect geometry, const QString& text, const QFont& font,
+                  QColor color = Qt::black, Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop);
+
+// Gives a top-level window the outer size `outer`, frame and title bar included when a window
+// manager decorates it (without one the client area takes the whole size), and fixes it there.
+void FixOuterSize(QWidget& window, QSize outer);

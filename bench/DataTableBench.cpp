@@ -4,10 +4,10 @@
 // --store-only stores the readings without showing them, to tell the table's memory from that of
 // the readings' own texts.
 #include "state/GVarMod.h"
-#include "state/MessageBoxes.h"
-#include "state/SaveDialog.h"
 #include "state/SystemTexts.h"
 #include "table/DataForm.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/SaveDialog.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -4,7 +4,7 @@
 #include "reports/PrintReports.h"
 #include "reports/PrintTarget.h"
 #include "state/GVarMod.h"
-#include "state/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

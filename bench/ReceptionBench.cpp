@@ -13,8 +13,8 @@
 #include "link/SerialPort.h"
 #include "shell/MainForm.h"
 #include "state/GVarMod.h"
-#include "state/MessageBoxes.h"
-#include "state/SaveDialog.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/SaveDialog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     form.show();
     form.MDIForm_Load();
     if (withGraph)
-        form.graphForm().OpenGraph();
+        form.graphHost().OpenGraph();
     QApplication::processEvents();
 
     constexpr int kFrames = 50000;

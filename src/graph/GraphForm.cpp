@@ -6,15 +6,15 @@
 #include "charts/ChartPaging.h"
 #include "charts/ChartPainter.h"
 #include "charts/ChartScaleRules.h"
+#include "charts/ChartWindowControls.h"
 #include "charts/DottedLine.h"
+#include "charts/ImageButton.h"
 #include "graph/GraphWindowIcon.h"
-#include "live/ChartWindowControls.h"
-#include "live/ImageButton.h"
 #include "live/ShowForm.h"
 #include "state/GVarMod.h"
-#include "state/PickOnlyComboBox.h"
-#include "state/WindowFonts.h"
-#include "state/WindowLayout.h"
+#include "widgets/PickOnlyComboBox.h"
+#include "widgets/WindowFonts.h"
+#include "widgets/WindowLayout.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/LinkController.h"
-#include "state/PickOnlyComboBox.h"
+#include "widgets/PickOnlyComboBox.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "link/ConnectPictures.h"
 
-#include "state/WindowFonts.h"
+#include "widgets/WindowFonts.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -16,6 +16,17 @@
 // A read or resource error on an open port means the device went away (a USB bridge unplugged):
 // the port is closed at once, before the system can report the same error again, and an event
 // kCommEventDeviceLost is raised.
+//
+// State while the port is open:
+// - m_arrived: bytes came in since the last receive event. A receive event needs it, so an event
+//   is raised once per arrival, not again for the same waiting bytes. Reading or discarding
+//   clears it.
+// - m_check (zero-interval, single shot): runs once the bytes that arrived together have been
+//   collected and raises the receive event when at least RThreshold bytes wait.
+// - m_overflowed: bytes were lost for want of room; one overflow event is queued and clears it.
+// - m_lostPending: the device went away; the queued close runs after QSerialPort has returned
+//   from the read that reported it. Nothing is collected or raised meanwhile.
+// Open and Close clear the three flags; Close also stops m_check.
 class DeviceSerialPort : public SerialPort {
     Q_OBJECT
 public:

@@ -2,7 +2,7 @@
 
 #include "link/PortPlatform.h"
 #include "link/SerialPort.h"
-#include "state/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 LinkController::LinkController(SerialPort& port, PortPlatform& platform, MessageBoxes& messages,
                                QObject* parent)
@@ -84,7 +84,7 @@ void LinkController::PauseReception() {
     if (!m_port.PortOpen())
         return;
     m_port.SetRThreshold(0);
-    setState(LinkState::Syncing);
+    setState(LinkState::Paused);
 }
 
 void LinkController::Shutdown() {

@@ -30,6 +30,7 @@ enum class LinkState {
     Closed,  // port closed, no receive events
     Syncing, // port open, threshold 0, the flush timer throws waiting bytes away
     Armed,   // port open, receive events for every 13 waiting bytes
+    Paused,  // port open, threshold 0, flush timer stopped (while the table prints)
 };
 
 inline constexpr int kFlushInterval = 50; // ms between flush ticks

@@ -1,6 +1,6 @@
 #include "reports/PrintProgress.h"
 
-#include "state/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QProgressDialog>
 

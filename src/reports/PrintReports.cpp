@@ -5,7 +5,7 @@
 #include "reports/PrintRenderer.h"
 #include "reports/PrintTarget.h"
 #include "state/GVarMod.h"
-#include "state/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QDate>
 #include <QDebug>

@@ -11,11 +11,11 @@
 #include "reports/TextReportWriter.h"
 #include "shell/AppIcon.h"
 #include "state/GVarMod.h"
-#include "state/MessageBoxes.h"
-#include "state/SaveDialog.h"
 #include "state/SystemTexts.h"
-#include "state/WindowLayout.h"
 #include "table/DataForm.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/SaveDialog.h"
+#include "widgets/WindowLayout.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -64,7 +64,7 @@ public:
     ConnectForm* connectForm() const { return m_connectForm; }
     ShowForm* showForm() const { return m_showForm; }
     DataForm* dataForm() const { return m_dataForm; }
-    GraphWindowHost& graphForm() const { return *m_graphs; }
+    GraphWindowHost& graphHost() const { return *m_graphs; }
     LinkController& link() const { return *m_link; }
 
 protected:

@@ -5,8 +5,8 @@
 #include "link/SystemPortPlatform.h"
 #include "shell/MainForm.h"
 #include "state/GVarMod.h"
-#include "state/WindowMessageBoxes.h"
-#include "table/FileSaveDialog.h"
+#include "widgets/FileSaveDialog.h"
+#include "widgets/WindowMessageBoxes.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "table/DataForm.h"
 
-#include "state/WindowFonts.h"
+#include "widgets/WindowFonts.h"
 
 #include "table/DataGridView.h"
 #include "table/DataToolbar.h"
@@ -37,12 +37,12 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& geometry, c
 
 DataForm::DataForm(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog, QWidget* parent)
     : QWidget(parent)
-    , m_table(state, boxes, dialog)
+    , m_logic(state, boxes, dialog)
     , m_background(BackgroundPicture()) {
     setObjectName(QStringLiteral("DataForm"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    m_grid = new DataGridView(m_table.Grid(), this);
+    m_grid = new DataGridView(m_logic.Grid(), this);
     m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
     m_grid->setGeometry(24, 32, 409, 513);
 
@@ -50,7 +50,7 @@ DataForm::DataForm(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog, QWid
     m_label3 = makeLabel(this, QStringLiteral("Label3"), QRect(24, 552, 65, 25),
                          QStringLiteral("DataNo."), left);
     m_label4 = makeLabel(this, QStringLiteral("Label4"), QRect(104, 552, 97, 25),
-                         m_table.CounterText(), left);
+                         m_logic.CounterText(), left);
     m_label2 = makeLabel(this, QStringLiteral("Label2"), QRect(208, 552, 105, 25),
                          QStringLiteral("MAX:  50000"), Qt::AlignHCenter | Qt::AlignTop);
 
@@ -59,8 +59,8 @@ DataForm::DataForm(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog, QWid
     m_toolbar->setGeometry(336, 552, 94, 26);
     connect(m_toolbar, &DataToolbar::ButtonClick, this, &DataForm::Toolbar1_ButtonClick);
 
-    m_table.CounterChanged = [this] {
-        m_label4->setText(m_table.CounterText());
+    m_logic.CounterChanged = [this] {
+        m_label4->setText(m_logic.CounterText());
     };
 
     setTabOrder(m_grid, m_toolbar->Button(0));
@@ -71,7 +71,7 @@ DataForm::DataForm(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog, QWid
 }
 
 DataForm::~DataForm() {
-    m_table.CounterChanged = nullptr;
+    m_logic.CounterChanged = nullptr;
     // The grid view watches the table's texts, which go before the child widgets would.
     delete m_grid;
 }
@@ -79,19 +79,19 @@ DataForm::~DataForm() {
 void DataForm::Form_Load() {
     setFixedSize(kWidth, kHeight);
     move(500, 0);
-    m_table.WriteStartHeadings();
+    m_logic.WriteStartHeadings();
 }
 
 void DataForm::AppendReadingRow() {
-    m_table.AppendReadingRow();
+    m_logic.AppendReadingRow();
 }
 
 void DataForm::ResetTable() {
-    m_table.ResetTable();
+    m_logic.ResetTable();
 }
 
 void DataForm::Toolbar1_ButtonClick(const QString& key) {
-    m_table.Toolbar1_ButtonClick(key);
+    m_logic.Toolbar1_ButtonClick(key);
 }
 
 QPixmap DataForm::BackgroundPicture() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "table/DataTable.h"
+#include "table/DataFormLogic.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -23,7 +23,7 @@ public:
     DataForm(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog, QWidget* parent = nullptr);
     ~DataForm() override;
 
-    void SetHooks(DataTableHooks hooks) { m_table.Hooks = std::move(hooks); }
+    void SetHooks(DataTableHooks hooks) { m_logic.Hooks = std::move(hooks); }
 
     // Shows reading ReadingCount, just stored, as the new top row and in the counter.
     void AppendReadingRow();
@@ -47,7 +47,7 @@ protected:
 private:
     void Form_Load();
 
-    DataTable m_table;
+    DataFormLogic m_logic;
     QPixmap m_background;
     DataGridView* m_grid = nullptr;
     QLabel* m_label3 = nullptr;

@@ -19,6 +19,17 @@
 // laid out once, when their row first comes into view, and drawn from that layout afterwards.
 // The vertical scroll bar takes a longer range at once only when its slider would look
 // different; otherwise the range is brought up to date as soon as anyone uses the scroll bar.
+//
+// State, besides the texts it shows:
+// - m_rowsToMove > 0: rows were added at the top while the first rows were in view and their
+//   pixels have not moved down yet. The first such row posts one kMoveRowsEvent; that event, a
+//   scroll or a paint (whichever comes first) moves or repaints them and sets it back to 0.
+// - m_rowRangeStale: the scroll bar's maximum lags behind the rows because the slider would look
+//   the same. A press, wheel, key or context menu on the scroll bar (the event filter), or any
+//   full update of the scroll bars, brings it up to date.
+// - m_keepPixels: set only for the span of a scroll bar change the grid makes itself to follow
+//   the data (after a reset, or to keep the same readings in view while scrolled down); the
+//   resulting scroll moves no pixels.
 class DataGridView : public QAbstractScrollArea, private DataGridObserver {
     Q_OBJECT
 public:

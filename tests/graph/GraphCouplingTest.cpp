@@ -1,13 +1,13 @@
 #include "GraphTestSupport.h"
 
 #include "charts/ChartArea.h"
+#include "charts/ImageButton.h"
 #include "graph/GraphForm.h"
 #include "graph/GraphWindowHost.h"
-#include "live/ImageButton.h"
 #include "live/ShowForm.h"
 #include "state/GVarMod.h"
-#include "state/PickOnlyComboBox.h"
 #include "state/ReadoutRules.h"
+#include "widgets/PickOnlyComboBox.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -2,8 +2,8 @@
 
 #include "charts/ChartArea.h"
 #include "state/GVarMod.h"
-#include "state/MessageBoxes.h"
 #include "support/ScriptedSeams.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

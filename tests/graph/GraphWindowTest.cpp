@@ -1,15 +1,15 @@
 #include "GraphTestSupport.h"
 
+#include "charts/ButtonFaces.h"
 #include "charts/ChartArea.h"
 #include "charts/DottedLine.h"
+#include "charts/ImageButton.h"
 #include "graph/GraphForm.h"
-#include "live/ButtonFaces.h"
-#include "live/ImageButton.h"
 #include "live/ShowForm.h"
 #include "reports/PrintTarget.h"
 #include "state/GVarMod.h"
-#include "state/PickOnlyComboBox.h"
 #include "state/ReadoutRules.h"
+#include "widgets/PickOnlyComboBox.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -242,7 +242,7 @@ void LinkControllerTest::pauseHoldsUntilResync() {
     QVERIFY(!m_link->Timer1().isActive());
     QTest::qWait(150);
     QCOMPARE(m_port->RThreshold(), 0);
-    QCOMPARE(m_link->State(), LinkState::Syncing);
+    QCOMPARE(m_link->State(), LinkState::Paused);
 
     m_line->Write(QByteArray(13, 'f')); // a frame during the print is not received
     QTRY_COMPARE(m_port->InBufferCount(), 13);

@@ -1,14 +1,14 @@
 #include "live/ShowForm.h"
+#include "charts/ButtonFaces.h"
 #include "charts/ChartArea.h"
 #include "charts/ChartPainter.h"
 #include "charts/DottedLine.h"
-#include "live/ButtonFaces.h"
+#include "charts/ImageButton.h"
 #include "live/GraphPeer.h"
-#include "live/ImageButton.h"
 #include "live/LineControl.h"
 #include "state/GVarMod.h"
-#include "state/PickOnlyComboBox.h"
 #include "state/ReadoutRules.h"
+#include "widgets/PickOnlyComboBox.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -2,8 +2,8 @@
 #include "reports/PrintReports.h"
 #include "reports/PrintTarget.h"
 #include "state/GVarMod.h"
-#include "state/MessageBoxes.h"
 #include "support/ScriptedSeams.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QDir>
 #include <QFile>

@@ -274,15 +274,15 @@ void MainFormTest::pageFollowsAndGraphRefreshesWhileOpen() {
     QCOMPARE(p.state.ViewSpan, 100);
     QCOMPARE(p.state.PlotPoints[99].record, 100); // the live chart was redrawn
 
-    GraphPeer* graph = p.form->graphForm().OpenGraph();
+    GraphPeer* graph = p.form->graphHost().OpenGraph();
     QVERIFY(graph);
     QVERIFY(p.send(velocity(100))); // reading 101: a page of its own, in both windows
     QCOMPARE(p.state.ViewStart, 101);
     QCOMPARE(p.show().Label7[1]->text(), QStringLiteral("150"));
-    QCOMPARE(p.form->graphForm().Window()->numlabel1[2]->text(), QStringLiteral("200"));
+    QCOMPARE(p.form->graphHost().Window()->numlabel1[2]->text(), QStringLiteral("200"));
 
-    p.form->graphForm().Window()->close(); // closed: the next reading leaves it alone
-    QVERIFY(!p.form->graphForm().VisibleGraph());
+    p.form->graphHost().Window()->close(); // closed: the next reading leaves it alone
+    QVERIFY(!p.form->graphHost().VisibleGraph());
     QVERIFY(p.send(velocity(100)));
     QCOMPARE(p.show().Label7[0]->text(), QStringLiteral("101"));
 
@@ -388,7 +388,7 @@ void MainFormTest::exitFlows() {
     Program p;
     storeDirectly(p.state, readings);
     QVERIFY(p.connect());
-    p.form->graphForm().OpenGraph();
+    p.form->graphHost().OpenGraph();
     const QString good = p.dir.filePath(QStringLiteral("exit.txt"));
     p.messages.answers = answers;
     for (const QString& which : paths)
@@ -397,7 +397,7 @@ void MainFormTest::exitFlows() {
     QVERIFY(p.form->close()); // never cancelled
     QVERIFY(!p.port.PortOpen());
     QVERIFY(!p.form->link().Timer1().isActive());
-    QVERIFY(!p.form->graphForm().Window());
+    QVERIFY(!p.form->graphHost().Window());
     QTEST(int(p.messages.shown.count(QStringLiteral("Do you want to save data?"))), "questions");
     QTEST(int(p.commonDialog.asked.size()), "dialogs");
     QTEST(QFile::exists(good), "written");
@@ -438,9 +438,9 @@ void MainFormTest::printWithoutPrinterSaysSo() {
     QCOMPARE(p.messages.shown, QStringList{"print data error!"});
     QTRY_COMPARE(p.form->link().State(), LinkState::Armed);
 
-    GraphForm* graph = static_cast<GraphForm*>(p.form->graphForm().OpenGraph());
+    GraphForm* graph = static_cast<GraphForm*>(p.form->graphHost().OpenGraph());
     QVERIFY(graph);
-    p.form->graphForm().Window()->Command1->click();
+    p.form->graphHost().Window()->Command1->click();
     QCOMPARE(p.messages.shown.last(), QStringLiteral("printer error!"));
     QCOMPARE(p.state.ReadingCount, 1);
 }

@@ -2,8 +2,8 @@
 
 // Message boxes and save dialogs answered from a script, recording what they were asked.
 
-#include "state/MessageBoxes.h"
-#include "state/SaveDialog.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/SaveDialog.h"
 
 #include <QList>
 #include <QStringList>

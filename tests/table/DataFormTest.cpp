@@ -3,11 +3,11 @@
 #include "reports/CsvExportWriter.h"
 #include "reports/TextReportWriter.h"
 #include "state/GVarMod.h"
-#include "state/MessageBoxes.h"
-#include "state/SaveDialog.h"
 #include "support/ScriptedSeams.h"
 #include "table/DataGridView.h"
 #include "table/DataToolbar.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/SaveDialog.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,13 +1,13 @@
-#include "table/DataTable.h"
+#include "table/DataFormLogic.h"
 
 #include "reports/AtomicFileWriter.h"
 #include "reports/CsvExportWriter.h"
 #include "reports/TextReportWriter.h"
 #include "state/GVarMod.h"
-#include "state/MessageBoxes.h"
-#include "state/SaveDialog.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/SaveDialog.h"
 
-DataTable::DataTable(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog)
+DataFormLogic::DataFormLogic(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog)
     : m_state(state)
     , m_boxes(boxes)
     , m_dialog(dialog)
@@ -15,24 +15,24 @@ DataTable::DataTable(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog)
     m_grid.SetTextMatrix(0, 0, QStringLiteral("NO."));
 }
 
-void DataTable::run(const std::function<void()>& hook) {
+void DataFormLogic::run(const std::function<void()>& hook) {
     if (hook)
         hook();
 }
 
-void DataTable::setCounter(const QString& text) {
+void DataFormLogic::setCounter(const QString& text) {
     m_counter = text;
     run(CounterChanged);
 }
 
-void DataTable::WriteStartHeadings() {
+void DataFormLogic::WriteStartHeadings() {
     m_grid.SetTextMatrix(0, 1, QStringLiteral("     T&RH  "));
     m_grid.SetTextMatrix(0, 2, QStringLiteral("     DATA "));
     m_grid.SetTextMatrix(0, 3, QStringLiteral("     UNIT"));
     m_grid.SetTextMatrix(0, 4, QStringLiteral("     TIME"));
 }
 
-void DataTable::AppendReadingRow() {
+void DataFormLogic::AppendReadingRow() {
     const std::int32_t n = m_state.ReadingCount;
     if (n < 1 || n > kReadingLimit)
         return;
@@ -53,7 +53,7 @@ void DataTable::AppendReadingRow() {
     m_grid.SetTextMatrix(1, 4, r.Time);
 }
 
-void DataTable::ResetTable() {
+void DataFormLogic::ResetTable() {
     m_grid.Clear();
     m_grid.SetTextMatrix(0, 0, QStringLiteral("NO."));
     m_grid.SetTextMatrix(0, 1, QStringLiteral("T&RH"));
@@ -63,7 +63,7 @@ void DataTable::ResetTable() {
     setCounter(QStringLiteral("0"));
 }
 
-void DataTable::Toolbar1_ButtonClick(const QString& key) {
+void DataFormLogic::Toolbar1_ButtonClick(const QString& key) {
     if (key == u"new")
         clearAll();
     else if (key == u"save")
@@ -74,14 +74,14 @@ void DataTable::Toolbar1_ButtonClick(const QString& key) {
         print();
 }
 
-void DataTable::clearAll() {
+void DataFormLogic::clearAll() {
     // The records stay as they are; new readings overwrite them.
     m_state.ResetReadings(); // count 0, the charts follow the newest readings again
     ResetTable();
     run(Hooks.RepaintLiveChart);
 }
 
-void DataTable::saveFile(bool csv) {
+void DataFormLogic::saveFile(bool csv) {
     if (m_state.ReadingCount <= 0)
         return;
     const QString path =
@@ -97,7 +97,7 @@ void DataTable::saveFile(bool csv) {
     run(Hooks.ResumeReception);
 }
 
-void DataTable::print() {
+void DataFormLogic::print() {
     if (m_state.ReadingCount <= 0)
         return;
     run(Hooks.PauseReception);

@@ -26,9 +26,9 @@ inline constexpr char16_t kCsvExportFilter[] = u"csv files (*.csv)|*.csv";
 // The data table without its widgets: the grid's texts, the record counter and the toolbar
 // actions. The grid mirrors the reading table only through AppendReadingRow and ResetTable; the
 // toolbar's save, export and print read the reading table, never the grid.
-class DataTable {
+class DataFormLogic {
 public:
-    DataTable(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog);
+    DataFormLogic(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog);
 
     DataGridTexts& Grid() { return m_grid; }
     const DataGridTexts& Grid() const { return m_grid; }

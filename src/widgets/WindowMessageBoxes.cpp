@@ -1,4 +1,4 @@
-#include "state/WindowMessageBoxes.h"
+#include "widgets/WindowMessageBoxes.h"
 
 #include <QMessageBox>
 

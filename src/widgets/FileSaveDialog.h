@@ -1,6 +1,6 @@
 #pragma once
 
-#include "state/SaveDialog.h"
+#include "widgets/SaveDialog.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "live/ButtonFaces.h"
+#include "charts/ButtonFaces.h"
 
 #include <QPainter>
 #include <QPainterPath>

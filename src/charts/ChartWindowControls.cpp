@@ -1,11 +1,11 @@
-#include "live/ChartWindowControls.h"
+#include "charts/ChartWindowControls.h"
 
+#include "charts/ButtonFaces.h"
 #include "charts/ChartPaging.h"
 #include "charts/ChartScaleRules.h"
-#include "live/ButtonFaces.h"
-#include "live/ImageButton.h"
-#include "state/PickOnlyComboBox.h"
-#include "state/WindowFonts.h"
+#include "charts/ImageButton.h"
+#include "widgets/PickOnlyComboBox.h"
+#include "widgets/WindowFonts.h"
 
 PickOnlyComboBox* MakeScaleBox(QWidget* parent, QPoint at) {
     auto* box = new PickOnlyComboBox(parent);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "state/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "state/WindowLayout.h"
+#include "widgets/WindowLayout.h"
 
 #include <QLabel>
 

@@ -1,4 +1,4 @@
-#include "state/WindowFonts.h"
+#include "widgets/WindowFonts.h"
 
 #include <QStringList>
 

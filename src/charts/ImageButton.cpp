@@ -1,4 +1,4 @@
-#include "live/ImageButton.h"
+#include "charts/ImageButton.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "state/SaveDialog.h"
+#include "widgets/SaveDialog.h"
 #include "support/ScriptedSeams.h"
 
 #include <QStringList>

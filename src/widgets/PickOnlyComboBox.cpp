@@ -1,4 +1,4 @@
-#include "state/PickOnlyComboBox.h"
+#include "widgets/PickOnlyComboBox.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "state/SaveDialog.h"
+#include "widgets/SaveDialog.h"
 
 QString AskSavePath(SaveDialog& dialog, const QString& filter) {
     const qsizetype bar = filter.indexOf(u'|');

@@ -1,4 +1,4 @@
-#include "table/FileSaveDialog.h"
+#include "widgets/FileSaveDialog.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -43,12 +43,16 @@ QString hexText(const QByteArray& bytes) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantello-meter-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A simulated thermo-anemometer on a pseudo-terminal. Prints the line's device path, then "
         "sends one 13-byte frame per reading with a gap between frames."));
     parser.addHelpOption();
+    // --version only: -v is --verbose here.
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Displays version information."));
     const QCommandLineOption rate({QStringLiteral("r"), QStringLiteral("rate")},
                                   QStringLiteral("Frames per second (default 2)."),
                                   QStringLiteral("frames"), QStringLiteral("2"));
@@ -78,8 +82,11 @@ int main(int argc, char** argv) {
                        "cable. Without it the line stays open until interrupted."));
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
                                      QStringLiteral("Print every frame sent, in hex."));
-    parser.addOptions({rate, link, hex, repeat, count, delay, seed, exitWhenDone, verbose});
+    parser.addOptions(
+        {version, rate, link, hex, repeat, count, delay, seed, exitWhenDone, verbose});
     parser.process(app);
+    if (parser.isSet(version))
+        parser.showVersion();
 
     bool ok = false;
     const double framesPerSecond = parser.value(rate).toDouble(&ok);

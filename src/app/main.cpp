@@ -3,8 +3,40 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// --help and --version print and exit before the windows' application exists, so they need no
+// display. Everything else on the command line is read by the windows' application.
+void answerWithoutDisplay(QCommandLineParser& parser, int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp();
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+}
+
+// Without a display (and without -platform or QT_QPA_PLATFORM naming another way to show
+// windows) the windows' application would abort; say so and what to do instead.
+bool displayExpected(int argc, char** argv) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantello"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 
@@ -17,6 +49,16 @@ int main(int argc, char** argv) {
         QStringLiteral("demo"),
         QStringLiteral("Read from a simulated meter instead of the meter's USB bridge."));
     parser.addOption(demo);
+
+    answerWithoutDisplay(parser, argc, argv);
+    if (!displayExpected(argc, argv)) {
+        std::fprintf(stderr, "vantello: no display to show the windows on (DISPLAY is not set). "
+                             "Start it from the desktop, or under xvfb-run for a virtual "
+                             "display.\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(VANTELLO_APP_ID));
     parser.process(app);
 
     StartOptions options;

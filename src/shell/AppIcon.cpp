@@ -5,11 +5,8 @@
 #include <QPixmap>
 #include <QtMath>
 
-namespace {
-QPixmap drawIcon(int size) {
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
+void PaintVantelloIcon(QPainter& p, double size) {
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 64.0, size / 64.0);
     QLinearGradient tile(0, 0, 0, 64);
@@ -34,13 +31,20 @@ QPixmap drawIcon(int size) {
     }
     p.setBrush(QColor(235, 240, 250));
     p.drawEllipse(hub, 4, 4);
-    return pm;
+    p.restore();
 }
-} // namespace
+
+QImage VantelloIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    PaintVantelloIcon(painter, size);
+    return image;
+}
 
 QIcon VantelloIcon() {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(drawIcon(size));
+        icon.addPixmap(QPixmap::fromImage(VantelloIconImage(size)));
     return icon;
 }

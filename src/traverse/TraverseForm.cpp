@@ -324,8 +324,7 @@ QWidget* TraverseForm::buildSetup() {
 
     for (QComboBox* c : {ShapeBox, RoundPointsBox, DiametersBox, VelocityUnitBox, DesignUnitBox})
         connect(c, &QComboBox::currentIndexChanged, this, &TraverseForm::setupEdited);
-    connect(LengthUnitBox, &QComboBox::currentIndexChanged, this,
-            &TraverseForm::lengthUnitEdited);
+    connect(LengthUnitBox, &QComboBox::currentIndexChanged, this, &TraverseForm::lengthUnitEdited);
     for (QDoubleSpinBox* b : {DiameterBox, WidthBox, HeightBox})
         connect(b, &QDoubleSpinBox::valueChanged, this, &TraverseForm::sizeEdited);
     for (QDoubleSpinBox* b : {DesignBox, ToleranceBox, FlagBox})
@@ -445,9 +444,9 @@ void TraverseForm::refresh() {
     const bool round = s.shape == TraverseShape::RoundDuct;
     const bool face = s.shape == TraverseShape::FaceGrid;
     // The points are fixed once one is taken or skipped, until "New traverse".
-    for (QWidget* w : std::initializer_list<QWidget*>{ShapeBox, LengthUnitBox, DiameterBox,
-                                                      WidthBox, HeightBox, DiametersBox, RowsBox,
-                                                      ColumnsBox})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ShapeBox, LengthUnitBox, DiameterBox, WidthBox, HeightBox,
+                                         DiametersBox, RowsBox, ColumnsBox})
         w->setEnabled(!locked);
     DiameterBox->setEnabled(!locked && round);
     WidthBox->setEnabled(!locked && !round);
@@ -499,7 +498,7 @@ void TraverseForm::refreshTable() {
                   << VelocityText(r.taken->maximum, unit, l) << QString::number(r.taken->count);
         else
             cells << QString() << QString() << QString() << QString();
-        cells << (r.skipped                        ? QStringLiteral("skipped")
+        cells << (r.skipped                         ? QStringLiteral("skipped")
                   : results.flagged[std::size_t(i)] ? QStringLiteral("flagged")
                                                     : QString());
         for (int k = 0; k < cells.size(); ++k) {

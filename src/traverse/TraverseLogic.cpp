@@ -75,9 +75,8 @@ bool TraverseLogic::StartTake() {
         return false;
     Take take;
     take.point = m_current;
-    take.endMs = m_clock.NowMs() + qint64(std::clamp(m_setup.takeSeconds, kMinTakeSeconds,
-                                                     kMaxTakeSeconds)) *
-                                       1000;
+    take.endMs = m_clock.NowMs() +
+                 qint64(std::clamp(m_setup.takeSeconds, kMinTakeSeconds, kMaxTakeSeconds)) * 1000;
     m_take = take;
     m_lastSecondsLeft = SecondsLeft();
     m_clock.StartTicking();

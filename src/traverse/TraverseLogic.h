@@ -14,11 +14,11 @@ struct DecodedFrame;
 
 // Why a take ended.
 enum class TakeEnd {
-    Stored,       // the take time ran out with readings: the point holds their average
-    FlowReading,  // the meter sent an air flow reading
-    UnknownUnit,  // a reading without a velocity unit
-    NoReading,    // no reading arrived during the take time
-    Cancelled,    // the user stopped it, or the window closed
+    Stored,      // the take time ran out with readings: the point holds their average
+    FlowReading, // the meter sent an air flow reading
+    UnknownUnit, // a reading without a velocity unit
+    NoReading,   // no reading arrived during the take time
+    Cancelled,   // the user stopped it, or the window closed
 };
 
 // What the user is told when a take ends without storing (empty for Stored and Cancelled).

@@ -116,7 +116,8 @@ std::vector<TraversePoint> TraversePoints(const TraverseSetup& s) {
         break;
     }
     case TraverseShape::RectangularDuct: {
-        const std::vector<double> across = RectanglePositions(RectanglePointsPerSide(s.width, unit));
+        const std::vector<double> across =
+            RectanglePositions(RectanglePointsPerSide(s.width, unit));
         const std::vector<double> down = RectanglePositions(RectanglePointsPerSide(s.height, unit));
         for (std::size_t k = 0; k < across.size(); ++k)
             for (std::size_t i = 0; i < down.size(); ++i) {

@@ -14,8 +14,7 @@ PrintOutcome PrintTraverseReport(const TraverseReportData& data, MessageBoxes& b
     std::optional<DefaultPrinterTarget> printer;
     PrintTarget& chosen = target ? *target : printer.emplace();
     PrintRenderer renderer(chosen, QStringLiteral("Traverse Report"));
-    if (renderer.Open() && renderer.Play(TraverseReportPage(data, QLocale())) &&
-        renderer.Finish())
+    if (renderer.Open() && renderer.Play(TraverseReportPage(data, QLocale())) && renderer.Finish())
         return PrintOutcome::Printed;
     const QString why = renderer.Failure();
     renderer.Discard();

@@ -20,11 +20,11 @@ QString velocityWithUnit(double ms, VelocityUnit unit, const QLocale& l) {
     return VelocityText(ms, unit, l) + u' ' + VelocityUnitText(unit);
 }
 
+// signedText: a deviation, with a plus sign when it is above zero as written.
 QString percentText(double v, int decimals, const QLocale& l, bool signedText = false) {
     const QString digits = FixedText(v, decimals, l);
-    return (signedText && !digits.startsWith(l.negativeSign()) && v != 0 ? QStringLiteral("+")
-                                                                         : QString()) +
-           digits + QStringLiteral(" %");
+    const bool above = v * std::pow(10.0, decimals) >= 0.5;
+    return (signedText && above ? QStringLiteral("+") : QString()) + digits + QStringLiteral(" %");
 }
 
 QByteArray quoted(const QString& text) {
@@ -161,9 +161,9 @@ std::vector<ResultLine> ResultLines(const TraverseReportData& d, const QLocale& 
         {QStringLiteral("Highest point"), point(r.highest)},
         {QStringLiteral("Standard deviation"), velocity(r.deviation)},
         {QStringLiteral("Variation (CV)"), any ? percentText(r.variationPercent, 1, l) : kNone},
-        {QStringLiteral("Inside area"),
-         FixedText(r.area, 4, l) + QStringLiteral(" m2 (") +
-             FixedText(r.area / kSquareMetresPerSquareFoot, 3, l) + QStringLiteral(" ft2)")},
+        {QStringLiteral("Inside area"), FixedText(r.area, 4, l) + QStringLiteral(" m2 (") +
+                                            FixedText(r.area / kSquareMetresPerSquareFoot, 3, l) +
+                                            QStringLiteral(" ft2)")},
         {QStringLiteral("Air flow"), flow(FlowUnit::CubicMetresPerHour)},
         {QString(), flow(FlowUnit::LitresPerSecond)},
         {QString(), flow(FlowUnit::CubicMetresPerSecond)},
@@ -171,25 +171,23 @@ std::vector<ResultLine> ResultLines(const TraverseReportData& d, const QLocale& 
     };
     const bool face = d.setup.shape == TraverseShape::FaceGrid;
     if (face)
-        lines.push_back({QStringLiteral("Flagged points"),
-                         (any ? QString::number(r.flaggedCount) : kNone) +
-                             QStringLiteral(" (more than ") +
-                             percentText(d.setup.faceFlagPercent, 0, l) +
-                             QStringLiteral(" from the mean)")});
+        lines.push_back(
+            {QStringLiteral("Flagged points"),
+             (any ? QString::number(r.flaggedCount) : kNone) + QStringLiteral(" (more than ") +
+                 percentText(d.setup.faceFlagPercent, 0, l) + QStringLiteral(" from the mean)")});
     if (d.setup.designValue > 0) {
         const QString design =
             face ? FixedText(d.setup.designValue, VelocityDecimals(d.unit), l) + u' ' +
                        VelocityUnitText(d.unit)
                  : FixedText(d.setup.designValue, FlowDecimals(d.setup.designFlowUnit), l) + u' ' +
                        FlowUnitText(d.setup.designFlowUnit);
-        lines.push_back({face ? QStringLiteral("Design face velocity")
-                              : QStringLiteral("Design flow"),
-                         design + QStringLiteral(" +- ") +
-                             percentText(d.setup.tolerancePercent, 0, l)});
-        lines.push_back({QStringLiteral("Deviation"),
-                         r.designDeviationPercent
-                             ? percentText(*r.designDeviationPercent, 1, l, true)
-                             : kNone});
+        lines.push_back(
+            {face ? QStringLiteral("Design face velocity") : QStringLiteral("Design flow"),
+             design + QStringLiteral(" +- ") + percentText(d.setup.tolerancePercent, 0, l)});
+        lines.push_back(
+            {QStringLiteral("Deviation"), r.designDeviationPercent
+                                              ? percentText(*r.designDeviationPercent, 1, l, true)
+                                              : kNone});
     }
     return lines;
 }
@@ -240,8 +238,9 @@ QByteArray TraverseCsvBytes(const TraverseReportData& d) {
             out += line({quoted(QStringLiteral("Design face velocity") + velocity),
                          number(FixedText(s.designValue, VelocityDecimals(d.unit), c))});
         else
-            out += line({quoted(QStringLiteral("Design flow (") + FlowUnitText(s.designFlowUnit) + u')'),
-                         number(FixedText(s.designValue, FlowDecimals(s.designFlowUnit), c))});
+            out += line(
+                {quoted(QStringLiteral("Design flow (") + FlowUnitText(s.designFlowUnit) + u')'),
+                 number(FixedText(s.designValue, FlowDecimals(s.designFlowUnit), c))});
         out += line({quoted(QStringLiteral("Tolerance (%)")), size(s.tolerancePercent)});
     }
     if (face)
@@ -300,9 +299,8 @@ QByteArray TraverseCsvBytes(const TraverseReportData& d) {
                      any ? QByteArray::number(r.flaggedCount) : QByteArray()});
     if (s.designValue > 0) {
         out += line({quoted(QStringLiteral("Deviation (%)")),
-                     r.designDeviationPercent
-                         ? number(FixedText(*r.designDeviationPercent, 1, c))
-                         : QByteArray()});
+                     r.designDeviationPercent ? number(FixedText(*r.designDeviationPercent, 1, c))
+                                              : QByteArray()});
         out += line({quoted(QStringLiteral("Result")), quoted(VerdictText(r))});
     }
     return out;

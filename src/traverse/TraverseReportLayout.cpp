@@ -40,8 +40,7 @@ void line(PrintPage& page, QPointF a, QPointF b, LineStyle style = LineStyle::So
     page.emplace_back(LineStep{a.x(), a.y(), b.x(), b.y(), style});
 }
 
-void text(PrintPage& page, double x, double y, const QString& t, double points,
-          bool bold = false) {
+void text(PrintPage& page, double x, double y, const QString& t, double points, bool bold = false) {
     page.emplace_back(TextStep{x, y, t, PrintFont{kArial, points, bold}});
 }
 
@@ -118,8 +117,8 @@ void drawTable(PrintPage& page, const TraverseReportData& d, const QLocale& l) {
         const double x0 = b == 0 ? kLeft : kSecondBlockX;
         for (int k = 0; k < headings.size(); ++k)
             text(page, x0 + columns[std::size_t(k)], kTableTop, headings[k], points, true);
-        line(page, {x0, kTableTop + rowStep - 15}, {x0 + columns.back() + 650,
-                                                    kTableTop + rowStep - 15});
+        line(page, {x0, kTableTop + rowStep - 15},
+             {x0 + columns.back() + 650, kTableTop + rowStep - 15});
         for (int row = 0; row < rowsPerBlock; ++row) {
             const int i = b * rowsPerBlock + row;
             if (i >= n)

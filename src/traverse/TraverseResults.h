@@ -28,10 +28,10 @@ struct TraverseResults {
     int taken = 0;      // points in the results: taken and not skipped
     int skipped = 0;
     // The rest only when taken > 0.
-    double mean = 0;     // plain mean of the points' averages
-    int lowest = -1;     // index of the point with the lowest average (the first of equals)
-    int highest = -1;    // and the highest
-    double deviation = 0; // sample standard deviation of the averages (0 for one point)
+    double mean = 0;             // plain mean of the points' averages
+    int lowest = -1;             // index of the point with the lowest average (the first of equals)
+    int highest = -1;            // and the highest
+    double deviation = 0;        // sample standard deviation of the averages (0 for one point)
     double variationPercent = 0; // coefficient of variation: deviation / mean in %
     double area = 0;
     double flow = 0;

@@ -8,8 +8,14 @@
 // The units a traverse works in: velocities as the meter sends them, lengths of its setup and the
 // flows of its results. Everything is converted through SI (m/s, m, m3/s).
 
-enum class VelocityUnit { MetresPerSecond, KilometresPerHour, MilesPerHour, FeetPerMinute,
-                          FeetPerSecond, Knots };
+enum class VelocityUnit {
+    MetresPerSecond,
+    KilometresPerHour,
+    MilesPerHour,
+    FeetPerMinute,
+    FeetPerSecond,
+    Knots
+};
 inline constexpr std::array<VelocityUnit, 6> kVelocityUnits{
     VelocityUnit::MetresPerSecond, VelocityUnit::KilometresPerHour, VelocityUnit::MilesPerHour,
     VelocityUnit::FeetPerMinute,   VelocityUnit::FeetPerSecond,     VelocityUnit::Knots};
@@ -32,8 +38,12 @@ int LengthDecimals(LengthUnit unit);
 // value rounded to the nearest step of the unit (halves away from zero).
 double RoundToLengthStep(double value, LengthUnit unit);
 
-enum class FlowUnit { CubicMetresPerHour, LitresPerSecond, CubicMetresPerSecond,
-                      CubicFeetPerMinute };
+enum class FlowUnit {
+    CubicMetresPerHour,
+    LitresPerSecond,
+    CubicMetresPerSecond,
+    CubicFeetPerMinute
+};
 inline constexpr std::array<FlowUnit, 4> kFlowUnits{
     FlowUnit::CubicMetresPerHour, FlowUnit::LitresPerSecond, FlowUnit::CubicMetresPerSecond,
     FlowUnit::CubicFeetPerMinute};

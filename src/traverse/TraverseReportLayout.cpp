@@ -103,9 +103,9 @@ void drawTable(PrintPage& page, const TraverseReportData& d, const QLocale& l) {
     // Column offsets: name, positions, three velocities, count, note.
     std::vector<double> columns{0};
     for (int k = 0; k < positions; ++k)
-        columns.push_back(550 + 650 * k);
-    const double values = 550 + 650 * positions;
-    for (double x : {values, values + 700, values + 1400, values + 2100, values + 2650})
+        columns.push_back(500 + 600 * k);
+    const double values = 500 + 600 * positions;
+    for (double x : {values, values + 780, values + 1560, values + 2340, values + 2900})
         columns.push_back(x);
 
     text(page, kLeft, kTableTop - 300,

@@ -162,6 +162,7 @@ TraverseForm::TraverseForm(TraverseParts parts, QWidget* parent)
     PointTable->setSelectionMode(QAbstractItemView::SingleSelection);
     PointTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     PointTable->verticalHeader()->hide();
+    PointTable->verticalHeader()->setDefaultSectionSize(PointTable->fontMetrics().height() + 6);
     PointTable->setMinimumHeight(180);
 
     StatusLabel = new QLabel(this);

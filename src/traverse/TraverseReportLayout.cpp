@@ -103,9 +103,9 @@ void drawTable(PrintPage& page, const TraverseReportData& d, const QLocale& l) {
     // Column offsets: name, positions, three velocities, count, note.
     std::vector<double> columns{0};
     for (int k = 0; k < positions; ++k)
-        columns.push_back(500 + 600 * k);
-    const double values = 500 + 600 * positions;
-    for (double x : {values, values + 780, values + 1560, values + 2340, values + 2900})
+        columns.push_back(520 + 680 * k);
+    const double values = 520 + 680 * positions;
+    for (double x : {values, values + 760, values + 1520, values + 2280, values + 2880})
         columns.push_back(x);
 
     text(page, kLeft, kTableTop - 300,
@@ -118,7 +118,7 @@ void drawTable(PrintPage& page, const TraverseReportData& d, const QLocale& l) {
         for (int k = 0; k < headings.size(); ++k)
             text(page, x0 + columns[std::size_t(k)], kTableTop, headings[k], points, true);
         line(page, {x0, kTableTop + rowStep - 15},
-             {x0 + columns.back() + 650, kTableTop + rowStep - 15});
+             {x0 + columns.back() + 600, kTableTop + rowStep - 15});
         for (int row = 0; row < rowsPerBlock; ++row) {
             const int i = b * rowsPerBlock + row;
             if (i >= n)

@@ -299,8 +299,8 @@ void TraverseWindowTest::reportOnPaper() {
     // The table under it: heading, then A1 with its depth and readings.
     QVERIFY(at(QStringLiteral("Point"), 0, 7500));
     QVERIFY(at(QStringLiteral("A1"), 0, 7720));
-    QVERIFY(at(QStringLiteral("4.00"), 1700, 7720));
-    QVERIFY(at(QStringLiteral("Min"), 2480, 7500));
+    QVERIFY(at(QStringLiteral("4.00"), 1880, 7720));
+    QVERIFY(at(QStringLiteral("Min"), 2640, 7500));
     // The drawing: 600 x 400 mm fitted 4800 x 3200 twips at (600, 3450) of the page; A1 sits at
     // 0.074 of both sides and carries its value right of its dot.
     const QPointF a1 = title + QPointF(0.074 * 4800, 2950 + 0.074 * 3200);

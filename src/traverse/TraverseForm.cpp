@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFontMetricsF>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -27,6 +28,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -101,15 +103,27 @@ void TraverseSectionView::paintEvent(QPaintEvent*) {
 
     const TraverseResults results = m_logic.Results();
     const VelocityUnit unit = m_logic.ResultUnit();
+    const int count = int(m_logic.Points().size());
+    // Values in a font small enough to stay clear of the next point, or none where even the
+    // smallest would not (the table has them).
+    double spacing = 1e9;
+    for (int i = 0; i < count; ++i)
+        for (int j = i + 1; j < count; ++j)
+            spacing = std::min(spacing, QLineF(PointPosition(i), PointPosition(j)).length());
     QFont small = font();
     small.setPointSizeF(7.5);
+    const double sample = QFontMetricsF(small).horizontalAdvance(QStringLiteral("00.00"));
+    small.setPointSizeF(std::min(7.5, 7.5 * (spacing - 6) / sample));
+    const bool values = small.pointSizeF() >= 5.5;
     p.setFont(small);
-    for (int i = 0; i < int(m_logic.Points().size()); ++i) {
+    for (int i = 0; i < count; ++i) {
         const QPointF at = PointPosition(i);
         const PointRecord& r = m_logic.Records()[std::size_t(i)];
         const bool flagged = results.flagged[std::size_t(i)];
-        p.setPen(Qt::NoPen);
-        p.setBrush(r.skipped ? QColor(Qt::gray) : flagged ? kFlagged : QColor(Qt::black));
+        // Taken points filled, the others open.
+        const QColor colour = r.skipped ? QColor(Qt::gray) : flagged ? kFlagged : QColor(Qt::black);
+        p.setPen(r.taken ? Qt::NoPen : QPen(colour, 1.2));
+        p.setBrush(r.taken ? QBrush(colour) : QBrush(Qt::white));
         p.drawEllipse(at, 3, 3);
         if (i == m_logic.Current()) {
             p.setPen(QPen(kCurrent, 2.5));
@@ -121,7 +135,7 @@ void TraverseSectionView::paintEvent(QPaintEvent*) {
             value = QStringLiteral("skip");
         else if (r.taken)
             value = VelocityText(r.taken->average, unit, QLocale());
-        if (!value.isEmpty()) {
+        if (values && !value.isEmpty()) {
             p.setPen(flagged ? kFlagged : QColor(Qt::black));
             p.drawText(at + QPointF(5, -4), value);
         }
@@ -348,7 +362,7 @@ QWidget* TraverseForm::buildResults() {
     VerdictLabel->setFont(big);
     VerdictLabel->setAlignment(Qt::AlignCenter);
     column->addWidget(VerdictLabel);
-    box->setMinimumWidth(300);
+    box->setFixedWidth(310);
     return box;
 }
 

@@ -173,8 +173,8 @@ std::vector<ResultLine> ResultLines(const TraverseReportData& d, const QLocale& 
     if (face)
         lines.push_back(
             {QStringLiteral("Flagged points"),
-             (any ? QString::number(r.flaggedCount) : kNone) + QStringLiteral(" (more than ") +
-                 percentText(d.setup.faceFlagPercent, 0, l) + QStringLiteral(" from the mean)")});
+             (any ? QString::number(r.flaggedCount) : kNone) + QStringLiteral(" (over ") +
+                 percentText(d.setup.faceFlagPercent, 0, l) + u')'});
     if (d.setup.designValue > 0) {
         const QString design =
             face ? FixedText(d.setup.designValue, VelocityDecimals(d.unit), l) + u' ' +

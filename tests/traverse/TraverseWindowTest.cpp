@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -312,6 +313,11 @@ void TraverseWindowTest::reportOnPaper() {
     QCOMPARE(PrintTraverseReport(data, boxes, &nowhere), PrintOutcome::Failed);
     QCOMPARE(boxes.shown.size(), 1);
     QVERIFY(boxes.shown[0].startsWith(QStringLiteral("The traverse report was not written to")));
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        QSKIP("a default printer is set up here; the rest checks the machine without one");
+    QCOMPARE(PrintTraverseReport(data, boxes, nullptr), PrintOutcome::Failed);
+    QCOMPARE(boxes.shown.value(1),
+             QStringLiteral("The traverse report was not printed:\nno default printer is set up."));
 }
 
 void TraverseWindowTest::setupRemembered() {

@@ -171,10 +171,10 @@ std::vector<ResultLine> ResultLines(const TraverseReportData& d, const QLocale& 
     };
     const bool face = d.setup.shape == TraverseShape::FaceGrid;
     if (face)
-        lines.push_back(
-            {QStringLiteral("Flagged points"),
-             (any ? QString::number(r.flaggedCount) : kNone) + QStringLiteral(" (over ") +
-                 percentText(d.setup.faceFlagPercent, 0, l) + u')'});
+        lines.push_back({QStringLiteral("Flagged points"),
+                         (any ? QString::number(r.flaggedCount) : kNone) +
+                             QStringLiteral(" (over ") +
+                             percentText(d.setup.faceFlagPercent, 0, l) + u')'});
     if (d.setup.designValue > 0) {
         const QString design =
             face ? FixedText(d.setup.designValue, VelocityDecimals(d.unit), l) + u' ' +

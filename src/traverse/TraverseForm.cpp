@@ -589,10 +589,11 @@ void TraverseForm::refreshStatus() {
     if (m_logic.Taking()) {
         const int n = m_logic.TakeCount();
         StatusLabel->setText(
-            QStringLiteral("Taking %1 (%2): %3 s left, %4 readings, average %5")
+            QStringLiteral("Taking %1 (%2): %3 s left, %4 %5, average %6")
                 .arg(p.name, where)
                 .arg(m_logic.SecondsLeft())
                 .arg(n)
+                .arg(n == 1 ? QStringLiteral("reading") : QStringLiteral("readings"))
                 .arg(n > 0 ? VelocityText(m_logic.TakeAverage(), m_logic.ResultUnit(), l) + u' ' +
                                  VelocityUnitText(m_logic.ResultUnit())
                            : QStringLiteral("-")));

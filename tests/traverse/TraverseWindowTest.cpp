@@ -169,7 +169,8 @@ void TraverseWindowTest::takesThroughTheSerialLayer() {
     QTest::mouseClick(t->TakeButton, Qt::LeftButton);
     QVERIFY(p.send(frame(1, 1, 400)));
     p.clock.Advance(4000);
-    QVERIFY(t->StatusLabel->text().contains(QStringLiteral("6 s left, 1 readings, average 4.00")));
+    QVERIFY(
+        t->StatusLabel->text().contains(QStringLiteral("6 s left, 1 reading, average 4.00 m/s")));
     QVERIFY(p.send(frame(1, 1, 500)));
     QVERIFY(p.send(frame(1, 1, 650)));
     p.clock.Advance(6000);

@@ -3,9 +3,11 @@
 // frame: the handler alone, and the handler plus the repaints it causes; then the total and the
 // process's peak memory.
 //
-//   QT_QPA_PLATFORM=offscreen build/bench/bench_reception [--graph]
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_reception [--graph] [--traverse]
 //
 // --graph also keeps the graph window open, which the handler then repaints on every frame.
+// --traverse keeps the traverse window open with a take running that hears every frame (its
+// clock stands still, so the take never ends). Without it the traverse window stays closed.
 
 #include "graph/GraphWindowHost.h"
 #include "link/LinuxPortPlatform.h"
@@ -13,6 +15,8 @@
 #include "link/SerialPort.h"
 #include "shell/MainForm.h"
 #include "state/GVarMod.h"
+#include "traverse/TraverseClock.h"
+#include "traverse/TraverseWindowHost.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SaveDialog.h"
 
@@ -63,6 +67,14 @@ protected:
     QString Show(const Request&) override { return {}; }
 };
 
+// A take clock that stands still.
+class StoppedClock : public TraverseClock {
+public:
+    qint64 NowMs() const override { return 0; }
+    void StartTicking() override {}
+    void StopTicking() override {}
+};
+
 double peakMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -97,6 +109,7 @@ QByteArray frameBytes(int i) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const bool withGraph = app.arguments().contains(QStringLiteral("--graph"));
+    const bool withTraverse = app.arguments().contains(QStringLiteral("--traverse"));
 
     QTemporaryDir noDevices;
     LinuxPortPlatform platform(noDevices.path(), noDevices.path());
@@ -105,11 +118,17 @@ int main(int argc, char** argv) {
     CancelDialog dialog1;
     CancelDialog dialog2;
     GVarMod state;
-    MainForm form(MainParts{state, port, platform, messages, dialog1, dialog2, {}});
+    StoppedClock takeClock;
+    MainParts parts{state, port, platform, messages, dialog1, dialog2, {}};
+    parts.traverseDialog = &dialog1;
+    parts.traverseClock = &takeClock;
+    MainForm form(parts);
     form.show();
     form.MDIForm_Load();
     if (withGraph)
         form.graphHost().OpenGraph();
+    if (withTraverse)
+        form.traverseHost().Open()->Take();
     QApplication::processEvents();
 
     constexpr int kFrames = 50000;
@@ -135,8 +154,9 @@ int main(int argc, char** argv) {
     const double seconds = double(total.nsecsElapsed()) / 1e9;
     const double memoryAfter = peakMegabytes();
 
-    std::printf("reception of %d frames, live display%s shown (offscreen)\n", kFrames,
-                withGraph ? " and graph window" : "");
+    std::printf("reception of %d frames, live display%s%s shown (offscreen)\n", kFrames,
+                withGraph ? " and graph window" : "",
+                withTraverse ? " and traverse window taking" : "");
     std::printf("%-10s %-24s %-24s\n", "stored", "handler p50 / p99 ms", "with repaints p50 / p99");
     // The frame storing reading 50000 asks to save and empties the table: it is left out.
     const struct {

@@ -13,6 +13,7 @@
 #include "live/GraphPeer.h"
 #include "live/LineControl.h"
 #include "live/ShowFormBackground.h"
+#include "live/TraverseButton.h"
 #include "state/GVarMod.h"
 #include "state/ReadoutRules.h"
 #include "widgets/PickOnlyComboBox.h"
@@ -140,6 +141,8 @@ void ShowForm::buildChartArea() {
     connect(Image2, &ImageButton::Click, this, &ShowForm::Image2_Click);
     Image3 = MakeZoomButton(this, {452, 432}, ZoomDirection::Out);
     connect(Image3, &ImageButton::Click, this, &ShowForm::Image3_Click);
+    Image4 = MakeTraverseButton(this, {452, 480});
+    connect(Image4, &ImageButton::Click, this, &ShowForm::TraverseRequested);
 
     Label12 = new QLabel(QStringLiteral("0000"), Picture1->Inside());
     Label12->setGeometry(32, 96, kLiveTagWidth, kLiveTagHeight);

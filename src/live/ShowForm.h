@@ -87,12 +87,17 @@ public:
     ImageButton* Image1 = nullptr; // opens the graph window
     ImageButton* Image2 = nullptr; // zoom in
     ImageButton* Image3 = nullptr; // zoom out
+    ImageButton* Image4 = nullptr; // opens the traverse window
     QLabel* Label12 = nullptr;     // cursor tag
     VerticalDottedLine* Line1 = nullptr;
     QLabel* Label9 = nullptr;
     QLabel* Label13 = nullptr;
     QLabel* Label14 = nullptr; // cursor T&RH
     QLabel* Label15 = nullptr; // cursor time
+
+signals:
+    // The traverse button was clicked.
+    void TraverseRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

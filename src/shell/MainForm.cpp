@@ -13,10 +13,12 @@
 #include "state/GVarMod.h"
 #include "state/SystemTexts.h"
 #include "table/DataForm.h"
+#include "traverse/TraverseWindowHost.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SaveDialog.h"
 #include "widgets/WindowLayout.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,12 +60,16 @@ MainForm::MainForm(MainParts parts)
     printing.setup = m_parts.print;
     m_graphs =
         std::make_unique<GraphWindowHost>(m_parts.state, *m_showForm, m_parts.messages, printing);
+    m_traverse = std::make_unique<TraverseWindowHost>(
+        m_parts.messages, TraverseWindowHost::Seams{m_parts.traverseDialog, m_parts.traverseClock,
+                                                    m_parts.print.target, m_parts.now});
     wireWindows();
 }
 
 MainForm::~MainForm() {
     // The graph window refers to the live display: close it before the children go.
     m_graphs.reset();
+    m_traverse.reset();
 }
 
 void MainForm::wireWindows() {
@@ -91,6 +97,13 @@ void MainForm::wireWindows() {
         m_showForm->RepaintChart();
     };
     m_dataForm->SetHooks(std::move(hooks));
+
+    // The traverse window: Ctrl+T here or the live display's traverse button.
+    auto* openTraverse = new QAction(this);
+    openTraverse->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    addAction(openTraverse);
+    connect(openTraverse, &QAction::triggered, this, [this] { m_traverse->Open(); });
+    connect(m_showForm, &ShowForm::TraverseRequested, this, [this] { m_traverse->Open(); });
 }
 
 void MainForm::placeChild(QWidget* child, QPoint at) {
@@ -162,6 +175,8 @@ void MainForm::MSComm1_OnComm() {
     show.Label4->setText(r.Data);
     r.Time = ReadingTimeText(m_parts.now());
     m_dataForm->AppendReadingRow();
+    if (TraverseForm* traverse = m_traverse->Listening())
+        traverse->AcceptReading(d);
 
     const RunningExtremes::Change change = extremes.Update(r.Value);
     if (change.max)
@@ -216,6 +231,7 @@ void MainForm::MDIForm_Unload() {
     m_unloaded = true;
     m_link->Shutdown();
     m_graphs->CloseGraph();
+    m_traverse->Close();
     if (m_parts.state.ReadingCount <= 0)
         return;
     if (!m_parts.messages.Question(kExitQuestion))

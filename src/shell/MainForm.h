@@ -20,6 +20,8 @@ class QMdiArea;
 class SaveDialog;
 class SerialPort;
 class ShowForm;
+class TraverseClock;
+class TraverseWindowHost;
 
 // What the main window is built from. The start procedure passes the real ones; tests pass
 // pseudo-terminals, fake sysfs trees, scripted message boxes and dialogs, and PDF print targets.
@@ -34,6 +36,9 @@ struct MainParts {
     std::function<QDateTime()> now = [] {
         return QDateTime::currentDateTime();
     };
+    // The traverse window's file dialog and take clock; null: a real dialog and the system clock.
+    SaveDialog* traverseDialog = nullptr;
+    TraverseClock* traverseClock = nullptr;
 };
 
 // The main window: a fixed-size frame holding the live display, the data table and the connection
@@ -65,6 +70,7 @@ public:
     ShowForm* showForm() const { return m_showForm; }
     DataForm* dataForm() const { return m_dataForm; }
     GraphWindowHost& graphHost() const { return *m_graphs; }
+    TraverseWindowHost& traverseHost() const { return *m_traverse; }
     LinkController& link() const { return *m_link; }
 
 protected:
@@ -85,5 +91,6 @@ private:
     ShowForm* m_showForm = nullptr;
     DataForm* m_dataForm = nullptr;
     std::unique_ptr<GraphWindowHost> m_graphs;
+    std::unique_ptr<TraverseWindowHost> m_traverse;
     bool m_unloaded = false;
 };

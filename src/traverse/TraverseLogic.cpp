@@ -1,0 +1,194 @@
+#include "traverse/TraverseLogic.h"
+
+#include "link/MeterFrame.h"
+#include "traverse/TraverseClock.h"
+
+#include <algorithm>
+
+QString TakeEndMessage(TakeEnd end) {
+    switch (end) {
+    case TakeEnd::FlowReading:
+        return QStringLiteral(
+            "The meter is measuring air flow (FLOW): a traverse needs air velocity.\n"
+            "Switch the meter to velocity and take the point again. Nothing was stored.");
+    case TakeEnd::UnknownUnit:
+        return QStringLiteral(
+            "A reading arrived without a velocity unit, so it cannot be averaged.\n"
+            "Check the meter's unit and take the point again. Nothing was stored.");
+    case TakeEnd::NoReading:
+        return QStringLiteral(
+            "No reading arrived during the take time.\n"
+            "Check that the meter is connected and ONLINE, then take the point again. "
+            "Nothing was stored.");
+    case TakeEnd::Stored:
+    case TakeEnd::Cancelled:
+        break;
+    }
+    return {};
+}
+
+TraverseLogic::TraverseLogic(TraverseClock& clock, QObject* parent)
+    : QObject(parent)
+    , m_clock(clock) {
+    connect(&m_clock, &TraverseClock::Tick, this, &TraverseLogic::onTick);
+    NewTraverse(m_setup);
+}
+
+TraverseLogic::~TraverseLogic() {
+    if (m_take)
+        m_clock.StopTicking();
+}
+
+void TraverseLogic::NewTraverse(const TraverseSetup& setup) {
+    if (m_take)
+        endTake(TakeEnd::Cancelled);
+    m_setup = setup;
+    m_points = TraversePoints(setup);
+    m_records.assign(m_points.size(), PointRecord{});
+    m_current = 0;
+    emit Changed();
+}
+
+void TraverseLogic::ChangeSetup(const TraverseSetup& setup) {
+    if (!SamePoints(m_setup, setup)) {
+        NewTraverse(setup);
+        return;
+    }
+    m_setup = setup;
+    emit Changed();
+}
+
+bool TraverseLogic::AnyRecorded() const {
+    return std::any_of(m_records.begin(), m_records.end(),
+                       [](const PointRecord& r) { return r.taken.has_value() || r.skipped; });
+}
+
+void TraverseLogic::Select(int index) {
+    if (index < 0 || index >= int(m_points.size()) || index == m_current || m_take)
+        return;
+    m_current = index;
+    emit Changed();
+}
+
+bool TraverseLogic::StartTake() {
+    if (m_take || m_points.empty())
+        return false;
+    Take take;
+    take.point = m_current;
+    take.endMs = m_clock.NowMs() +
+                 qint64(std::clamp(m_setup.takeSeconds, kMinTakeSeconds, kMaxTakeSeconds)) * 1000;
+    m_take = take;
+    m_lastSecondsLeft = SecondsLeft();
+    m_clock.StartTicking();
+    emit TakeProgress();
+    return true;
+}
+
+void TraverseLogic::CancelTake() {
+    if (m_take)
+        endTake(TakeEnd::Cancelled);
+}
+
+int TraverseLogic::SecondsLeft() const {
+    if (!m_take)
+        return 0;
+    const qint64 left = m_take->endMs - m_clock.NowMs();
+    return left <= 0 ? 0 : int((left + 999) / 1000);
+}
+
+double TraverseLogic::TakeAverage() const {
+    return m_take && m_take->count > 0 ? m_take->sum / m_take->count : 0.0;
+}
+
+void TraverseLogic::ToggleSkip() {
+    if (m_take || m_points.empty())
+        return;
+    PointRecord& r = m_records[std::size_t(m_current)];
+    r.skipped = !r.skipped;
+    if (r.skipped)
+        moveToNextOpen();
+    emit Changed();
+}
+
+void TraverseLogic::AcceptReading(const DecodedFrame& reading) {
+    const bool flow = reading.kindLabel && *reading.kindLabel == QStringLiteral("FLOW");
+    const std::optional<VelocityUnit> unit =
+        !flow && reading.unitText ? VelocityUnitFromText(*reading.unitText) : std::nullopt;
+    if (unit)
+        m_meterUnit = unit;
+    if (!m_take || finishIfDue())
+        return;
+    if (flow) {
+        endTake(TakeEnd::FlowReading);
+        return;
+    }
+    if (!unit) {
+        endTake(TakeEnd::UnknownUnit);
+        return;
+    }
+    const double v = reading.value * MetresPerSecondPer(*unit);
+    Take& t = *m_take;
+    t.minimum = t.count == 0 ? v : std::min(t.minimum, v);
+    t.maximum = t.count == 0 ? v : std::max(t.maximum, v);
+    t.sum += v;
+    ++t.count;
+    emit TakeProgress();
+}
+
+void TraverseLogic::onTick() {
+    if (!m_take || finishIfDue())
+        return;
+    const int left = SecondsLeft();
+    if (left != m_lastSecondsLeft) {
+        m_lastSecondsLeft = left;
+        emit TakeProgress();
+    }
+}
+
+bool TraverseLogic::finishIfDue() {
+    if (m_clock.NowMs() < m_take->endMs)
+        return false;
+    if (m_take->count == 0) {
+        endTake(TakeEnd::NoReading);
+        return true;
+    }
+    const Take& t = *m_take;
+    PointRecord& r = m_records[std::size_t(t.point)];
+    r.taken = PointMeasurement{t.sum / t.count, t.minimum, t.maximum, t.count};
+    r.skipped = false;
+    endTake(TakeEnd::Stored);
+    return true;
+}
+
+void TraverseLogic::endTake(TakeEnd end) {
+    m_take.reset();
+    m_clock.StopTicking();
+    if (end == TakeEnd::Stored)
+        moveToNextOpen();
+    emit Changed();
+    emit TakeEnded(end);
+}
+
+void TraverseLogic::moveToNextOpen() {
+    const int n = int(m_points.size());
+    for (int step = 1; step <= n; ++step) {
+        const int i = (m_current + step) % n;
+        const PointRecord& r = m_records[std::size_t(i)];
+        if (!r.taken && !r.skipped) {
+            m_current = i;
+            return;
+        }
+    }
+    // Everything is taken or skipped: just the next one down, if any.
+    m_current = std::min(m_current + 1, n - 1);
+}
+
+VelocityUnit TraverseLogic::ResultUnit() const {
+    if (m_setup.resultUnit)
+        return *m_setup.resultUnit;
+    return m_meterUnit.value_or(VelocityUnit::MetresPerSecond);
+}
+
+TraverseResults TraverseLogic::Results() const {
+    return ComputeTraverseResults(m_setup, m_records, ResultUnit());
+}

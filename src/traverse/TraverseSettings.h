@@ -1,0 +1,14 @@
+#pragma once
+
+#include "traverse/TraversePoints.h"
+
+class QSettings;
+
+// The last traverse setup, kept between runs: the program's only setting. Stored under
+// "traverse/" in the given settings; what is missing or out of range reads as the default.
+void SaveTraverseSetup(QSettings& settings, const TraverseSetup& setup);
+TraverseSetup LoadTraverseSetup(const QSettings& settings);
+
+// The program's settings store ("Vantello" / "Vantello" in the user's configuration folder).
+QString TraverseSettingsOrganisation();
+QString TraverseSettingsApplication();

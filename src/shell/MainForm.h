@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class ConnectForm;
 class DataForm;
@@ -17,6 +18,9 @@ class LinkController;
 class MessageBoxes;
 class PortPlatform;
 class QMdiArea;
+class RecoveryLog;
+struct LoggedReading;
+struct Reading;
 class SaveDialog;
 class SerialPort;
 class ShowForm;
@@ -34,6 +38,7 @@ struct MainParts {
     std::function<QDateTime()> now = [] {
         return QDateTime::currentDateTime();
     };
+    QString recoveryFolder = {}; // where the recovery logs live; empty: no recovery log
 };
 
 // The main window: a fixed-size frame holding the live display, the data table and the connection
@@ -66,6 +71,7 @@ public:
     DataForm* dataForm() const { return m_dataForm; }
     GraphWindowHost& graphHost() const { return *m_graphs; }
     LinkController& link() const { return *m_link; }
+    RecoveryLog& recovery() const { return *m_recovery; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -75,7 +81,10 @@ protected:
 private:
     void wireWindows();
     void placeChild(QWidget* child, QPoint at);
+    void showStoredReading(const Reading& r, const std::optional<QString>& kindLabel);
+    const Reading& restoreReading(const LoggedReading& entry);
     void onReadingLimit();
+    void offerSaveAtExit();
     void resetAtLimit();
 
     MainParts m_parts;
@@ -85,5 +94,6 @@ private:
     ShowForm* m_showForm = nullptr;
     DataForm* m_dataForm = nullptr;
     std::unique_ptr<GraphWindowHost> m_graphs;
+    std::unique_ptr<RecoveryLog> m_recovery;
     bool m_unloaded = false;
 };

@@ -51,3 +51,13 @@ QString ReadingTimeText(const QDateTime& at) {
 QString ClockText(const QDateTime& at) {
     return ShortDateText(at.date()) + u' ' + TimeOfDayText(at.time());
 }
+
+QString IsoInstantText(const QDateTime& at) {
+    const int offset = at.offsetFromUtc();
+    const int minutes = (offset < 0 ? -offset : offset) / 60;
+    return at.toOffsetFromUtc(offset).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) +
+           (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}

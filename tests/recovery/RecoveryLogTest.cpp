@@ -72,14 +72,12 @@ private slots:
     void entriesReadBackExactly();
     void tornLogRestoresEveryCompleteReadingAndGoesOn();
     void earlierRunsOldestFirst();
-    void logThatCannotBeMadeIsReportedOncePerLog();
 };
 
 void RecoveryLogTest::entriesReadBackExactly_data() {
     QTest::addColumn<QString>("text"); // every text field of the middle entry
     QTest::addColumn<double>("value");
     QTest::addColumn<int>("offset"); // of the instant from UTC, in seconds
-    QTest::newRow("plain") << QStringLiteral("m/s") << 12.5 << 0;
     QTest::newRow("escapes") << QStringLiteral("a\tb\\t\\\\c\r\nd\\") << 0.1 << -(5 * 3600 + 1800);
     QTest::newRow("non-latin") << QString::fromUtf8("°F µ ✓ 温度") << 1e-7 << 5 * 3600 + 2700;
     QTest::newRow("empty") << QString() << 0.1 + 0.2 << 14 * 3600;
@@ -200,36 +198,6 @@ void RecoveryLogTest::earlierRunsOldestFirst() {
     QCOMPARE(QDir(dir.path()).entryList({"recovery-*"}, QDir::Files, QDir::Name), left);
     log.EndRun();
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("recovery-c.log"))));
-}
-
-void RecoveryLogTest::logThatCannotBeMadeIsReportedOncePerLog() {
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("state"));
-    QVERIFY(writeFile(folder, "a file where the folder should be"));
-    ScriptedMessages messages;
-    RecoveryLog log(folder, messages);
-    log.StartRun();
-    Reading r{1, 1.0, {}, {}, {}, {}};
-    log.Append(r, {}, kAt);
-    log.Append(r, {}, kAt);
-    QVERIFY(messages.shown.isEmpty()); // shown after the current event, not inside it
-    QCoreApplication::processEvents();
-    const QString once = QStringLiteral("Readings are no longer written to the recovery log: no "
-                                        "file can be made in %1 (the folder cannot be made). They "
-                                        "are still kept in memory.")
-                             .arg(QDir::toNativeSeparators(folder));
-    QCOMPARE(messages.shown, QStringList{once});
-
-    // The next fresh log tries again: still failing, it says so again; then it works.
-    log.StartFresh();
-    QCoreApplication::processEvents();
-    QCOMPARE(messages.shown, QStringList({once, once}));
-    QVERIFY(QFile::remove(folder));
-    log.StartFresh();
-    log.Append(r, {}, kAt);
-    QCoreApplication::processEvents();
-    QCOMPARE(messages.shown.size(), 2);
-    QCOMPARE(ParseRecoveryLog(readFile(log.Path())).readings.size(), std::size_t(1));
 }
 
 QTEST_GUILESS_MAIN(RecoveryLogTest)

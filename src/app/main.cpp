@@ -1,3 +1,4 @@
+#include "recovery/EarlierRuns.h"
 #include "shell/MainMod.h"
 
 #include <QApplication>
@@ -49,6 +50,13 @@ int main(int argc, char** argv) {
         QStringLiteral("demo"),
         QStringLiteral("Read from a simulated meter instead of the meter's USB bridge."));
     parser.addOption(demo);
+    const QCommandLineOption noRecovery(
+        QStringLiteral("no-recovery"),
+        QStringLiteral("Keep no recovery log. Without this option every reading is also written "
+                       "to a recovery log in %1, from which the readings of a run that did not "
+                       "end normally are offered back at the next start.")
+            .arg(DefaultRecoveryFolder()));
+    parser.addOption(noRecovery);
 
     answerWithoutDisplay(parser, argc, argv);
     if (!displayExpected(argc, argv)) {
@@ -63,5 +71,6 @@ int main(int argc, char** argv) {
 
     StartOptions options;
     options.demo = parser.isSet(demo);
+    options.recovery = !parser.isSet(noRecovery);
     return MainMod(options);
 }

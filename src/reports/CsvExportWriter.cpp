@@ -19,16 +19,22 @@ QByteArray invariantNumber(double v) {
 
 } // namespace
 
-QByteArray CsvExportBytes(const GVarMod& state) {
+QByteArray CsvExportBytes(std::span<const Reading> readings) {
     QByteArray out = "\"NO.\",\"T&RH\",\"DATA\",\"UNIT\",\"TIME\"\r\n";
-    const std::int32_t count = state.ReadingCount;
-    out.reserve(out.size() + qsizetype(count) * 60);
-    for (std::int32_t i = 1; i <= count; ++i) {
-        const Reading& r = state.Readings(i);
+    out.reserve(out.size() + qsizetype(readings.size()) * 60);
+    for (const Reading& r : readings) {
         out += QByteArray::number(r.No) + ',' + quoted(r.TRH) + ',' + invariantNumber(r.Value) +
                ',' + quoted(r.Unit) + ',' + quoted(r.Time) + "\r\n";
     }
     return out;
+}
+
+QByteArray CsvExportBytes(const GVarMod& state) {
+    // The records of the table lie one after the other.
+    const std::int32_t count = state.ReadingCount;
+    if (count <= 0)
+        return CsvExportBytes(std::span<const Reading>());
+    return CsvExportBytes(std::span<const Reading>(&state.Readings(1), std::size_t(count)));
 }
 
 bool WriteCsvExport(const GVarMod& state, const QString& path, QString* error) {

@@ -7,6 +7,7 @@
 #include "link/SerialPort.h"
 #include "live/LineControl.h"
 #include "live/ShowForm.h"
+#include "recovery/RecoveryLog.h"
 #include "reports/AtomicFileWriter.h"
 #include "reports/TextReportWriter.h"
 #include "shell/AppIcon.h"
@@ -50,6 +51,7 @@ MainForm::MainForm(MainParts parts)
     setFixedSize(kOuterWidth, kOuterHeight);
 
     m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform, m_parts.messages);
+    m_recovery = std::make_unique<RecoveryLog>(m_parts.recoveryFolder, m_parts.messages);
     m_connectForm = new ConnectForm(m_parts.platform);
     m_showForm = new ShowForm(m_parts.state, extremes);
     m_dataForm = new DataForm(m_parts.state, m_parts.messages, m_parts.dataDialog);
@@ -96,6 +98,9 @@ void MainForm::wireWindows() {
     hooks.RepaintLiveChart = [this] {
         m_showForm->RepaintChart();
     };
+    hooks.ReadingsCleared = [this] {
+        m_recovery->StartFresh();
+    };
     m_dataForm->SetHooks(std::move(hooks));
 
     // The traverse window: Ctrl+T here or the live display's traverse button.
@@ -120,6 +125,13 @@ void MainForm::MDIForm_Load() {
     placeChild(m_showForm, {0, 0});
     placeChild(m_dataForm, {500, 0});
     extremes.Reset();
+    // Readings of a run that did not end normally come back before any new one arrives.
+    m_recovery->OfferEarlierRuns(
+        m_parts.state,
+        [this](const LoggedReading& entry) -> const Reading& { return restoreReading(entry); });
+    m_recovery->StartRun();
+    if (m_parts.state.ReadingCount >= kReadingLimit)
+        onReadingLimit();
     m_link->AutoConnect();
 }
 
@@ -162,21 +174,31 @@ void MainForm::MSComm1_OnComm() {
 
     Reading& r = state.AppendRecord();
     const DecodedFrame d = DecodeFrame(frame);
-    ShowForm& show = *m_showForm;
     r.TRH = d.trhText;
-    show.Label2->setText(r.TRH);
-    if (d.kindLabel)
-        show.rangelabel->setText(*d.kindLabel);
     if (d.unitText)
         r.Unit = *d.unitText;
-    show.Label3->setText(r.Unit);
     r.Value = d.value;
     r.Data = d.dataText;
-    show.Label4->setText(r.Data);
-    r.Time = ReadingTimeText(m_parts.now());
-    m_dataForm->AppendReadingRow();
+    const QDateTime at = m_parts.now();
+    r.Time = ReadingTimeText(at);
+    m_recovery->Append(r, d.kindLabel.value_or(QString()), at);
+    showStoredReading(r, d.kindLabel);
     if (TraverseForm* traverse = m_traverse->Listening())
         traverse->AcceptReading(d);
+    if (state.ReadingCount >= kReadingLimit)
+        onReadingLimit();
+}
+
+// The reception steps after a reading is stored: the readout, the table row, the extremes, the
+// bar meter and the page. Restored readings take the same steps.
+void MainForm::showStoredReading(const Reading& r, const std::optional<QString>& kindLabel) {
+    ShowForm& show = *m_showForm;
+    show.Label2->setText(r.TRH);
+    if (kindLabel)
+        show.rangelabel->setText(*kindLabel);
+    show.Label3->setText(r.Unit);
+    show.Label4->setText(r.Data);
+    m_dataForm->AppendReadingRow();
 
     const RunningExtremes::Change change = extremes.Update(r.Value);
     if (change.max)
@@ -192,12 +214,20 @@ void MainForm::MSComm1_OnComm() {
             show.Lineshow[i]->setVisible(i <= *k);
     }
 
+    GVarMod& state = m_parts.state;
     if (!state.ViewHeld) {
         state.ApplyLivePage();
         m_showForm->ShowCurrentPage();
     }
-    if (state.ReadingCount >= kReadingLimit)
-        onReadingLimit();
+}
+
+const Reading& MainForm::restoreReading(const LoggedReading& entry) {
+    Reading& r = m_parts.state.AppendRecord();
+    const std::int32_t no = r.No;
+    r = entry.reading;
+    r.No = no;
+    showStoredReading(r, entry.kind.isEmpty() ? std::nullopt : std::optional<QString>(entry.kind));
+    return r;
 }
 
 void MainForm::onReadingLimit() {
@@ -222,6 +252,7 @@ void MainForm::resetAtLimit() {
     m_dataForm->ResetTable();
     state.ViewHeld = false;
     m_showForm->RepaintChart();
+    m_recovery->StartFresh();
     m_link->RequestResync();
 }
 
@@ -232,6 +263,11 @@ void MainForm::MDIForm_Unload() {
     m_link->Shutdown();
     m_graphs->CloseGraph();
     m_traverse->Close();
+    offerSaveAtExit();
+    m_recovery->EndRun(); // the user has decided
+}
+
+void MainForm::offerSaveAtExit() {
     if (m_parts.state.ReadingCount <= 0)
         return;
     if (!m_parts.messages.Question(kExitQuestion))

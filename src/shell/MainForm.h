@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class ConnectForm;
 class DataForm;
@@ -17,6 +18,9 @@ class LinkController;
 class MessageBoxes;
 class PortPlatform;
 class QMdiArea;
+class RecoveryLog;
+struct LoggedReading;
+struct Reading;
 class SaveDialog;
 class SerialPort;
 class ShowForm;
@@ -39,6 +43,7 @@ struct MainParts {
     // The traverse window's file dialog and take clock; null: a real dialog and the system clock.
     SaveDialog* traverseDialog = nullptr;
     TraverseClock* traverseClock = nullptr;
+    QString recoveryFolder = {}; // where the recovery logs live; empty: no recovery log
 };
 
 // The main window: a fixed-size frame holding the live display, the data table and the connection
@@ -72,6 +77,7 @@ public:
     GraphWindowHost& graphHost() const { return *m_graphs; }
     TraverseWindowHost& traverseHost() const { return *m_traverse; }
     LinkController& link() const { return *m_link; }
+    RecoveryLog& recovery() const { return *m_recovery; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -81,7 +87,10 @@ protected:
 private:
     void wireWindows();
     void placeChild(QWidget* child, QPoint at);
+    void showStoredReading(const Reading& r, const std::optional<QString>& kindLabel);
+    const Reading& restoreReading(const LoggedReading& entry);
     void onReadingLimit();
+    void offerSaveAtExit();
     void resetAtLimit();
 
     MainParts m_parts;
@@ -92,5 +101,6 @@ private:
     DataForm* m_dataForm = nullptr;
     std::unique_ptr<GraphWindowHost> m_graphs;
     std::unique_ptr<TraverseWindowHost> m_traverse;
+    std::unique_ptr<RecoveryLog> m_recovery;
     bool m_unloaded = false;
 };

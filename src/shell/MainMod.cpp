@@ -3,6 +3,7 @@
 #include "link/DeviceSerialPort.h"
 #include "link/MeterFeed.h"
 #include "link/SystemPortPlatform.h"
+#include "recovery/EarlierRuns.h"
 #include "shell/MainForm.h"
 #include "state/GVarMod.h"
 #include "widgets/FileSaveDialog.h"
@@ -26,6 +27,10 @@ int MainMod(const StartOptions& options) {
             return 1;
         }
         platform = std::move(demo.platform);
+    } else if (const QString line = qEnvironmentVariable("VANTELLO_TEST_METER_LINE");
+               !line.isEmpty()) {
+        // For tests that run the whole program: this line is the meter's bridge.
+        platform = std::make_unique<DemoPortPlatform>(MakeSystemPortPlatform(), line);
     } else {
         platform = MakeSystemPortPlatform();
     }
@@ -34,7 +39,10 @@ int MainMod(const StartOptions& options) {
     WindowMessageBoxes messages;
     FileSaveDialog mainDialog;
     FileSaveDialog dataDialog;
-    MainForm form(MainParts{state, port, *platform, messages, mainDialog, dataDialog, {}});
+    MainParts parts{state, port, *platform, messages, mainDialog, dataDialog, {}};
+    if (options.recovery)
+        parts.recoveryFolder = DefaultRecoveryFolder();
+    MainForm form(std::move(parts));
     messages.SetParent(&form);
     mainDialog.SetOwner(&form);
     dataDialog.SetOwner(&form);

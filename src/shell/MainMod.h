@@ -5,6 +5,9 @@ struct StartOptions {
     // Feed the program from the simulated meter on a pseudo-terminal instead of looking for the
     // meter's USB bridge.
     bool demo = false;
+    // Keep a recovery log in the user's state folder and offer back the readings of runs that did
+    // not end normally.
+    bool recovery = true;
 };
 
 // The start procedure: sets the shared state, builds the main window with its child windows on

@@ -51,3 +51,35 @@ QString ReadingTimeText(const QDateTime& at) {
 QString ClockText(const QDateTime& at) {
     return ShortDateText(at.date()) + u' ' + TimeOfDayText(at.time());
 }
+
+QString IsoInstantText(const QDateTime& at) {
+    // Written digit by digit: this runs for every reading. date() and time() are already the
+    // wall-clock time of the instant's own zone or offset.
+    const QDate d = at.date();
+    const QTime t = at.time();
+    const int offset = at.offsetFromUtc();
+    const int minutes = (offset < 0 ? -offset : offset) / 60;
+    char16_t text[29];
+    const auto put = [&text](int pos, int value, int digits) {
+        for (int k = digits - 1; k >= 0; --k, value /= 10)
+            text[pos + k] = char16_t(u'0' + value % 10);
+    };
+    put(0, d.year(), 4);
+    text[4] = u'-';
+    put(5, d.month(), 2);
+    text[7] = u'-';
+    put(8, d.day(), 2);
+    text[10] = u'T';
+    put(11, t.hour(), 2);
+    text[13] = u':';
+    put(14, t.minute(), 2);
+    text[16] = u':';
+    put(17, t.second(), 2);
+    text[19] = u'.';
+    put(20, t.msec(), 3);
+    text[23] = offset < 0 ? u'-' : u'+';
+    put(24, minutes / 60, 2);
+    text[26] = u':';
+    put(27, minutes % 60, 2);
+    return QString(reinterpret_cast<const QChar*>(text), 29);
+}

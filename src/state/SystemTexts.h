@@ -24,3 +24,7 @@ QString ReadingTimeText(const QDateTime& at);
 
 // The clock text: short date, a space, time of day.
 QString ClockText(const QDateTime& at);
+
+// An instant as ISO 8601 in its own local time, with milliseconds and the offset from UTC,
+// whatever the locale: 2026-12-09T18:40:07.123+01:00 (+00:00 for UTC, never Z).
+QString IsoInstantText(const QDateTime& at);

@@ -79,6 +79,7 @@ void DataFormLogic::clearAll() {
     m_state.ResetReadings(); // count 0, the charts follow the newest readings again
     ResetTable();
     run(Hooks.RepaintLiveChart);
+    run(Hooks.ReadingsCleared);
 }
 
 void DataFormLogic::saveFile(bool csv) {

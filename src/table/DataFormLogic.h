@@ -17,6 +17,7 @@ struct DataTableHooks {
     std::function<void()> PauseReception;   // stops frame events before printing
     std::function<void()> PrintDataReport;  // prints the data report (reports its own failures)
     std::function<void()> RepaintLiveChart; // clears the live chart to light grey and redraws it
+    std::function<void()> ReadingsCleared = {}; // "new" emptied the table
 };
 
 inline constexpr char16_t kDataTableReportTitle[] = u"Brisel Data Logger";

@@ -1,0 +1,210 @@
+#include "recovery/RecoveryLogFile.h"
+
+#include "recovery/RecoveryLogFormat.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#else
+#include <io.h>
+#endif
+
+namespace {
+
+void syncDescriptor(int fd) {
+#if defined(Q_OS_LINUX)
+    ::fdatasync(fd);
+#elif defined(Q_OS_UNIX)
+    ::fsync(fd);
+#else
+    ::_commit(fd);
+#endif
+}
+
+void syncFolder(const QString& folder) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+QString cannotCreate(const QString& folder, const QString& why) {
+    return QStringLiteral("no file can be made in %1 (%2)")
+        .arg(QDir::toNativeSeparators(folder), why);
+}
+
+QString cannotWrite(const QString& path, const QString& why) {
+    return QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), why);
+}
+
+} // namespace
+
+QString RecoveryLockPath(const QString& logPath) {
+    return logPath + QStringLiteral(".lock");
+}
+
+DiskSync::~DiskSync() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void DiskSync::Watch(int fd, const QString& folder) {
+    std::lock_guard lock(m_mutex);
+    m_fd = fd;
+    m_folder = folder;
+    m_folderPending = fd >= 0;
+    m_dirty.store(false, std::memory_order_relaxed);
+    if (fd >= 0 && !m_thread.joinable())
+        m_thread = std::thread([this] { run(); });
+}
+
+void DiskSync::run() {
+    std::unique_lock lock(m_mutex);
+    while (!m_wake.wait_for(lock, std::chrono::seconds(1), [this] { return m_stop; })) {
+        if (m_fd >= 0 && m_dirty.exchange(false, std::memory_order_relaxed))
+            syncDescriptor(m_fd);
+        if (m_folderPending) {
+            syncFolder(m_folder);
+            m_folderPending = false;
+        }
+    }
+}
+
+RecoveryLogFile::RecoveryLogFile() {
+#ifdef SIGXFSZ
+    // Past a file-size limit, a write must fail with a reason rather than end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+RecoveryLogFile::~RecoveryLogFile() {
+    close();
+}
+
+void RecoveryLogFile::close() {
+    m_sync.Watch(-1, {});
+    m_file.close();
+    m_lock.reset(); // unlocks: removes the lock file
+}
+
+bool RecoveryLogFile::Create(const QString& folder, QString* reason) {
+    close();
+    if (!QDir().mkpath(folder)) {
+        *reason = cannotCreate(folder, QStringLiteral("the folder cannot be made"));
+        return false;
+    }
+    const QString stamp =
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = QStringLiteral("%1/recovery-%2-%3")
+                             .arg(folder, stamp)
+                             .arg(QCoreApplication::applicationPid());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path =
+            base + (attempt ? QStringLiteral("-%1.log").arg(attempt) : QStringLiteral(".log"));
+        auto lock = std::make_unique<QLockFile>(RecoveryLockPath(path));
+        lock->setStaleLockTime(0); // stale only when its program is gone
+        if (!lock->tryLock(0)) {
+            if (lock->error() == QLockFile::LockFailedError)
+                continue; // that name is taken
+            *reason = cannotCreate(folder, QStringLiteral("the lock file cannot be written"));
+            return false;
+        }
+        m_file.setFileName(path);
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+            if (QFileInfo::exists(path))
+                continue;
+            *reason = cannotCreate(folder, m_file.errorString());
+            return false;
+        }
+        m_lock = std::move(lock);
+        m_sync.Watch(int(m_file.handle()), folder);
+        if (!Append(RecoveryLogHeader(), reason))
+            return false;
+        return true;
+    }
+    *reason = cannotCreate(folder, QStringLiteral("every name is taken"));
+    return false;
+}
+
+bool RecoveryLogFile::Adopt(const QString& path, qint64 intactSize, std::unique_ptr<QLockFile> lock,
+                            QString* reason) {
+    close();
+    m_file.setFileName(path);
+    // Cut off a torn last entry, so that the next entry starts a line of its own.
+    if (!m_file.resize(intactSize) ||
+        !m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        *reason = cannotWrite(path, m_file.errorString());
+        m_file.close();
+        return false;
+    }
+    m_lock = std::move(lock);
+    m_sync.Watch(int(m_file.handle()), QFileInfo(path).absolutePath());
+    return true;
+}
+
+bool RecoveryLogFile::Append(const QByteArray& entry, QString* reason) {
+    if (!m_file.isOpen()) {
+        *reason = cannotWrite(m_file.fileName(), QStringLiteral("the log is closed"));
+        return false;
+    }
+#ifdef Q_OS_UNIX
+    // One write(2) for the whole entry; the loop only takes up what an interrupted or short
+    // write left.
+    const int fd = m_file.handle();
+    const char* data = entry.constData();
+    qsizetype left = entry.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, std::size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            m_sync.Written();
+            *reason = cannotWrite(m_file.fileName(), QString::fromLocal8Bit(std::strerror(error)));
+            return false;
+        }
+        data += n;
+        left -= n;
+    }
+    m_sync.Written();
+    return true;
+#else
+    const qint64 written = m_file.write(entry);
+    m_sync.Written();
+    if (written == entry.size())
+        return true;
+    *reason = cannotWrite(m_file.fileName(), m_file.errorString());
+    return false;
+#endif
+}
+
+void RecoveryLogFile::Remove() {
+    const QString path = m_file.fileName();
+    const bool open = m_file.isOpen();
+    m_sync.Watch(-1, {});
+    m_file.close();
+    if (open)
+        QFile::remove(path);
+    m_lock.reset();
+}

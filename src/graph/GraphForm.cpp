@@ -231,7 +231,9 @@ GraphReportTexts GraphForm::PrintTexts() const {
 void GraphForm::Command1_Click() {
     // Copies first: nothing of the window is touched once printing has begun.
     const GraphReportTexts texts = PrintTexts();
-    const PrintSetup setup = m_printing.setup;
+    PrintSetup setup = m_printing.setup;
+    if (!setup.parent)
+        setup.parent = this; // a slow hand-over shows its progress over this window
     PrintGraphReport(m_state, texts, m_boxes, setup);
 }
 

@@ -137,7 +137,7 @@ void GraphForm::Form_Load() {
 }
 
 // The outer size includes the frame and title bar when a window manager decorates the window;
-// their size is known only once the window is shown.
+// their size is known only once the window is shown in its frame, which moves it.
 void GraphForm::fitOuterSize() {
     FixOuterSize(*this, kOuterSize);
     move(0, 0);
@@ -150,6 +150,12 @@ void GraphForm::showEvent(QShowEvent* event) {
             if (frameGeometry().size() != kOuterSize)
                 fitOuterSize();
         });
+}
+
+void GraphForm::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (isVisible() && frameGeometry().size() != kOuterSize)
+        fitOuterSize();
 }
 
 void GraphForm::closeEvent(QCloseEvent* event) {

@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -153,6 +154,18 @@ void MainForm::changeEvent(QEvent* event) {
 
 void MainForm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    MDIForm_Resize();
+}
+
+// A window manager's frame and title bar are known only once the window is shown in its frame,
+// which moves it: the outer size is fitted again then.
+void MainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    QTimer::singleShot(0, this, &MainForm::MDIForm_Resize);
+}
+
+void MainForm::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
     MDIForm_Resize();
 }
 

@@ -8,7 +8,12 @@
 #include <QTest>
 
 #include <csignal>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 void addReading(GVarMod& s, const QString& trh, const QString& data, const QString& unit,
@@ -38,6 +43,7 @@ private slots:
     void emptyAndSingle();
     void failedWriteKeepsOldFile();
     void unwritablePathReportsWhy();
+    void writableFileInAReadOnlyFolder();
 };
 
 void TextReportTest::workedExample() {
@@ -152,6 +158,65 @@ void TextReportTest::unwritablePathReportsWhy() {
     QString error;
     QVERIFY(!WriteTextReport(s, "/nonexistent-dir/x/report.txt", "T", &error, kSaved));
     QVERIFY(!error.isEmpty());
+}
+
+void TextReportTest::writableFileInAReadOnlyFolder() {
+    // The folder is not the user's to write, the file in it is: the user saves over the file. As
+    // root may write anywhere, the save runs in a child process that is an unprivileged user.
+    const passwd* nobody = getpwnam("nobody");
+    if (geteuid() == 0 && !nobody)
+        QSKIP("running as root and there is no user \"nobody\" to drop to");
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("shared");
+    const QString path = folder + "/report.txt";
+    QVERIFY(QDir().mkdir(folder));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old contents");
+    }
+    const QByteArray folderName = QFile::encodeName(folder);
+    const QByteArray fileName = QFile::encodeName(path);
+    QCOMPARE(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    QCOMPARE(chmod(folderName.constData(), 0555), 0);
+    if (geteuid() == 0)
+        QCOMPARE(chown(fileName.constData(), nobody->pw_uid, nobody->pw_gid), 0);
+
+    GVarMod s;
+    for (int i = 0; i < 50; ++i)
+        addReading(s, "trh", QString::number(i), "m/s", "t");
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+                               setuid(nobody->pw_uid) != 0))
+            _exit(10);
+        if (access(folderName.constData(), W_OK) == 0)
+            _exit(11); // the folder must be out of reach for this test to mean anything
+        if (!WriteTextReport(s, path, "T", nullptr, kSaved))
+            _exit(1);
+        // A new file in the same folder still fails, and says so.
+        QString error;
+        if (WriteTextReport(s, folder + "/new.txt", "T", &error, kSaved) || error.isEmpty())
+            _exit(2);
+        _exit(0);
+    }
+    int status = -1;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(readAll(path), TextReportBytes(s, "T", kSaved));
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"report.txt"});
+
+    // Where the folder may be written, the old file is replaced by a new one, never written
+    // over: a second name of the old file keeps the old contents.
+    QCOMPARE(chmod(folderName.constData(), 0755), 0);
+    const QString second = dir.filePath("second-name.txt");
+    QCOMPARE(link(fileName.constData(), QFile::encodeName(second).constData()), 0); // a hard link
+    s.Readings(1).Data = "changed";
+    QVERIFY(WriteTextReport(s, path, "T", nullptr, kSaved));
+    QCOMPARE(readAll(path), TextReportBytes(s, "T", kSaved));
+    QVERIFY(readAll(second) != readAll(path));
 }
 
 QTEST_GUILESS_MAIN(TextReportTest)

@@ -49,6 +49,11 @@ public:
     int InBufferCount() override { return int(waiting.size()); }
     void DiscardInput() override { waiting.clear(); }
     QByteArray Input() override { return std::exchange(waiting, {}); }
+    QByteArray TakeInput(int count) override {
+        const QByteArray taken = waiting.left(count);
+        waiting.remove(0, count);
+        return taken;
+    }
     int CommEvent() const override { return kCommEventReceive; }
 };
 

@@ -15,6 +15,7 @@
 #include "table/DataForm.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SaveDialog.h"
+#include "widgets/ScreenUpdatePacing.h"
 #include "widgets/WindowLayout.h"
 
 #include <QCloseEvent>
@@ -46,6 +47,7 @@ MainForm::MainForm(MainParts parts)
     setCentralWidget(m_area);
     resize(kOuterWidth, kOuterHeight);
     setFixedSize(kOuterWidth, kOuterHeight);
+    PaceScreenUpdates(*this); // a fast stream of frames must not flood the window system
 
     m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform, m_parts.messages);
     m_connectForm = new ConnectForm(m_parts.platform);
@@ -96,6 +98,7 @@ void MainForm::wireWindows() {
 void MainForm::placeChild(QWidget* child, QPoint at) {
     QMdiSubWindow* sub = m_area->addSubWindow(child, Qt::FramelessWindowHint);
     sub->setFixedSize(child->size());
+    KeepLayoutRequestsInside(*child);
     sub->move(at);
     sub->show();
 }
@@ -132,21 +135,22 @@ void MainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void MainForm::MSComm1_OnComm() {
-    SerialPort& port = m_parts.port;
-    GVarMod& state = m_parts.state;
-    if (port.CommEvent() != kCommEventReceive)
+    if (m_parts.port.CommEvent() != kCommEventReceive)
         return;
-    if (port.InBufferCount() != kFrameLength || state.ReadingCount >= kReadingLimit) {
-        port.DiscardInput();
-        return;
+    // Every whole frame waiting is stored in turn (frames that arrived back to back); the link
+    // cuts them from the stream. A full table takes none, and the reset at the limit resynchronises
+    // the link, which ends the loop.
+    while (m_parts.state.ReadingCount < kReadingLimit) {
+        const std::optional<MeterFrame> frame = m_link->TakeFrame();
+        if (!frame)
+            return;
+        storeReading(*frame);
     }
-    const QByteArray input = port.Input();
-    if (input.size() < kFrameLength)
-        return; // the bytes went away under us (the port closed): nothing to store
-    MeterFrame frame;
-    std::copy_n(reinterpret_cast<const std::uint8_t*>(input.constData()), kFrameLength,
-                frame.begin());
+    m_parts.port.DiscardInput();
+}
 
+void MainForm::storeReading(const MeterFrame& frame) {
+    GVarMod& state = m_parts.state;
     Reading& r = state.AppendRecord();
     const DecodedFrame d = DecodeFrame(frame);
     ShowForm& show = *m_showForm;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "link/MeterFrame.h"
 #include "reports/PrintReports.h"
 #include "state/ReadoutRules.h"
+#include "state/SystemTexts.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -31,9 +33,7 @@ struct MainParts {
     SaveDialog& commonDialog; // the main window's file dialog (CommonDialog1)
     SaveDialog& dataDialog;   // the data table's own file dialog
     PrintSetup print;         // where printing goes: the default printer unless a test says so
-    std::function<QDateTime()> now = [] {
-        return QDateTime::currentDateTime();
-    };
+    std::function<QDateTime()> now = LocalNow;
 };
 
 // The main window: a fixed-size frame holding the live display, the data table and the connection
@@ -52,7 +52,7 @@ public:
     void MDIForm_Load();
     // Keeps the outer size at 950 x 678 whenever the window is in its normal state.
     void MDIForm_Resize();
-    // The serial port's event: stores and shows one reading per 13-byte frame.
+    // The serial port's event: stores and shows one reading per 13-byte frame waiting.
     void MSComm1_OnComm();
     // The closing steps: stop reception, close the graph, offer to save. Never cancelled.
     void MDIForm_Unload();
@@ -75,6 +75,7 @@ protected:
 private:
     void wireWindows();
     void placeChild(QWidget* child, QPoint at);
+    void storeReading(const MeterFrame& frame);
     void onReadingLimit();
     void resetAtLimit();
 

@@ -1,6 +1,8 @@
 #include "shell/MainMod.h"
 
 #include "link/DeviceSerialPort.h"
+#include "link/GivenPortPlatform.h"
+#include "link/LinkController.h"
 #include "link/MeterFeed.h"
 #include "link/SystemPortPlatform.h"
 #include "shell/MainForm.h"
@@ -26,6 +28,9 @@ int MainMod(const StartOptions& options) {
             return 1;
         }
         platform = std::move(demo.platform);
+    } else if (!options.port.isEmpty()) {
+        platform = std::make_unique<GivenPortPlatform>(MakeSystemPortPlatform(), options.port,
+                                                       GivenPortPlatform::Role::StartText);
     } else {
         platform = MakeSystemPortPlatform();
     }
@@ -41,5 +46,7 @@ int MainMod(const StartOptions& options) {
 
     form.show();
     form.MDIForm_Load();
+    if (!options.port.isEmpty())
+        form.link().btn_conn_Click(); // the port box shows the given port
     return QApplication::exec();
 }

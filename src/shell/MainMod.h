@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QString>
+
 // How the program was started.
 struct StartOptions {
     // Feed the program from the simulated meter on a pseudo-terminal instead of looking for the
     // meter's USB bridge.
     bool demo = false;
+    // Connect to this port at start, as CONNECT does with a typed name, instead of looking for the
+    // meter's USB bridge. Empty: look for the bridge.
+    QString port;
 };
 
 // The start procedure: sets the shared state, builds the main window with its child windows on

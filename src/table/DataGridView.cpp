@@ -269,12 +269,6 @@ void DataGridView::paintCell(QPainter& painter, const QRect& rect, int row, int 
 }
 
 void DataGridView::paintEvent(QPaintEvent* event) {
-    if (m_rowsToMove > 0) {
-        // Painted before the added rows could move their pixels (a forced repaint): paint this
-        // region as it is now and the rest of the grid afresh, instead of moving old pixels.
-        m_rowsToMove = 0;
-        viewport()->update();
-    }
     QPainter painter(viewport());
     painter.setFont(font());
     const QRect clip = event->rect();
@@ -320,29 +314,9 @@ void DataGridView::paintEvent(QPaintEvent* event) {
         painter.fillRect(QRect(0, bottom, std::min(vw, right), vh - bottom), kBackgroundColor);
 }
 
-const QEvent::Type DataGridView::kMoveRowsEvent =
-    static_cast<QEvent::Type>(QEvent::registerEventType());
-
-void DataGridView::moveRowsNow() {
-    if (m_rowsToMove == 0)
-        return;
-    const int rows = m_rowsToMove;
-    m_rowsToMove = 0;
-    viewport()->scroll(0, rows * m_rowHeight, bodyArea());
-}
-
-bool DataGridView::event(QEvent* event) {
-    if (event->type() == kMoveRowsEvent) {
-        moveRowsNow();
-        return true;
-    }
-    return QAbstractScrollArea::event(event);
-}
-
 void DataGridView::scrollContentsBy(int dx, int dy) {
     if (m_keepPixels)
         return;
-    moveRowsNow(); // rows added before this scroll move first
     if (dy != 0) {
         // Body rows and their fixed first cells move; the heading row stays.
         viewport()->scroll(0, dy * m_rowHeight, bodyArea());
@@ -367,13 +341,6 @@ void DataGridView::changeEvent(QEvent* event) {
 
 void DataGridView::updateCell(int row, int col) {
     QRect rect = CellRect(row, col);
-    if (row > 0 && m_rowsToMove > 0) {
-        // The rows still to move: new rows at the top are painted whole once they are moved in;
-        // any other row is marked where it is now, and the mark moves down with it.
-        if (row <= m_rowsToMove)
-            return;
-        rect.translate(0, -m_rowsToMove * m_rowHeight);
-    }
     if (row > 0)
         rect &= bodyArea();
     if (!rect.isEmpty())
@@ -382,7 +349,6 @@ void DataGridView::updateCell(int row, int col) {
 
 void DataGridView::GridCleared() {
     invalidateCache();
-    m_rowsToMove = 0;
     {
         // Every pixel is painted again below; the scroll position only follows.
         m_keepPixels = true;
@@ -397,10 +363,9 @@ void DataGridView::RowInsertedAtTop() {
     QScrollBar* v = verticalScrollBar();
     const int value = v->value();
     if (value == 0) {
-        // The rows in view move down by one and only the new row 1 is painted. The pixels move
-        // just before the next paint, once for all rows added until then.
-        if (m_rowsToMove++ == 0)
-            QCoreApplication::postEvent(this, new QEvent(kMoveRowsEvent));
+        // The rows in view move down by one: they are painted again from their layouts at the next
+        // paint, once for all rows added until then.
+        viewport()->update(bodyArea());
         growRowRange();
     } else {
         // Scrolled down: keep the same readings in view; nothing moves on screen.

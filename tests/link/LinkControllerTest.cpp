@@ -6,11 +6,68 @@
 #include "link/PseudoTerminal.h"
 #include "link/WindowsPortPlatform.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 const QString kPortError = QStringLiteral("port error!");
+
+QByteArray frameBytes(int n) {
+    MeterFrameFields f;
+    f.kind = 1;
+    f.unitCode = 1;
+    f.valueMagnitude = static_cast<std::uint16_t>(n);
+    f.temperatureMagnitude = static_cast<std::uint16_t>(n * 7);
+    const MeterFrame frame = EncodeFrame(f);
+    return QByteArray(reinterpret_cast<const char*>(frame.data()), kFrameLength);
+}
+
+// Writes frames back to back at the line's full rate (9600 baud: 960 bytes, 73.8 frames a
+// second), each on its own schedule, from a thread of its own as a meter would.
+class LineWriter : public QThread {
+public:
+    LineWriter(PseudoTerminal& line, int frames)
+        : m_line(line)
+        , m_frames(frames) {}
+
+protected:
+    void run() override {
+        using namespace std::chrono;
+        const auto start = steady_clock::now();
+        for (int i = 0; i < m_frames; ++i) {
+            std::this_thread::sleep_until(start + microseconds(i * 13 * 1000000LL / 960));
+            m_line.Write(frameBytes(i));
+        }
+    }
+
+private:
+    PseudoTerminal& m_line;
+    int m_frames;
+};
+
+// Runs this test program again as the user nobody to probe path; its output is the reason.
+QString probeAsNobody(const QString& path) {
+    QProcess child;
+    child.setChildProcessModifier([] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+    });
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--probe"), path});
+    if (!child.waitForFinished(30000) || child.exitCode() != 0)
+        return QStringLiteral("<the probe as nobody failed: %1>").arg(child.exitCode());
+    return QString::fromLocal8Bit(child.readAllStandardOutput());
+}
 } // namespace
 
 // The link control on a real serial port whose far side is a pseudo-terminal.
@@ -24,6 +81,12 @@ private slots:
     void unplugGoesClosedAndOffline();
     void unplugWhileSyncingStopsTheFlush();
     void portErrorsLeaveTheLinkClosed();
+    void portErrorsSayWhy_data();
+    void portErrorsSayWhy();
+    void permissionDeniedNamesTheGroup_data();
+    void permissionDeniedNamesTheGroup();
+    void bareNamesAreDevices();
+    void framesBackToBackAtLineRateAllKept();
     void pickingAPortDisconnects();
     void resyncOnlyWhileOpen();
     void pauseHoldsUntilResync();
@@ -179,6 +242,137 @@ void LinkControllerTest::portErrorsLeaveTheLinkClosed() {
     QVERIFY(holder.PortOpen());
 }
 
+void LinkControllerTest::portErrorsSayWhy_data() {
+    QTest::addColumn<QString>("port"); // "missing", "plain" and "held" are set up by the test
+    QTest::addColumn<QString>("reason");
+    const QString notSerial = QStringLiteral(
+        "%1 is not a serial device. The meter's port is a serial device such as /dev/ttyUSB0.");
+    QTest::newRow("no such device") << "missing"
+                                    << "No such device: %1. Check that the meter's cable is "
+                                       "plugged in and that the port name is right.";
+    QTest::newRow("plain file") << "plain" << notSerial;
+    QTest::newRow("terminal, not serial") << "/dev/tty" << notSerial;
+    QTest::newRow("device, not serial") << "/dev/null" << notSerial;
+    QTest::newRow("in use by another program")
+        << "held"
+        << "%1 is in use by another program: sleep (process %2). Close it, then try again.";
+    QTest::newRow("no name") << " "
+                             << "No port is named. Type or pick the meter's port.";
+}
+
+void LinkControllerTest::portErrorsSayWhy() {
+    QFETCH(QString, port);
+    QFETCH(QString, reason);
+    QFile plain(m_dir->filePath(QStringLiteral("plain")));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+
+    // Another program holds the line: it took the device's lock, then became "sleep".
+    QProcess holder;
+    if (port == QStringLiteral("held")) {
+        const QByteArray path = QFile::encodeName(m_line->Path());
+        holder.setChildProcessModifier([path] {
+            const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+            if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+                ::_exit(3);
+        });
+        holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(holder.waitForStarted());
+        port = m_line->Path();
+        reason = reason.arg(port).arg(holder.processId());
+    } else if (port == QStringLiteral("missing") || port == QStringLiteral("plain")) {
+        port = m_dir->filePath(port == QStringLiteral("plain") ? QStringLiteral("plain")
+                                                               : QStringLiteral("ttyUSB7"));
+        reason = reason.arg(port);
+    } else if (reason.contains(QStringLiteral("%1"))) {
+        reason = reason.arg(port);
+    }
+
+    m_panel->text = port;
+    QTest::ignoreMessage(QtWarningMsg, qPrintable(kPortError + u' ' + reason)); // standard error
+    m_link->btn_conn_Click();
+    QCOMPARE(m_messages->shown, QStringList{kPortError});
+    QCOMPARE(m_messages->details, QStringList{reason});
+    QCOMPARE(m_link->State(), LinkState::Closed);
+    QVERIFY(!m_port->PortOpen());
+    if (holder.state() != QProcess::NotRunning) {
+        holder.kill();
+        holder.waitForFinished();
+    }
+}
+
+void LinkControllerTest::permissionDeniedNamesTheGroup_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("group"); // given to the line; empty: as it is
+    QTest::addColumn<bool>("joinable"); // joining the group would let the user in
+    QTest::newRow("the group may use it") << 0660 << "dialout" << true;
+    QTest::newRow("only its owner may") << 0600 << "root" << false;
+}
+
+void LinkControllerTest::permissionDeniedNamesTheGroup() {
+    QFETCH(int, mode);
+    QFETCH(QString, group);
+    QFETCH(bool, joinable);
+    // The probing user is not the line's owner and in none of its groups: as root, a child
+    // process run as nobody; otherwise this user, with the owner's permissions taken away.
+    const QByteArray path = QFile::encodeName(m_line->Path());
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        const struct group* entry = ::getgrnam(group.toLatin1().constData());
+        QVERIFY(entry);
+        QCOMPARE(::chown(path.constData(), 0, entry->gr_gid), 0);
+    } else if (!joinable || QFileInfo(m_line->Path()).groupId() == 0) {
+        QSKIP("needs root: the line must belong to root or to a group of its own");
+    } else {
+        mode &= 0077;
+    }
+    QCOMPARE(::chmod(path.constData(), static_cast<mode_t>(mode)), 0);
+    QString reason;
+    if (root)
+        reason = probeAsNobody(m_line->Path());
+    else
+        QVERIFY(!m_platform->Probe(m_line->Path(), &reason));
+
+    const QFileInfo line(m_line->Path());
+    if (joinable)
+        QCOMPARE(reason, QStringLiteral("Permission denied: %1 may be used by the group \"%2\". "
+                                        "Add your user to it with \"sudo usermod -aG %2 $USER\", "
+                                        "then log out and in again.")
+                             .arg(m_line->Path(), line.group()));
+    else
+        QCOMPARE(reason, QStringLiteral("Permission denied: %1 (owner \"%2\", group \"%3\") may "
+                                        "not be read and written by your user. Ask the "
+                                        "administrator for access.")
+                             .arg(m_line->Path(), line.owner(), line.group()));
+}
+
+void LinkControllerTest::bareNamesAreDevices() {
+    // "ttyUSB0" is the device of that name under /dev, for the probe and the open alike.
+    QVERIFY(QFile::link(m_line->Path(), m_dir->filePath(QStringLiteral("dev/ttyUSB0"))));
+    m_panel->text = QStringLiteral("ttyUSB0");
+    m_link->btn_conn_Click();
+    QCOMPARE(m_port->CommPort(), m_dir->filePath(QStringLiteral("dev/ttyUSB0")));
+    QTRY_COMPARE(m_link->State(), LinkState::Armed);
+    QVERIFY(m_messages->shown.isEmpty());
+}
+
+void LinkControllerTest::framesBackToBackAtLineRateAllKept() {
+    connectAndArm();
+    QList<QByteArray> frames;
+    connect(m_port, &SerialPort::OnComm, this, [&] {
+        while (const std::optional<MeterFrame> f = m_link->TakeFrame())
+            frames << QByteArray(reinterpret_cast<const char*>(f->data()), kFrameLength);
+    });
+    const int count = 738; // 10 s at 73.8 frames a second
+    LineWriter writer(*m_line, count);
+    writer.start();
+    QVERIFY(QTest::qWaitFor([&] { return writer.isFinished(); }, 60000));
+    QTRY_COMPARE(frames.size(), count);
+    for (int i = 0; i < count; ++i)
+        QCOMPARE(frames[i], frameBytes(i));
+    QCOMPARE(m_port->InBufferCount(), 0);
+}
+
 void LinkControllerTest::pickingAPortDisconnects() {
     // Closed: a pick changes nothing.
     m_link->Combo1_Click();
@@ -217,6 +411,7 @@ void LinkControllerTest::resyncOnlyWhileOpen() {
     QVERIFY(m_panel->log.isEmpty());
 
     connectAndArm();
+    m_port->SetQuietGap(0);            // they are no fragment yet
     m_line->Write(QByteArray(5, 'q')); // bytes that piled up during a dialog
     QTRY_COMPARE(m_port->InBufferCount(), 5);
     m_link->RequestResync();
@@ -442,6 +637,14 @@ void WindowsLinkTest::failedProbeOrOpen() {
 }
 
 int main(int argc, char** argv) {
+    if (argc == 3 && QByteArray(argv[1]) == "--probe") {
+        // permissionDeniedNamesTheGroup's child, run as another user.
+        LinuxPortPlatform platform(QStringLiteral("/nonexistent"), QStringLiteral("/dev"));
+        QString reason;
+        platform.Probe(QFile::decodeName(argv[2]), &reason);
+        std::fputs(reason.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     QCoreApplication app(argc, argv);
     int status = 0;
     {

@@ -10,6 +10,9 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 class PortDiscoveryTest : public QObject {
@@ -19,6 +22,8 @@ private slots:
     void bridgeIsFoundByItsDriver();
     void emptyTree();
     void typedPathsAreTakenAsTheyAre();
+    void onlySerialTtysAreOpened_data();
+    void onlySerialTtysAreOpened();
     void probeWantsAFreeTerminal();
 
     void comPortNames();
@@ -75,9 +80,69 @@ void PortDiscoveryTest::typedPathsAreTakenAsTheyAre() {
     LinuxPortPlatform linux(QStringLiteral("/nonexistent"), QStringLiteral("/dev"));
     QCOMPARE(linux.ResolvePort(QStringLiteral("/tmp/meter")), QStringLiteral("/tmp/meter"));
     QCOMPARE(linux.ResolvePort(QStringLiteral(" /dev/pts/7 ")), QStringLiteral("/dev/pts/7"));
-    QCOMPARE(linux.ResolvePort(QStringLiteral("COM3")), QStringLiteral("COM3"));
+    // A bare name is a device under /dev.
+    QCOMPARE(linux.ResolvePort(QStringLiteral("ttyUSB0")), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(linux.ResolvePort(QStringLiteral("COM3")), QStringLiteral("/dev/COM3"));
     QCOMPARE(linux.ResolvePort(QString()), std::nullopt);
     QCOMPARE(linux.ResolvePort(QStringLiteral("  ")), std::nullopt);
+}
+
+void PortDiscoveryTest::onlySerialTtysAreOpened_data() {
+    QTest::addColumn<QString>("path");   // "line" is a pseudo-terminal, "plain" an ordinary file
+    QTest::addColumn<QString>("listed"); // a tty the fake sysfs lists with this path's number
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("pseudo-terminal") << "line"
+                                     << "" << true;
+    QTest::newRow("device not listed") << "/dev/null"
+                                       << "" << false;
+    QTest::newRow("device listed as a serial tty") << "/dev/null"
+                                                   << "ttyS9" << true;
+    QTest::newRow("the controlling terminal") << "/dev/tty"
+                                              << "" << false;
+    QTest::newRow("plain file") << "plain"
+                                << "" << false;
+    QTest::newRow("folder") << "/dev"
+                            << "" << false;
+}
+
+void PortDiscoveryTest::onlySerialTtysAreOpened() {
+    QFETCH(QString, path);
+    QFETCH(QString, listed);
+    QFETCH(bool, serial);
+    QTemporaryDir dir;
+    PseudoTerminal line;
+    QVERIFY(line.Open());
+    if (path == QStringLiteral("line"))
+        path = line.Path();
+    if (path == QStringLiteral("plain")) {
+        path = dir.filePath(QStringLiteral("plain"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    FakeSysfs sys(dir.filePath(QStringLiteral("sys")));
+    sys.AddVirtualTty(QStringLiteral("tty")); // as the kernel lists /dev/tty: no device
+    if (!listed.isEmpty()) {
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+        sys.AddTty(listed, QStringLiteral("serial8250"), QStringLiteral("4"),
+                   QStringLiteral("%1:%2").arg(major(st.st_rdev)).arg(minor(st.st_rdev)));
+    }
+    LinuxPortPlatform linux(sys.Root(), QStringLiteral("/dev"));
+    QString why;
+    QCOMPARE(linux.IsSerialDeviceNode(path, &why), serial);
+    QCOMPARE(why.isEmpty(), serial);
+
+    // What the check refuses is never opened: the probe leaves the file untouched.
+    if (path.startsWith(dir.path()) || path == line.Path()) {
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(watch >= 0);
+        QVERIFY(::inotify_add_watch(watch, QFile::encodeName(path).constData(), IN_OPEN) >= 0);
+        linux.Probe(path);
+        char events[4096];
+        const bool opened = ::read(watch, events, sizeof events) > 0;
+        ::close(watch);
+        QCOMPARE(opened, serial);
+    }
 }
 
 void PortDiscoveryTest::probeWantsAFreeTerminal() {
@@ -94,7 +159,7 @@ void PortDiscoveryTest::probeWantsAFreeTerminal() {
     QVERIFY(plain.open(QIODevice::WriteOnly));
     plain.close();
     QVERIFY(!ProbeSerialDevice(plain.fileName(), &why));
-    QCOMPARE(why, QStringLiteral("not a serial device"));
+    QVERIFY(why.startsWith(plain.fileName() + QStringLiteral(" is not a serial device.")));
     QVERIFY(!ProbeSerialDevice(dir.filePath(QStringLiteral("missing")), &why));
     QVERIFY(!why.isEmpty());
     QVERIFY(!ProbeSerialDevice(dir.path())); // a folder
@@ -104,7 +169,8 @@ void PortDiscoveryTest::probeWantsAFreeTerminal() {
     QVERIFY(fd >= 0);
     QVERIFY(LockSerialDevice(fd));
     QVERIFY(!ProbeSerialDevice(link, &why));
-    QCOMPARE(why, QStringLiteral("in use"));
+    QCOMPARE(why,
+             link + QStringLiteral(" is in use by another program. Close it, then try again."));
     ::close(fd);
     QVERIFY(ProbeSerialDevice(line.Path()));
     QVERIFY(ProbeSerialDevice(line.Path()));

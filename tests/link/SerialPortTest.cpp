@@ -40,6 +40,8 @@ private slots:
     void opensWithTheFixedLine();
     void frameInPiecesRaisesOneEvent();
     void wrongSizesNeverLookLikeOneFrame();
+    void quietGapsDropFragmentsOnly();
+    void fragmentCutShortBySilenceGoesByItself();
     void handlerReadingInsideTheEventGetsEveryFrame();
     void countIncludesBytesNotYetDelivered();
     void discardDropsWhatTheSystemHolds();
@@ -109,6 +111,7 @@ void SerialPortTest::opensWithTheFixedLine() {
 
 void SerialPortTest::frameInPiecesRaisesOneEvent() {
     record(true);
+    m_port->SetQuietGap(0); // the pauses below are not gaps between frames
     QVERIFY(m_port->Open());
     m_port->SetRThreshold(13);
     const QByteArray frame = bytes(13);
@@ -130,6 +133,7 @@ void SerialPortTest::frameInPiecesRaisesOneEvent() {
 
 void SerialPortTest::wrongSizesNeverLookLikeOneFrame() {
     record(false);
+    m_port->SetQuietGap(0); // the pauses below are not gaps between frames
     QVERIFY(m_port->Open());
     m_port->SetRThreshold(13);
 
@@ -152,6 +156,91 @@ void SerialPortTest::wrongSizesNeverLookLikeOneFrame() {
     m_line->Write(bytes(1));
     QTRY_COMPARE(m_seen.size(), 2);
     QCOMPARE(m_seen[1].waiting, 15);
+}
+
+void SerialPortTest::quietGapsDropFragmentsOnly() {
+    // A handler that takes whole frames, as the reception handler does.
+    QList<QByteArray> frames;
+    connect(m_port, &SerialPort::OnComm, this, [&] {
+        while (m_port->InBufferCount() >= 13)
+            frames << m_port->TakeInput(13);
+    });
+    m_port->SetQuietGap(0); // this test says where the line pauses: QuietGapEnded
+    QVERIFY(m_port->Open());
+    m_port->SetRThreshold(13);
+    const auto waiting = [this](int n) {
+        return QTest::qWaitFor([&] { return m_port->InBufferCount() == n; });
+    };
+
+    // A stray byte, then frames trickled two bytes at a time with the meter's gap between them.
+    m_line->Write("\xFF");
+    QVERIFY(waiting(1));
+    m_port->QuietGapEnded();
+    QCOMPARE(m_port->InBufferCount(), 0);
+    for (int f = 0; f < 3; ++f) {
+        const QByteArray frame = bytes(13, char('a' + f));
+        for (int at = 0; at < 13; at += 2) {
+            m_line->Write(frame.mid(at, 2));
+            QVERIFY(QTest::qWaitFor([&] {
+                return frames.size() == f + 1 || m_port->InBufferCount() == std::min(at + 2, 13);
+            }));
+        }
+        QTRY_COMPARE(frames.size(), f + 1);
+        QCOMPARE(frames.last(), frame);
+        m_port->QuietGapEnded();
+    }
+
+    // 7 bytes of a frame cut short by silence, then a whole frame: only the whole frame counts.
+    m_line->Write(bytes(7, 'x'));
+    QVERIFY(waiting(7));
+    m_port->QuietGapEnded();
+    m_line->Write(bytes(13, 'k'));
+    QTRY_COMPARE(frames.size(), 4);
+    QCOMPARE(frames.last(), bytes(13, 'k'));
+
+    // Frames back to back arrive together: both are taken; the one byte left over is a fragment.
+    m_line->Write(bytes(13, 'm') + bytes(13, 'n') + "\x01");
+    QTRY_COMPARE(frames.size(), 6);
+    QCOMPARE(frames[5], bytes(13, 'n'));
+    QCOMPARE(m_port->InBufferCount(), 1);
+    m_port->QuietGapEnded();
+    QCOMPARE(m_port->InBufferCount(), 0);
+
+    // The gap's end finds bytes the system received meanwhile (the event loop was busy): they were
+    // no gap, so nothing goes; the frame completes.
+    m_line->Write(bytes(5, 'p'));
+    QVERIFY(waiting(5));
+    m_line->Write(bytes(13, 'p').mid(5));
+    QVERIFY(m_line->WaitUntilPending(8)); // no event loop: the port has not seen them
+    m_port->QuietGapEnded();
+    QTRY_COMPARE(frames.size(), 7);
+    QCOMPARE(frames.last(), bytes(13, 'p'));
+
+    // Without a threshold there is no frame to complete: nothing waiting is a fragment.
+    m_port->SetRThreshold(0);
+    m_line->Write(bytes(4));
+    QVERIFY(waiting(4));
+    m_port->QuietGapEnded();
+    QCOMPARE(m_port->InBufferCount(), 4);
+}
+
+void SerialPortTest::fragmentCutShortBySilenceGoesByItself() {
+    // The port's own quiet gap: 7 bytes left alone are dropped; whole frames after them are kept.
+    QList<QByteArray> frames;
+    connect(m_port, &SerialPort::OnComm, this, [&] {
+        while (m_port->InBufferCount() >= 13)
+            frames << m_port->TakeInput(13);
+    });
+    QVERIFY(m_port->Open());
+    m_port->SetRThreshold(13);
+    m_line->Write(bytes(7, 'x'));
+    QVERIFY(m_line->WaitUntilPending(7)); // the port counts them below, then lets them go
+    QTRY_COMPARE(m_port->InBufferCount(), 0);
+    for (int f = 0; f < 3; ++f) {
+        m_line->Write(bytes(13, char('a' + f)));
+        QTRY_COMPARE(frames.size(), f + 1);
+        QCOMPARE(frames.last(), bytes(13, char('a' + f)));
+    }
 }
 
 void SerialPortTest::handlerReadingInsideTheEventGetsEveryFrame() {

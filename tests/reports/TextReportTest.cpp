@@ -1,5 +1,7 @@
+#include "link/MeterFrame.h"
 #include "reports/TextReportWriter.h"
 #include "state/GVarMod.h"
+#include "state/SystemTexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,6 +40,7 @@ private slots:
     void emptyAndSingle();
     void failedWriteKeepsOldFile();
     void unwritablePathReportsWhy();
+    void swedishNegativeTemperatures();
 };
 
 void TextReportTest::workedExample() {
@@ -152,6 +155,53 @@ void TextReportTest::unwritablePathReportsWhy() {
     QString error;
     QVERIFY(!WriteTextReport(s, "/nonexistent-dir/x/report.txt", "T", &error, kSaved));
     QVERIFY(!error.isEmpty());
+}
+
+void TextReportTest::swedishNegativeTemperatures() {
+    // Swedish writes the minus sign as U+2212, which Windows-1252 lacks: the file gets "-".
+    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
+    MeterFrameFields dewPoint; // DP, -5.2 degrees F in tenths, 60 %, 1234 CFM
+    dewPoint.mode = 1;
+    dewPoint.temperatureUnit = 2;
+    dewPoint.humidityTenths = 600;
+    dewPoint.temperatureSign = 1;
+    dewPoint.temperatureMagnitude = 52;
+    dewPoint.kind = 2;
+    dewPoint.unitCode = 3;
+    dewPoint.valueMagnitude = 1234;
+    dewPoint.decimalCode = 1;
+    MeterFrameFields frost; // -12 whole degrees C, 45.6 %, 0.05 m/s
+    frost.temperatureUnit = 1;
+    frost.humidityTenths = 456;
+    frost.temperatureSign = 1;
+    frost.temperatureResolution = 1;
+    frost.temperatureMagnitude = 12;
+    frost.kind = 1;
+    frost.unitCode = 1;
+    frost.valueMagnitude = 5;
+    frost.decimalCode = 3;
+    GVarMod s;
+    for (const MeterFrameFields& f : {dewPoint, frost}) {
+        const DecodedFrame d = DecodeFrame(EncodeFrame(f));
+        addReading(s, d.trhText, d.dataText, d.unitText.value_or(QString()),
+                   ReadingTimeText(kSaved));
+    }
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sv.txt");
+    QVERIFY(WriteTextReport(s, path, "Brisel Data Logger", nullptr, kSaved));
+    const QByteArray time = "2014-05-06\\10:11:12\r\n";
+    QCOMPARE(readAll(path), "Brisel Data Logger" + QByteArray(10, ' ') + "2014-05-06" +
+                                QByteArray(4, ' ') + "10:11:12\r\n\r\n" + " 1 " +
+                                QByteArray(11, ' ') +
+                                "DP-5,2\xB0"
+                                "F 60%" +
+                                QByteArray(2, ' ') + "1234" + QByteArray(10, ' ') + "CFM" +
+                                QByteArray(11, ' ') + time + " 2 " + QByteArray(11, ' ') +
+                                " -12\xB0"
+                                "C 45,6%" +
+                                QByteArray(2, ' ') + "0,05" + QByteArray(10, ' ') + "m/s" +
+                                QByteArray(11, ' ') + time);
 }
 
 QTEST_GUILESS_MAIN(TextReportTest)

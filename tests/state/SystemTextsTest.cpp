@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QTest>
 
+#include <ctime>
+
 class SystemTextsTest : public QObject {
     Q_OBJECT
 private slots:
@@ -11,6 +13,9 @@ private slots:
     void numberTextFullStop();
     void numberTextFollowsLocale();
     void datesAndTimesFollowLocale();
+    void plainFormsForFiles_data();
+    void plainFormsForFiles();
+    void localClockHasTheZonesOffset();
 };
 
 void SystemTextsTest::numberTextFullStop_data() {
@@ -53,6 +58,70 @@ void SystemTextsTest::datesAndTimesFollowLocale() {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QCOMPARE(TimeOfDayText(QTime(22, 1, 2)), QStringLiteral("10:01:02 PM"));
     QCOMPARE(ReadingTimeText(at), QStringLiteral("5/6/14\\10:11:12 AM"));
+}
+
+void SystemTextsTest::plainFormsForFiles_data() {
+    // Locales whose texts hold characters that Windows-1252 lacks; files get the plain forms.
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Swedish minus sign") << "sv_SE"
+                                        << "number"
+                                        << "-5,2";
+    QTest::newRow("Norwegian minus sign") << "nb_NO"
+                                          << "number"
+                                          << "-5,2";
+    QTest::newRow("Persian digits, marks and minus") << "fa_IR"
+                                                     << "number"
+                                                     << "-5.2";
+    QTest::newRow("Arabic digits and separators") << "ar_EG"
+                                                  << "date"
+                                                  << "6/5/2014";
+    QTest::newRow("Bengali digits") << "bn_BD"
+                                    << "time"
+                                    << "10:01:02 PM";
+    QTest::newRow("Finnish time") << "fi_FI"
+                                  << "time"
+                                  << "22.01.02";
+    QTest::newRow("narrow no-break space before PM")
+        << "" << QString::fromUtf16(u"10:01:02\u202FPM") << "10:01:02 PM";
+    QTest::newRow("thin space, figure space")
+        << "" << QString::fromUtf16(u"1\u20092\u20073") << "1 2 3";
+}
+
+void SystemTextsTest::plainFormsForFiles() {
+    QFETCH(QString, locale);
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
+    QLocale::setDefault(QLocale(locale));
+    const QDateTime at(QDate(2014, 5, 6), QTime(22, 1, 2));
+    if (kind == QStringLiteral("number"))
+        QCOMPARE(NumberText(-5.2), text);
+    else if (kind == QStringLiteral("date"))
+        QCOMPARE(ShortDateText(at.date()), text);
+    else if (kind == QStringLiteral("time"))
+        QCOMPARE(TimeOfDayText(at.time()), text);
+    else
+        QCOMPARE(PlainText(kind), text);
+}
+
+void SystemTextsTest::localClockHasTheZonesOffset() {
+    // A zone half an hour off the whole hours and without summer time: 5 h 30 min ahead of UTC.
+    const QByteArray saved = qgetenv("TZ");
+    qputenv("TZ", "Asia/Kolkata");
+    ::tzset();
+    const QDateTime utcBefore = QDateTime::currentDateTimeUtc();
+    const QDateTime now = LocalNow();
+    QCOMPARE(now.offsetFromUtc(), 5 * 3600 + 30 * 60);
+    const qint64 after = utcBefore.msecsTo(now); // the same instant, whatever the offset
+    QVERIFY2(after >= 0 && after < 60000, qPrintable(QString::number(after)));
+    QCOMPARE(QDateTime(now.date(), now.time(), Qt::UTC).secsTo(utcBefore.addMSecs(after)),
+             -(5 * 3600 + 30 * 60));
+    if (saved.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", saved);
+    ::tzset();
 }
 
 QTEST_GUILESS_MAIN(SystemTextsTest)

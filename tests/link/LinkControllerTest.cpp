@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <chrono>
 #include <cstdio>
@@ -25,38 +24,13 @@ const QString kPortError = QStringLiteral("port error!");
 
 QByteArray frameBytes(int n) {
     MeterFrameFields f;
-    f.kind = 1;
-    f.unitCode = 1;
     f.valueMagnitude = static_cast<std::uint16_t>(n);
     f.temperatureMagnitude = static_cast<std::uint16_t>(n * 7);
     const MeterFrame frame = EncodeFrame(f);
     return QByteArray(reinterpret_cast<const char*>(frame.data()), kFrameLength);
 }
 
-// Writes frames back to back at the line's full rate (9600 baud: 960 bytes, 73.8 frames a
-// second), each on its own schedule, from a thread of its own as a meter would.
-class LineWriter : public QThread {
-public:
-    LineWriter(PseudoTerminal& line, int frames)
-        : m_line(line)
-        , m_frames(frames) {}
-
-protected:
-    void run() override {
-        using namespace std::chrono;
-        const auto start = steady_clock::now();
-        for (int i = 0; i < m_frames; ++i) {
-            std::this_thread::sleep_until(start + microseconds(i * 13 * 1000000LL / 960));
-            m_line.Write(frameBytes(i));
-        }
-    }
-
-private:
-    PseudoTerminal& m_line;
-    int m_frames;
-};
-
-// Runs this test program again as the user nobody to probe path; its output is the reason.
+// This test program again, as the user nobody, probing path: its output is the reason.
 QString probeAsNobody(const QString& path) {
     QProcess child;
     child.setChildProcessModifier([] {
@@ -64,8 +38,7 @@ QString probeAsNobody(const QString& path) {
             ::_exit(3);
     });
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--probe"), path});
-    if (!child.waitForFinished(30000) || child.exitCode() != 0)
-        return QStringLiteral("<the probe as nobody failed: %1>").arg(child.exitCode());
+    child.waitForFinished(30000);
     return QString::fromLocal8Bit(child.readAllStandardOutput());
 }
 } // namespace
@@ -83,7 +56,6 @@ private slots:
     void portErrorsLeaveTheLinkClosed();
     void portErrorsSayWhy_data();
     void portErrorsSayWhy();
-    void permissionDeniedNamesTheGroup_data();
     void permissionDeniedNamesTheGroup();
     void bareNamesAreDevices();
     void framesBackToBackAtLineRateAllKept();
@@ -243,7 +215,7 @@ void LinkControllerTest::portErrorsLeaveTheLinkClosed() {
 }
 
 void LinkControllerTest::portErrorsSayWhy_data() {
-    QTest::addColumn<QString>("port"); // "missing", "plain" and "held" are set up by the test
+    QTest::addColumn<QString>("port"); // "missing", "plain" and "held" are set up below
     QTest::addColumn<QString>("reason");
     const QString notSerial = QStringLiteral(
         "%1 is not a serial device. The meter's port is a serial device such as /dev/ttyUSB0.");
@@ -263,12 +235,7 @@ void LinkControllerTest::portErrorsSayWhy_data() {
 void LinkControllerTest::portErrorsSayWhy() {
     QFETCH(QString, port);
     QFETCH(QString, reason);
-    QFile plain(m_dir->filePath(QStringLiteral("plain")));
-    QVERIFY(plain.open(QIODevice::WriteOnly));
-    plain.close();
-
-    // Another program holds the line: it took the device's lock, then became "sleep".
-    QProcess holder;
+    QProcess holder; // another program: it takes the line's lock, then becomes "sleep"
     if (port == QStringLiteral("held")) {
         const QByteArray path = QFile::encodeName(m_line->Path());
         holder.setChildProcessModifier([path] {
@@ -281,79 +248,49 @@ void LinkControllerTest::portErrorsSayWhy() {
         port = m_line->Path();
         reason = reason.arg(port).arg(holder.processId());
     } else if (port == QStringLiteral("missing") || port == QStringLiteral("plain")) {
-        port = m_dir->filePath(port == QStringLiteral("plain") ? QStringLiteral("plain")
-                                                               : QStringLiteral("ttyUSB7"));
+        port = m_dir->filePath(port);
+        QFile(m_dir->filePath(QStringLiteral("plain"))).open(QIODevice::WriteOnly);
         reason = reason.arg(port);
-    } else if (reason.contains(QStringLiteral("%1"))) {
+    } else if (reason.contains(u'%')) {
         reason = reason.arg(port);
     }
-
     m_panel->text = port;
     QTest::ignoreMessage(QtWarningMsg, qPrintable(kPortError + u' ' + reason)); // standard error
     m_link->btn_conn_Click();
     QCOMPARE(m_messages->shown, QStringList{kPortError});
     QCOMPARE(m_messages->details, QStringList{reason});
     QCOMPARE(m_link->State(), LinkState::Closed);
-    QVERIFY(!m_port->PortOpen());
-    if (holder.state() != QProcess::NotRunning) {
-        holder.kill();
-        holder.waitForFinished();
-    }
-}
-
-void LinkControllerTest::permissionDeniedNamesTheGroup_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("group"); // given to the line; empty: as it is
-    QTest::addColumn<bool>("joinable"); // joining the group would let the user in
-    QTest::newRow("the group may use it") << 0660 << "dialout" << true;
-    QTest::newRow("only its owner may") << 0600 << "root" << false;
+    holder.kill();
+    holder.waitForFinished();
 }
 
 void LinkControllerTest::permissionDeniedNamesTheGroup() {
-    QFETCH(int, mode);
-    QFETCH(QString, group);
-    QFETCH(bool, joinable);
-    // The probing user is not the line's owner and in none of its groups: as root, a child
-    // process run as nobody; otherwise this user, with the owner's permissions taken away.
+    // The line may be used by its group, which the probing user is not in: as root, a child
+    // process run as nobody probes; otherwise this user, with the owner's rights taken away.
     const QByteArray path = QFile::encodeName(m_line->Path());
-    const bool root = ::geteuid() == 0;
-    if (root) {
-        const struct group* entry = ::getgrnam(group.toLatin1().constData());
-        QVERIFY(entry);
-        QCOMPARE(::chown(path.constData(), 0, entry->gr_gid), 0);
-    } else if (!joinable || QFileInfo(m_line->Path()).groupId() == 0) {
-        QSKIP("needs root: the line must belong to root or to a group of its own");
-    } else {
-        mode &= 0077;
-    }
-    QCOMPARE(::chmod(path.constData(), static_cast<mode_t>(mode)), 0);
     QString reason;
-    if (root)
+    if (::geteuid() == 0) {
+        QCOMPARE(::chown(path.constData(), 0, ::getgrnam("dialout")->gr_gid), 0);
+        QCOMPARE(::chmod(path.constData(), 0660), 0);
         reason = probeAsNobody(m_line->Path());
-    else
+    } else {
+        if (QFileInfo(m_line->Path()).groupId() == 0)
+            QSKIP("needs root: the line belongs to the group root");
+        QCOMPARE(::chmod(path.constData(), 0060), 0);
         QVERIFY(!m_platform->Probe(m_line->Path(), &reason));
-
-    const QFileInfo line(m_line->Path());
-    if (joinable)
-        QCOMPARE(reason, QStringLiteral("Permission denied: %1 may be used by the group \"%2\". "
-                                        "Add your user to it with \"sudo usermod -aG %2 $USER\", "
-                                        "then log out and in again.")
-                             .arg(m_line->Path(), line.group()));
-    else
-        QCOMPARE(reason, QStringLiteral("Permission denied: %1 (owner \"%2\", group \"%3\") may "
-                                        "not be read and written by your user. Ask the "
-                                        "administrator for access.")
-                             .arg(m_line->Path(), line.owner(), line.group()));
+    }
+    QCOMPARE(reason, QStringLiteral("Permission denied: %1 may be used by the group \"%2\". Add "
+                                    "your user to it with \"sudo usermod -aG %2 $USER\", then "
+                                    "log out and in again.")
+                         .arg(m_line->Path(), QFileInfo(m_line->Path()).group()));
 }
 
 void LinkControllerTest::bareNamesAreDevices() {
-    // "ttyUSB0" is the device of that name under /dev, for the probe and the open alike.
     QVERIFY(QFile::link(m_line->Path(), m_dir->filePath(QStringLiteral("dev/ttyUSB0"))));
-    m_panel->text = QStringLiteral("ttyUSB0");
+    m_panel->text = QStringLiteral("ttyUSB0"); // the device of that name under /dev
     m_link->btn_conn_Click();
     QCOMPARE(m_port->CommPort(), m_dir->filePath(QStringLiteral("dev/ttyUSB0")));
     QTRY_COMPARE(m_link->State(), LinkState::Armed);
-    QVERIFY(m_messages->shown.isEmpty());
 }
 
 void LinkControllerTest::framesBackToBackAtLineRateAllKept() {
@@ -363,14 +300,20 @@ void LinkControllerTest::framesBackToBackAtLineRateAllKept() {
         while (const std::optional<MeterFrame> f = m_link->TakeFrame())
             frames << QByteArray(reinterpret_cast<const char*>(f->data()), kFrameLength);
     });
-    const int count = 738; // 10 s at 73.8 frames a second
-    LineWriter writer(*m_line, count);
-    writer.start();
-    QVERIFY(QTest::qWaitFor([&] { return writer.isFinished(); }, 60000));
-    QTRY_COMPARE(frames.size(), count);
+    // 10 s at the line's full rate (9600 baud: 73.8 frames a second), no gap, as a meter would
+    // send them: from a thread of their own, each frame on its own schedule.
+    const int count = 738;
+    std::jthread meter([this, count] {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < count; ++i) {
+            std::this_thread::sleep_until(start +
+                                          std::chrono::microseconds(i * 13'000'000LL / 960));
+            m_line->Write(frameBytes(i));
+        }
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(frames.size(), count, 60000);
     for (int i = 0; i < count; ++i)
         QCOMPARE(frames[i], frameBytes(i));
-    QCOMPARE(m_port->InBufferCount(), 0);
 }
 
 void LinkControllerTest::pickingAPortDisconnects() {

@@ -52,9 +52,11 @@ private slots:
 
 private:
     void record(bool readInput);
+    void takeFrames();
     PseudoTerminal* m_line = nullptr;
     DeviceSerialPort* m_port = nullptr;
     QList<Seen> m_seen;
+    QList<QByteArray> m_frames;
 };
 
 void SerialPortTest::init() {
@@ -64,6 +66,7 @@ void SerialPortTest::init() {
     m_port = new DeviceSerialPort;
     m_port->SetCommPort(m_line->Path());
     m_seen.clear();
+    m_frames.clear();
 }
 
 void SerialPortTest::cleanup() {
@@ -158,65 +161,56 @@ void SerialPortTest::wrongSizesNeverLookLikeOneFrame() {
     QCOMPARE(m_seen[1].waiting, 15);
 }
 
-void SerialPortTest::quietGapsDropFragmentsOnly() {
+void SerialPortTest::takeFrames() {
     // A handler that takes whole frames, as the reception handler does.
-    QList<QByteArray> frames;
-    connect(m_port, &SerialPort::OnComm, this, [&] {
+    connect(m_port, &SerialPort::OnComm, this, [this] {
         while (m_port->InBufferCount() >= 13)
-            frames << m_port->TakeInput(13);
+            m_frames << m_port->TakeInput(13);
     });
-    m_port->SetQuietGap(0); // this test says where the line pauses: QuietGapEnded
     QVERIFY(m_port->Open());
     m_port->SetRThreshold(13);
+}
+
+void SerialPortTest::quietGapsDropFragmentsOnly() {
+    m_port->SetQuietGap(0); // the test says where the line pauses: QuietGapEnded
+    takeFrames();
     const auto waiting = [this](int n) {
         return QTest::qWaitFor([&] { return m_port->InBufferCount() == n; });
     };
-
     // A stray byte, then frames trickled two bytes at a time with the meter's gap between them.
     m_line->Write("\xFF");
     QVERIFY(waiting(1));
     m_port->QuietGapEnded();
-    QCOMPARE(m_port->InBufferCount(), 0);
     for (int f = 0; f < 3; ++f) {
         const QByteArray frame = bytes(13, char('a' + f));
-        for (int at = 0; at < 13; at += 2) {
+        for (int at = 0; at < 12; at += 2) {
             m_line->Write(frame.mid(at, 2));
-            QVERIFY(QTest::qWaitFor([&] {
-                return frames.size() == f + 1 || m_port->InBufferCount() == std::min(at + 2, 13);
-            }));
+            QVERIFY(waiting(at + 2));
         }
-        QTRY_COMPARE(frames.size(), f + 1);
-        QCOMPARE(frames.last(), frame);
+        m_line->Write(frame.mid(12));
+        QTRY_COMPARE(m_frames.size(), f + 1);
+        QCOMPARE(m_frames.last(), frame);
         m_port->QuietGapEnded();
     }
-
-    // 7 bytes of a frame cut short by silence, then a whole frame: only the whole frame counts.
-    m_line->Write(bytes(7, 'x'));
-    QVERIFY(waiting(7));
-    m_port->QuietGapEnded();
-    m_line->Write(bytes(13, 'k'));
-    QTRY_COMPARE(frames.size(), 4);
-    QCOMPARE(frames.last(), bytes(13, 'k'));
-
-    // Frames back to back arrive together: both are taken; the one byte left over is a fragment.
+    // Frames back to back arrive together: both are taken; the byte left over is a fragment.
     m_line->Write(bytes(13, 'm') + bytes(13, 'n') + "\x01");
-    QTRY_COMPARE(frames.size(), 6);
-    QCOMPARE(frames[5], bytes(13, 'n'));
+    QTRY_COMPARE(m_frames.size(), 5);
+    QCOMPARE(m_frames[4], bytes(13, 'n'));
     QCOMPARE(m_port->InBufferCount(), 1);
     m_port->QuietGapEnded();
     QCOMPARE(m_port->InBufferCount(), 0);
 
-    // The gap's end finds bytes the system received meanwhile (the event loop was busy): they were
-    // no gap, so nothing goes; the frame completes.
+    // The gap ends while the system holds bytes that came meanwhile (the event loop was busy):
+    // there was no gap, so nothing goes and the frame completes.
     m_line->Write(bytes(5, 'p'));
     QVERIFY(waiting(5));
     m_line->Write(bytes(13, 'p').mid(5));
     QVERIFY(m_line->WaitUntilPending(8)); // no event loop: the port has not seen them
     m_port->QuietGapEnded();
-    QTRY_COMPARE(frames.size(), 7);
-    QCOMPARE(frames.last(), bytes(13, 'p'));
+    QTRY_COMPARE(m_frames.size(), 6);
+    QCOMPARE(m_frames.last(), bytes(13, 'p'));
 
-    // Without a threshold there is no frame to complete: nothing waiting is a fragment.
+    // Not armed (syncing, paused): no frame to complete, so nothing waiting is a fragment.
     m_port->SetRThreshold(0);
     m_line->Write(bytes(4));
     QVERIFY(waiting(4));
@@ -225,21 +219,15 @@ void SerialPortTest::quietGapsDropFragmentsOnly() {
 }
 
 void SerialPortTest::fragmentCutShortBySilenceGoesByItself() {
-    // The port's own quiet gap: 7 bytes left alone are dropped; whole frames after them are kept.
-    QList<QByteArray> frames;
-    connect(m_port, &SerialPort::OnComm, this, [&] {
-        while (m_port->InBufferCount() >= 13)
-            frames << m_port->TakeInput(13);
-    });
-    QVERIFY(m_port->Open());
-    m_port->SetRThreshold(13);
+    // The port's own quiet gap: 7 bytes of a frame cut short go; the whole frames after them stay.
+    takeFrames();
     m_line->Write(bytes(7, 'x'));
     QVERIFY(m_line->WaitUntilPending(7)); // the port counts them below, then lets them go
     QTRY_COMPARE(m_port->InBufferCount(), 0);
     for (int f = 0; f < 3; ++f) {
         m_line->Write(bytes(13, char('a' + f)));
-        QTRY_COMPARE(frames.size(), f + 1);
-        QCOMPARE(frames.last(), bytes(13, char('a' + f)));
+        QTRY_COMPARE(m_frames.size(), f + 1);
+        QCOMPARE(m_frames.last(), bytes(13, char('a' + f)));
     }
 }
 

@@ -160,33 +160,16 @@ void TextReportTest::unwritablePathReportsWhy() {
 void TextReportTest::swedishNegativeTemperatures() {
     // Swedish writes the minus sign as U+2212, which Windows-1252 lacks: the file gets "-".
     QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
-    MeterFrameFields dewPoint; // DP, -5.2 degrees F in tenths, 60 %, 1234 CFM
-    dewPoint.mode = 1;
-    dewPoint.temperatureUnit = 2;
-    dewPoint.humidityTenths = 600;
-    dewPoint.temperatureSign = 1;
-    dewPoint.temperatureMagnitude = 52;
-    dewPoint.kind = 2;
-    dewPoint.unitCode = 3;
-    dewPoint.valueMagnitude = 1234;
-    dewPoint.decimalCode = 1;
-    MeterFrameFields frost; // -12 whole degrees C, 45.6 %, 0.05 m/s
-    frost.temperatureUnit = 1;
-    frost.humidityTenths = 456;
-    frost.temperatureSign = 1;
-    frost.temperatureResolution = 1;
-    frost.temperatureMagnitude = 12;
-    frost.kind = 1;
-    frost.unitCode = 1;
-    frost.valueMagnitude = 5;
-    frost.decimalCode = 3;
     GVarMod s;
-    for (const MeterFrameFields& f : {dewPoint, frost}) {
-        const DecodedFrame d = DecodeFrame(EncodeFrame(f));
-        addReading(s, d.trhText, d.dataText, d.unitText.value_or(QString()),
-                   ReadingTimeText(kSaved));
+    // DP -5.2 degrees F 60 %, 1234 CFM; -12 whole degrees C 45.6 %, 0.05 m/s.
+    for (const char* hex :
+         {"01 02 02 58 01 00 00 34 02 03 04 D2 01", "00 01 01 C8 01 01 00 0C 01 01 00 05 03"}) {
+        MeterFrame frame;
+        const QByteArray bytes = QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
+        std::copy(bytes.begin(), bytes.end(), frame.begin());
+        const DecodedFrame d = DecodeFrame(frame);
+        addReading(s, d.trhText, d.dataText, *d.unitText, ReadingTimeText(kSaved));
     }
-
     QTemporaryDir dir;
     const QString path = dir.filePath("sv.txt");
     QVERIFY(WriteTextReport(s, path, "Brisel Data Logger", nullptr, kSaved));
@@ -195,13 +178,12 @@ void TextReportTest::swedishNegativeTemperatures() {
                                 QByteArray(4, ' ') + "10:11:12\r\n\r\n" + " 1 " +
                                 QByteArray(11, ' ') +
                                 "DP-5,2\xB0"
-                                "F 60%" +
-                                QByteArray(2, ' ') + "1234" + QByteArray(10, ' ') + "CFM" +
-                                QByteArray(11, ' ') + time + " 2 " + QByteArray(11, ' ') +
+                                "F 60%  1234" +
+                                QByteArray(10, ' ') + "CFM" + QByteArray(11, ' ') + time + " 2 " +
+                                QByteArray(11, ' ') +
                                 " -12\xB0"
-                                "C 45,6%" +
-                                QByteArray(2, ' ') + "0,05" + QByteArray(10, ' ') + "m/s" +
-                                QByteArray(11, ' ') + time);
+                                "C 45,6%  0,05" +
+                                QByteArray(10, ' ') + "m/s" + QByteArray(11, ' ') + time);
 }
 
 QTEST_GUILESS_MAIN(TextReportTest)

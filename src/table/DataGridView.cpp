@@ -1,5 +1,7 @@
 #include "table/DataGridView.h"
 
+#include "widgets/ScreenUpdatePacing.h"
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -269,6 +271,12 @@ void DataGridView::paintCell(QPainter& painter, const QRect& rect, int row, int 
 }
 
 void DataGridView::paintEvent(QPaintEvent* event) {
+    if (m_rowsToMove > 0) {
+        // Painted before the added rows could move their pixels (a forced repaint): paint this
+        // region as it is now and the rest of the grid afresh, instead of moving old pixels.
+        m_rowsToMove = 0;
+        viewport()->update();
+    }
     QPainter painter(viewport());
     painter.setFont(font());
     const QRect clip = event->rect();
@@ -314,9 +322,18 @@ void DataGridView::paintEvent(QPaintEvent* event) {
         painter.fillRect(QRect(0, bottom, std::min(vw, right), vh - bottom), kBackgroundColor);
 }
 
+void DataGridView::moveRowsNow() {
+    if (m_rowsToMove == 0)
+        return;
+    const int rows = m_rowsToMove;
+    m_rowsToMove = 0;
+    viewport()->scroll(0, rows * m_rowHeight, bodyArea());
+}
+
 void DataGridView::scrollContentsBy(int dx, int dy) {
     if (m_keepPixels)
         return;
+    moveRowsNow(); // rows added before this scroll move first
     if (dy != 0) {
         // Body rows and their fixed first cells move; the heading row stays.
         viewport()->scroll(0, dy * m_rowHeight, bodyArea());
@@ -341,6 +358,13 @@ void DataGridView::changeEvent(QEvent* event) {
 
 void DataGridView::updateCell(int row, int col) {
     QRect rect = CellRect(row, col);
+    if (row > 0 && m_rowsToMove > 0) {
+        // The rows still to move: new rows at the top are painted whole once they are moved in;
+        // any other row is marked where it is now, and the mark moves down with it.
+        if (row <= m_rowsToMove)
+            return;
+        rect.translate(0, -m_rowsToMove * m_rowHeight);
+    }
     if (row > 0)
         rect &= bodyArea();
     if (!rect.isEmpty())
@@ -349,6 +373,7 @@ void DataGridView::updateCell(int row, int col) {
 
 void DataGridView::GridCleared() {
     invalidateCache();
+    m_rowsToMove = 0;
     {
         // Every pixel is painted again below; the scroll position only follows.
         m_keepPixels = true;
@@ -363,9 +388,11 @@ void DataGridView::RowInsertedAtTop() {
     QScrollBar* v = verticalScrollBar();
     const int value = v->value();
     if (value == 0) {
-        // The rows in view move down by one: they are painted again from their layouts at the next
-        // paint, once for all rows added until then.
-        viewport()->update(bodyArea());
+        // The rows in view move down by one and only the new row 1 is painted. The pixels move
+        // just before the next paint, once for all rows added until then (a paced window paints
+        // far less often than readings come, and each move costs the display server a copy).
+        if (m_rowsToMove++ == 0)
+            BeforeNextRepaint(*viewport(), [this] { moveRowsNow(); });
         growRowRange();
     } else {
         // Scrolled down: keep the same readings in view; nothing moves on screen.

@@ -12,15 +12,19 @@
 // The data table's grid on screen: a fixed heading row and a fixed first column in grey, grid
 // lines, white body cells and scroll bars as needed, over the texts of a DataGridTexts.
 //
-// A row added at the top while the grid shows its first rows repaints the rows in view, at the
-// next paint for all rows added until then (the rows below keep their prepared layouts; moving
-// their pixels instead would cost the display server a copy for every reading); scrolled further
+// It paints only what changed. A row added at the top while the grid shows its first rows moves
+// the pixels of the rows below down by one row (just before the window's next repaint, for all
+// rows added until then) and paints the new row alone; scrolled further
 // down, the grid keeps showing the same readings and only its scroll bar changes. Cell texts are
 // laid out once, when their row first comes into view, and drawn from that layout afterwards.
 // The vertical scroll bar takes a longer range at once only when its slider would look
 // different; otherwise the range is brought up to date as soon as anyone uses the scroll bar.
 //
 // State, besides the texts it shows:
+// - m_rowsToMove > 0: rows were added at the top while the first rows were in view and their
+//   pixels have not moved down yet. The first such row asks to move them before the window's
+//   next repaint (BeforeNextRepaint); that step, a scroll or a paint (whichever comes first)
+//   moves or repaints them and sets it back to 0.
 // - m_rowRangeStale: the scroll bar's maximum lags behind the rows because the slider would look
 //   the same. A press, wheel, key or context menu on the scroll bar (the event filter), or any
 //   full update of the scroll bars, brings it up to date.
@@ -78,6 +82,7 @@ private:
     void CellChanged(int row, int col) override;
     void CurrentCellChanged(int oldRow, int oldCol) override;
 
+    void moveRowsNow();
     void updateMetrics();
     void updateScrollBars();
     void growRowRange();
@@ -100,6 +105,7 @@ private:
     int m_rowHeight = 16;
     bool m_keepPixels = false;    // a scroll bar change that follows the data, not the view
     bool m_rowRangeStale = false; // the vertical range lags behind the rows (same slider)
+    int m_rowsToMove = 0;         // rows added at the top whose pixels have not moved down yet
     std::vector<PreparedRow> m_cache;
     PreparedRow m_heading;
 };

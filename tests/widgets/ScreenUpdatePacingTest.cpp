@@ -37,13 +37,19 @@ void ScreenUpdatePacingTest::burstsArePacedAndTheLastStateShows() {
 
     // Ten changes: each takes effect at once; the screen follows at most twice (at once after a
     // quiet interval, then when the interval is up), and ends showing the last.
+    // A step due before the repaint (moving pixels) runs once, just before the one that ends it.
     const int before = label->paints;
+    int paintsAtStep = -1;
     for (int i = 1; i <= 10; ++i) {
         label->setText(QString::number(i));
+        if (i == 5)
+            BeforeNextRepaint(*label, [&] { paintsAtStep = label->paints; });
         QCoreApplication::processEvents();
     }
+    QCOMPARE(paintsAtStep, -1);
     QTRY_COMPARE_WITH_TIMEOUT(label->painted, QStringLiteral("10"), 3 * kInterval);
     QVERIFY2(label->paints - before <= 2, qPrintable(QString::number(label->paints - before)));
+    QCOMPARE(paintsAtStep, label->paints - 1);
 
     QTest::qWait(kInterval + 100); // quiet: the next change shows at once
     label->setText(QStringLiteral("11"));

@@ -6,6 +6,10 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_reception [--graph]
 //
 // --graph also keeps the graph window open, which the handler then repaints on every frame.
+//
+// The windows repaint at most once every 40 ms (PaceScreenUpdates): frames pushed back to back as
+// here mostly cause no paint of their own. bench/x-reception measures the program at a steady
+// rate under a real X server.
 
 #include "graph/GraphWindowHost.h"
 #include "link/LinuxPortPlatform.h"

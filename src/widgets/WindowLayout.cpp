@@ -9,6 +9,8 @@ QLabel* MakeLabel(QWidget* parent, QRect geometry, const QString& text, const QF
                   QColor color, Qt::Alignment align) {
     auto* l = new QLabel(text, parent);
     l->setGeometry(geometry);
+    // A label of fixed size: a new text does not ask its form to lay itself out again.
+    l->setFixedSize(geometry.size());
     l->setFont(font);
     l->setAlignment(align);
     QPalette pal = l->palette();

@@ -9,8 +9,8 @@ class QFont;
 class QLabel;
 class QWidget;
 
-// A label placed on a form: transparent (it draws only its text), in the given font, text colour
-// and alignment.
+// A label placed on a form: transparent (it draws only its text), of the fixed size given (a new
+// text never changes its size), in the given font, text colour and alignment.
 QLabel* MakeLabel(QWidget* parent, QRect geometry, const QString& text, const QFont& font,
                   QColor color = Qt::black, Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop);
 

@@ -1,5 +1,7 @@
+#include "link/MeterFrame.h"
 #include "reports/TextReportWriter.h"
 #include "state/GVarMod.h"
+#include "state/SystemTexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,6 +46,7 @@ private slots:
     void failedWriteKeepsOldFile();
     void unwritablePathReportsWhy();
     void writableFileInAReadOnlyFolder();
+    void swedishNegativeTemperatures();
 };
 
 void TextReportTest::workedExample() {
@@ -217,6 +220,35 @@ void TextReportTest::writableFileInAReadOnlyFolder() {
     QVERIFY(WriteTextReport(s, path, "T", nullptr, kSaved));
     QCOMPARE(readAll(path), TextReportBytes(s, "T", kSaved));
     QVERIFY(readAll(second) != readAll(path));
+}
+
+void TextReportTest::swedishNegativeTemperatures() {
+    // Swedish writes the minus sign as U+2212, which Windows-1252 lacks: the file gets "-".
+    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
+    GVarMod s;
+    // DP -5.2 degrees F 60 %, 1234 CFM; -12 whole degrees C 45.6 %, 0.05 m/s.
+    for (const char* hex :
+         {"01 02 02 58 01 00 00 34 02 03 04 D2 01", "00 01 01 C8 01 01 00 0C 01 01 00 05 03"}) {
+        MeterFrame frame;
+        const QByteArray bytes = QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
+        std::copy(bytes.begin(), bytes.end(), frame.begin());
+        const DecodedFrame d = DecodeFrame(frame);
+        addReading(s, d.trhText, d.dataText, *d.unitText, ReadingTimeText(kSaved));
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sv.txt");
+    QVERIFY(WriteTextReport(s, path, "Brisel Data Logger", nullptr, kSaved));
+    const QByteArray time = "2014-05-06\\10:11:12\r\n";
+    QCOMPARE(readAll(path), "Brisel Data Logger" + QByteArray(10, ' ') + "2014-05-06" +
+                                QByteArray(4, ' ') + "10:11:12\r\n\r\n" + " 1 " +
+                                QByteArray(11, ' ') +
+                                "DP-5,2\xB0"
+                                "F 60%  1234" +
+                                QByteArray(10, ' ') + "CFM" + QByteArray(11, ' ') + time + " 2 " +
+                                QByteArray(11, ' ') +
+                                " -12\xB0"
+                                "C 45,6%  0,05" +
+                                QByteArray(10, ' ') + "m/s" + QByteArray(11, ' ') + time);
 }
 
 QTEST_GUILESS_MAIN(TextReportTest)

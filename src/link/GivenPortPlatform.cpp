@@ -25,3 +25,15 @@ std::optional<QString> GivenPortPlatform::FindBridge() {
         return m_port;
     return std::nullopt;
 }
+
+QString GivenPortPlatform::LastingName(const QString& device) {
+    return m_system->LastingName(device);
+}
+
+std::optional<QString> GivenPortPlatform::FindAgain(const QString& lastingName) {
+    return m_system->FindAgain(lastingName);
+}
+
+QStringList GivenPortPlatform::WatchFolders(const QString& lastingName) {
+    return m_system->WatchFolders(lastingName);
+}

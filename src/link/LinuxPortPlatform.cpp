@@ -185,6 +185,43 @@ std::optional<QString> LinuxPortPlatform::FindBridge() {
     return std::nullopt;
 }
 
+QString LinuxPortPlatform::byIdFolder() const {
+    return QDir::cleanPath(m_devRoot + QStringLiteral("/serial/by-id"));
+}
+
+QString LinuxPortPlatform::LastingName(const QString& device) {
+    const QString node = QFileInfo(device).canonicalFilePath();
+    if (node.isEmpty())
+        return device;
+    const QDir byId(byIdFolder());
+    for (const QString& name :
+         byId.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (QFileInfo(byId.filePath(name)).canonicalFilePath() == node)
+            return byId.filePath(name);
+    }
+    return device;
+}
+
+std::optional<QString> LinuxPortPlatform::FindAgain(const QString& lastingName) {
+    const QFileInfo name(lastingName);
+    // A stable name's link names the device node the bridge has now; that node is what the
+    // port box shows and the port opens.
+    const QString device =
+        name.absolutePath() == byIdFolder() ? QDir::cleanPath(name.symLinkTarget()) : lastingName;
+    struct stat st {};
+    if (device.isEmpty() || ::stat(QFile::encodeName(device).constData(), &st) != 0 ||
+        !S_ISCHR(st.st_mode))
+        return std::nullopt;
+    return device;
+}
+
+QStringList LinuxPortPlatform::WatchFolders(const QString& lastingName) {
+    QStringList folders = {QFileInfo(lastingName).absolutePath(), QDir::cleanPath(m_devRoot),
+                           QDir::cleanPath(m_devRoot + QStringLiteral("/serial")), byIdFolder()};
+    folders.removeDuplicates();
+    return folders;
+}
+
 bool ProbeSerialDevice(const QString& path, QString* reason) {
     auto fail = [reason](const QString& why) {
         if (reason)

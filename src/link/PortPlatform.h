@@ -27,4 +27,20 @@ public:
 
     // The port box text of the meter's USB bridge, when one is attached.
     virtual std::optional<QString> FindBridge() = 0;
+
+    // Finding a device again after it went away (an unplugged cable). Unless a platform knows
+    // better, a device comes back under its own name and only the probe tells whether it is there.
+
+    // The name under which the device opened as `device` (as returned by ResolvePort) will be
+    // found again once it is plugged back in. Asked while the device is there.
+    virtual QString LastingName(const QString& device) { return device; }
+    // The device to probe and open for a lasting name, when something is there now. Cheap enough
+    // to ask every second.
+    virtual std::optional<QString> FindAgain(const QString& lastingName) { return lastingName; }
+    // Folders whose changes may mean that the device of a lasting name is back; none when the
+    // platform can only be asked again.
+    virtual QStringList WatchFolders(const QString& lastingName) {
+        Q_UNUSED(lastingName);
+        return {};
+    }
 };

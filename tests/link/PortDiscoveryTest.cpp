@@ -24,6 +24,7 @@ private slots:
     void typedPathsAreTakenAsTheyAre();
     void onlySerialTtysAreOpened();
     void probeWantsAFreeTerminal();
+    void devicesAreFoundAgainByTheirStableName();
 
     void comPortNames();
     void registryValuesTriedInOrder();
@@ -231,6 +232,30 @@ void PortDiscoveryTest::windowsPlatformList() {
     QCOMPARE(list.first(), QStringLiteral("COM1"));
     QCOMPARE(list.last(), QStringLiteral("COM16"));
     QCOMPARE(windows.StartText(), QStringLiteral("COM3"));
+}
+
+void PortDiscoveryTest::devicesAreFoundAgainByTheirStableName() {
+    // A fake /dev: ttyUSB0 (a character device) has a stable name; the bridge of usb-B is gone.
+    QTemporaryDir dir;
+    const QString dev = dir.filePath(QStringLiteral("dev"));
+    const QString byId = dev + QStringLiteral("/serial/by-id/");
+    const QString usb0 = dev + QStringLiteral("/ttyUSB0");
+    const QString mine = dir.filePath(QStringLiteral("meter")); // the user's own link to it
+    QVERIFY(QDir().mkpath(byId));
+    QVERIFY(QFile::link(QStringLiteral("/dev/null"), usb0) && QFile::link(usb0, mine));
+    QVERIFY(QFile::link(QStringLiteral("../../ttyUSB7"), byId + QStringLiteral("usb-B")));
+    QVERIFY(QFile::link(QStringLiteral("../../ttyUSB0"), byId + QStringLiteral("usb-A")));
+    QVERIFY(QFile(dir.filePath(QStringLiteral("plain"))).open(QIODevice::WriteOnly));
+    LinuxPortPlatform linux(dir.filePath(QStringLiteral("sys")), dev);
+
+    QCOMPARE(linux.LastingName(usb0), byId + QStringLiteral("usb-A"));
+    QCOMPARE(linux.LastingName(mine), byId + QStringLiteral("usb-A"));
+    QCOMPARE(linux.LastingName(QStringLiteral("/dev/zero")), QStringLiteral("/dev/zero"));
+    // A stable name gives the node its link names now; anything else must be a device itself.
+    QCOMPARE(linux.FindAgain(byId + QStringLiteral("usb-A")), usb0);
+    QCOMPARE(linux.FindAgain(byId + QStringLiteral("usb-B")), std::nullopt);
+    QCOMPARE(linux.FindAgain(mine), mine);
+    QCOMPARE(linux.FindAgain(dir.filePath(QStringLiteral("plain"))), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(PortDiscoveryTest)

@@ -73,7 +73,6 @@ public:
     LinkState State() const { return m_state; }
     // While Waiting: the name watched for (a path, or the bridge's stable name).
     QString WaitingFor() const { return m_watch.LastingName(); }
-    PortReturnWatch& ReturnWatch() { return m_watch; }
     QTimer& Timer1() { return m_timer1; }
     SerialPort& Port() { return m_port; }
     PortPlatform& Platform() { return m_platform; }

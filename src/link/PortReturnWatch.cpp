@@ -8,10 +8,10 @@ PortReturnWatch::PortReturnWatch(PortPlatform& platform, QObject* parent)
     : QObject(parent)
     , m_platform(platform) {
     m_poll.setInterval(kPollInterval);
-    connect(&m_poll, &QTimer::timeout, this, &PortReturnWatch::Look);
+    connect(&m_poll, &QTimer::timeout, this, &PortReturnWatch::look);
     m_settle.setSingleShot(true);
     m_settle.setInterval(kSettleTime);
-    connect(&m_settle, &QTimer::timeout, this, &PortReturnWatch::Look);
+    connect(&m_settle, &QTimer::timeout, this, &PortReturnWatch::look);
     // A burst of changes is not allowed to push the look further out: the timer is started by
     // the first change only.
     connect(&m_folders, &QFileSystemWatcher::directoryChanged, this, [this] {
@@ -28,6 +28,7 @@ void PortReturnWatch::Start(const QString& lastingName) {
 }
 
 void PortReturnWatch::Stop() {
+    m_name.clear();
     m_poll.stop();
     m_settle.stop();
     const QStringList watched = m_folders.directories();
@@ -35,7 +36,7 @@ void PortReturnWatch::Stop() {
         m_folders.removePaths(watched);
 }
 
-void PortReturnWatch::Look() {
+void PortReturnWatch::look() {
     if (!IsActive())
         return;
     // Folders first: a name that appears between the look and a late watch would be missed.

@@ -10,7 +10,7 @@ class PortPlatform;
 // Watches for a device that went away to come back, at no cost while nothing changes: it looks
 // when one of the platform's folders changes (an inotify watch on Linux, through
 // QFileSystemWatcher) and, for what no folder shows (a device that is there but busy, a folder that
-// did not exist yet, a platform without folders), once every PollInterval.
+// did not exist yet, a platform without folders), once every kPollInterval.
 //
 // Looking asks the platform where the lasting name leads now (PortPlatform::FindAgain) and probes
 // that device; Back reports a device that passed. Nothing is shown to the user.
@@ -31,18 +31,14 @@ public:
     bool IsActive() const { return m_poll.isActive(); }
     QString LastingName() const { return m_name; }
 
-    int PollInterval() const { return m_poll.interval(); }
-    void SetPollInterval(int ms) { m_poll.setInterval(ms); }
-
-    // Looks now: Back when the device is there and passes the probe.
-    void Look();
-
 signals:
     // The device to open. Raised at every look that finds it while the watch is active, so a
     // device that cannot be opened yet is tried again.
     void Back(const QString& device);
 
 private:
+    // Back when the device is there and passes the probe.
+    void look();
     void watchFolders();
 
     PortPlatform& m_platform;

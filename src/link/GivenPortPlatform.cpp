@@ -30,8 +30,13 @@ QString GivenPortPlatform::LastingName(const QString& device) {
     return m_system->LastingName(device);
 }
 
-std::optional<QString> GivenPortPlatform::FindAgain(const QString& lastingName) {
-    return m_system->FindAgain(lastingName);
+QString GivenPortPlatform::NameStamp(const QString& lastingName) {
+    return m_system->NameStamp(lastingName);
+}
+
+std::optional<QString> GivenPortPlatform::FindAgain(const QString& lastingName,
+                                                    const QString& stampWhenLost) {
+    return m_system->FindAgain(lastingName, stampWhenLost);
 }
 
 QStringList GivenPortPlatform::WatchFolders(const QString& lastingName) {

@@ -21,7 +21,9 @@ public:
     bool Probe(const QString& device, QString* reason = nullptr) override;
     std::optional<QString> FindBridge() override;
     QString LastingName(const QString& device) override;
-    std::optional<QString> FindAgain(const QString& lastingName) override;
+    QString NameStamp(const QString& lastingName) override;
+    std::optional<QString> FindAgain(const QString& lastingName,
+                                     const QString& stampWhenLost) override;
     QStringList WatchFolders(const QString& lastingName) override;
 
 private:

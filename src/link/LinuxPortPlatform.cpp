@@ -202,7 +202,18 @@ QString LinuxPortPlatform::LastingName(const QString& device) {
     return device;
 }
 
-std::optional<QString> LinuxPortPlatform::FindAgain(const QString& lastingName) {
+QString LinuxPortPlatform::NameStamp(const QString& lastingName) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(lastingName).constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return QString();
+    return QStringLiteral("%1 %2.%3")
+        .arg(st.st_ino)
+        .arg(st.st_ctim.tv_sec)
+        .arg(st.st_ctim.tv_nsec, 9, 10, QChar(u'0'));
+}
+
+std::optional<QString> LinuxPortPlatform::FindAgain(const QString& lastingName,
+                                                    const QString& stampWhenLost) {
     const QFileInfo name(lastingName);
     // A stable name's link names the device node the bridge has now; that node is what the
     // port box shows and the port opens.
@@ -212,6 +223,12 @@ std::optional<QString> LinuxPortPlatform::FindAgain(const QString& lastingName) 
     if (device.isEmpty() || ::stat(QFile::encodeName(device).constData(), &st) != 0 ||
         !S_ISCHR(st.st_mode))
         return std::nullopt;
+    const unsigned majorNumber = major(st.st_rdev);
+    if (majorNumber >= kFirstPtyMajor && majorNumber <= kLastPtyMajor) {
+        const QString stamp = NameStamp(lastingName);
+        if (stamp.isEmpty() || stamp == stampWhenLost)
+            return std::nullopt;
+    }
     return device;
 }
 

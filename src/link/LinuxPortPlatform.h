@@ -30,9 +30,15 @@ public:
     std::optional<QString> FindBridge() override;
     // The by-id link that leads to the same device node as device, or device itself.
     QString LastingName(const QString& device) override;
+    // A symbolic link's inode and change time; empty for anything else.
+    QString NameStamp(const QString& lastingName) override;
     // A by-id name: the path its link names (such as <devRoot>/ttyUSB1), when that is a character
-    // device. Any other name: itself, when it leads to a character device.
-    std::optional<QString> FindAgain(const QString& lastingName) override;
+    // device. Any other name: itself, when it leads to a character device. A pseudo-terminal is
+    // never plugged back in (its number goes to whoever opens the next one, a terminal window
+    // even): it counts only when reached through a symbolic link made anew since the loss, as a
+    // simulated meter started again makes it.
+    std::optional<QString> FindAgain(const QString& lastingName,
+                                     const QString& stampWhenLost) override;
     // The folder of the name (that of a symbolic link, not of its target), <devRoot>, and the
     // by-id folder with its parent, where the bridge's names come and go.
     QStringList WatchFolders(const QString& lastingName) override;

@@ -23,6 +23,7 @@ PortReturnWatch::PortReturnWatch(PortPlatform& platform, QObject* parent)
 void PortReturnWatch::Start(const QString& lastingName) {
     Stop();
     m_name = lastingName;
+    m_stamp = m_platform.NameStamp(lastingName);
     m_poll.start();
     m_settle.start(0);
 }
@@ -41,7 +42,7 @@ void PortReturnWatch::look() {
         return;
     // Folders first: a name that appears between the look and a late watch would be missed.
     watchFolders();
-    const std::optional<QString> device = m_platform.FindAgain(m_name);
+    const std::optional<QString> device = m_platform.FindAgain(m_name, m_stamp);
     if (device && m_platform.Probe(*device))
         emit Back(*device);
 }

@@ -24,8 +24,8 @@ public:
 
     explicit PortReturnWatch(PortPlatform& platform, QObject* parent = nullptr);
 
-    // Starts watching for lastingName (from PortPlatform::LastingName); looks for it once the
-    // event loop runs.
+    // Starts watching for lastingName (from PortPlatform::LastingName), as it is now
+    // (PortPlatform::NameStamp); looks for it once the event loop runs.
     void Start(const QString& lastingName);
     void Stop();
     bool IsActive() const { return m_poll.isActive(); }
@@ -43,6 +43,7 @@ private:
 
     PortPlatform& m_platform;
     QString m_name;
+    QString m_stamp; // the name's stamp when the watch started
     QFileSystemWatcher m_folders;
     QTimer m_poll;
     QTimer m_settle;

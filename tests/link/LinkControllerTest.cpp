@@ -33,7 +33,9 @@ QByteArray frameBytes(int n) {
 // The meter's line again, behind the same link: a new pseudo-terminal, as a simulated meter
 // started again would make.
 bool pointLinkAt(const QString& link, const PseudoTerminal& line) {
-    return QFile::remove(link) && QFile::link(line.Path(), link);
+    return QFile::link(line.Path(), link + u'~') &&
+           ::rename(QFile::encodeName(link + u'~').constData(),
+                    QFile::encodeName(link).constData()) == 0;
 }
 
 // This test program again, as the user nobody, probing path: its output is the reason.

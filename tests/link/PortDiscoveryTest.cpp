@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
@@ -252,10 +253,22 @@ void PortDiscoveryTest::devicesAreFoundAgainByTheirStableName() {
     QCOMPARE(linux.LastingName(mine), byId + QStringLiteral("usb-A"));
     QCOMPARE(linux.LastingName(QStringLiteral("/dev/zero")), QStringLiteral("/dev/zero"));
     // A stable name gives the node its link names now; anything else must be a device itself.
-    QCOMPARE(linux.FindAgain(byId + QStringLiteral("usb-A")), usb0);
-    QCOMPARE(linux.FindAgain(byId + QStringLiteral("usb-B")), std::nullopt);
-    QCOMPARE(linux.FindAgain(mine), mine);
-    QCOMPARE(linux.FindAgain(dir.filePath(QStringLiteral("plain"))), std::nullopt);
+    QCOMPARE(linux.FindAgain(byId + QStringLiteral("usb-A"), {}), usb0);
+    QCOMPARE(linux.FindAgain(byId + QStringLiteral("usb-B"), {}), std::nullopt);
+    QCOMPARE(linux.FindAgain(mine, linux.NameStamp(mine)), mine);
+    QCOMPARE(linux.FindAgain(dir.filePath(QStringLiteral("plain")), {}), std::nullopt);
+
+    // A pseudo-terminal only through a link made anew since the loss: its number may be anyone's.
+    PseudoTerminal line;
+    QVERIFY(line.Open());
+    const QString sim = dir.filePath(QStringLiteral("sim"));
+    QVERIFY(QFile::link(line.Path(), sim));
+    const QString lost = linux.NameStamp(sim);
+    QCOMPARE(linux.FindAgain(sim, lost), std::nullopt);
+    QCOMPARE(linux.FindAgain(line.Path(), {}), std::nullopt);
+    QVERIFY(QFile::link(line.Path(), sim + u'~') &&
+            ::rename(qPrintable(sim + u'~'), qPrintable(sim)) == 0);
+    QCOMPARE(linux.FindAgain(sim, lost), sim);
 }
 
 QTEST_GUILESS_MAIN(PortDiscoveryTest)

@@ -13,6 +13,7 @@
 #include "live/ShowForm.h"
 #include "reports/PrintTarget.h"
 #include "state/GVarMod.h"
+#include "support/ProgramOnALine.h"
 #include "support/ScriptedSeams.h"
 #include "table/DataForm.h"
 #include "table/DataGridView.h"
@@ -54,48 +55,20 @@ QByteArray readFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The whole program on a pseudo-terminal, with scripted message boxes and dialogs.
-struct Program {
-    QTemporaryDir dir;
-    PseudoTerminal meter;
-    DeviceSerialPort port;
-    FakeSysfs sys{dir.filePath(QStringLiteral("sys"))};
-    LinuxPortPlatform platform{sys.Root(), dir.filePath(QStringLiteral("dev"))};
-    GVarMod state;
-    ScriptedMessages messages;
-    ScriptedSaveDialog commonDialog;
-    ScriptedSaveDialog dataDialog;
+// The whole program, printing to a PDF file unless told to use the system's printers.
+struct Program : ProgramOnALine {
     PdfFileTarget pdf{dir.filePath(QStringLiteral("print.pdf"))};
-    std::unique_ptr<MainForm> form;
 
-    explicit Program(bool printToPdf = true) {
-        meter.Open();
-        PrintSetup print;
-        if (printToPdf)
-            print.target = &pdf;
-        form = std::make_unique<MainForm>(
-            MainParts{state, port, platform, messages, commonDialog, dataDialog, print, [] {
-                          return kNow;
-                      }});
-        form->show();
-        form->MDIForm_Load();
-    }
-
-    bool connect() {
-        form->connectForm()->Combo1()->setEditText(meter.Path());
-        form->link().btn_conn_Click();
-        return QTest::qWaitFor([this] { return form->link().State() == LinkState::Armed; });
+    explicit Program(bool printToPdf = true)
+        : ProgramOnALine(kNow) {
+        Start([&](MainParts& parts) {
+            if (printToPdf)
+                parts.print.target = &pdf;
+        });
     }
 
     // Sends one frame and waits until it is stored.
-    bool send(const MeterFrameFields& f) {
-        const int before = state.ReadingCount;
-        meter.Write(bytes(f));
-        return QTest::qWaitFor([&] { return state.ReadingCount != before; });
-    }
-
-    DataGridView& grid() const { return form->dataForm()->MSFlexGrid1(); }
-    ShowForm& show() const { return *form->showForm(); }
+    bool send(const MeterFrameFields& f) { return sendBytes(bytes(f)); }
 };
 
 void storeDirectly(GVarMod& s, int count) {

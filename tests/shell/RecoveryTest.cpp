@@ -13,6 +13,7 @@
 #include "shell/MainForm.h"
 #include "state/GVarMod.h"
 #include "state/SystemTexts.h"
+#include "support/ProgramOnALine.h"
 #include "support/ScriptedSeams.h"
 #include "table/DataForm.h"
 #include "table/DataGridView.h"
@@ -58,42 +59,14 @@ std::size_t logged(const QString& path) {
 }
 
 // The main window on a pseudo-terminal, keeping its recovery log in folder.
-struct Program {
-    QTemporaryDir dir;
-    PseudoTerminal meter;
-    DeviceSerialPort port;
-    FakeSysfs sys{dir.filePath(QStringLiteral("sys"))};
-    LinuxPortPlatform platform{sys.Root(), dir.filePath(QStringLiteral("dev"))};
-    GVarMod state;
-    ScriptedMessages messages;
-    ScriptedSaveDialog commonDialog;
-    ScriptedSaveDialog dataDialog;
-    std::unique_ptr<MainForm> form;
-
-    Program(const QString& folder, QList<bool> answers) {
-        meter.Open();
+struct Program : ProgramOnALine {
+    Program(const QString& folder, QList<bool> answers)
+        : ProgramOnALine(kNow) {
         messages.answers = std::move(answers);
-        MainParts parts{state, port, platform, messages, commonDialog, dataDialog, {}};
-        parts.now = [] {
-            return kNow;
-        };
-        parts.recoveryFolder = folder;
-        form = std::make_unique<MainForm>(std::move(parts));
-        form->show();
-        form->MDIForm_Load();
+        Start([&](MainParts& parts) { parts.recoveryFolder = folder; });
     }
-    bool connect() {
-        form->connectForm()->Combo1()->setEditText(meter.Path());
-        form->link().btn_conn_Click();
-        return QTest::qWaitFor([this] { return form->link().State() == LinkState::Armed; });
-    }
-    bool send(int i) {
-        const int before = state.ReadingCount;
-        meter.Write(frame(i));
-        return QTest::qWaitFor([&] { return state.ReadingCount != before; });
-    }
+    bool send(int i) { return sendBytes(frame(i)); }
     QString log() const { return form->recovery().Path(); }
-    ShowForm& show() const { return *form->showForm(); }
 };
 
 // A line of the text report written by hand: items in zones of 14 columns.

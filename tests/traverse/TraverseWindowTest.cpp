@@ -15,6 +15,7 @@
 #include "reports/PrintTarget.h"
 #include "shell/MainForm.h"
 #include "state/GVarMod.h"
+#include "support/ProgramOnALine.h"
 #include "support/ScriptedSeams.h"
 #include "traverse/TraverseForm.h"
 #include "traverse/TraversePrint.h"
@@ -84,45 +85,20 @@ bool inked(const QString& pdf, QPointF at) {
 }
 
 // The whole program on a pseudo-terminal, with the traverse's own dialog and clock.
-struct Program {
-    QTemporaryDir dir;
-    PseudoTerminal meter;
-    DeviceSerialPort port;
-    FakeSysfs sys{dir.filePath(QStringLiteral("sys"))};
-    LinuxPortPlatform platform{sys.Root(), dir.filePath(QStringLiteral("dev"))};
-    GVarMod state;
-    ScriptedMessages messages;
-    ScriptedSaveDialog commonDialog;
-    ScriptedSaveDialog dataDialog;
+struct Program : ProgramOnALine {
     ScriptedSaveDialog traverseDialog;
     ManualClock clock;
     PdfFileTarget printer{dir.filePath(QStringLiteral("printer.pdf"))};
-    std::unique_ptr<MainForm> form;
 
-    Program() {
-        meter.Open();
-        PrintSetup print;
-        print.target = &printer;
-        MainParts parts{state, port, platform, messages, commonDialog, dataDialog, print};
-        parts.now = [] {
-            return kNow;
-        };
-        parts.traverseDialog = &traverseDialog;
-        parts.traverseClock = &clock;
-        form = std::make_unique<MainForm>(parts);
-        form->show();
-        form->MDIForm_Load();
+    Program()
+        : ProgramOnALine(kNow) {
+        Start([&](MainParts& parts) {
+            parts.print.target = &printer;
+            parts.traverseDialog = &traverseDialog;
+            parts.traverseClock = &clock;
+        });
     }
-    bool connect() {
-        form->connectForm()->Combo1()->setEditText(meter.Path());
-        form->link().btn_conn_Click();
-        return QTest::qWaitFor([this] { return form->link().State() == LinkState::Armed; });
-    }
-    bool send(const QByteArray& bytes) {
-        const int before = state.ReadingCount;
-        meter.Write(bytes);
-        return QTest::qWaitFor([&] { return state.ReadingCount != before; });
-    }
+    bool send(const QByteArray& bytes) { return sendBytes(bytes); }
     TraverseForm* traverse() const { return form->traverseHost().Listening(); }
 };
 

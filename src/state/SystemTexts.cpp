@@ -83,3 +83,9 @@ QString IsoInstantText(const QDateTime& at) {
     put(27, minutes % 60, 2);
     return QString(reinterpret_cast<const QChar*>(text), 29);
 }
+
+QString FullStopNumberText(double value) {
+    if (value == 0.0)
+        value = 0.0; // turns -0 into +0
+    return QString::number(value, 'g', 15);
+}

@@ -28,3 +28,7 @@ QString ClockText(const QDateTime& at);
 // An instant as ISO 8601 in its own local time, with milliseconds and the offset from UTC,
 // whatever the locale: 2026-12-09T18:40:07.123+01:00 (+00:00 for UTC, never Z).
 QString IsoInstantText(const QDateTime& at);
+
+// A double as files for other programs write it, whatever the locale: a full stop, up to 15
+// significant digits, no trailing zeros, no group separators. Negative zero reads "0".
+QString FullStopNumberText(double value);

@@ -1,0 +1,221 @@
+#include "logger/LogSession.h"
+
+#include "link/PortPlatform.h"
+#include "link/SerialPort.h"
+#include "logger/LogConsole.h"
+#include "logger/LogOutput.h"
+#include "logger/LogRows.h"
+#include "widgets/MessageBoxes.h"
+
+#include <algorithm>
+
+namespace {
+constexpr qint64 kStatusEveryMs = 200; // the status line at most this often for readings
+constexpr int kStatusTickMs = 1000;    // and this often while none arrive
+constexpr qint64 kLongestWaitMs = 3600 * 1000;
+} // namespace
+
+// The connection panel of a program without one: the port's name, and online or offline.
+class LogSession::Panel : public LinkPanel {
+public:
+    explicit Panel(LogSession& session)
+        : m_session(session) {}
+    QString PortText() const override { return m_text; }
+    void SetPortText(const QString& text) override { m_text = text; }
+    void ShowConnectDisabled() override {}
+    void ShowConnectEnabled() override {}
+    void ShowLinkOnline() override { m_session.onOnline(); }
+    void ShowLinkOffline() override { m_session.onOffline(); }
+
+private:
+    LogSession& m_session;
+    QString m_text;
+};
+
+// The link control's messages: there is nobody to answer a box, so they are kept for the console.
+class LogSession::Messages : public MessageBoxes {
+public:
+    bool Question(const QString&) override { return false; }
+    void Message(const QString& text) override { said = text; }
+    QString said;
+};
+
+LogSession::LogSession(LogParts parts, LogOptions options, QObject* parent)
+    : QObject(parent)
+    , m_parts(std::move(parts))
+    , m_options(std::move(options))
+    , m_panel(std::make_unique<Panel>(*this))
+    , m_messages(std::make_unique<Messages>()) {
+    m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform, *m_messages);
+    m_link->SetPanel(m_panel.get());
+    connect(&m_parts.port, &SerialPort::OnComm, this, &LogSession::onComm);
+    m_deadlineTimer.setSingleShot(true);
+    connect(&m_deadlineTimer, &QTimer::timeout, this, &LogSession::checkDeadline);
+    m_statusTimer.setInterval(kStatusTickMs);
+    connect(&m_statusTimer, &QTimer::timeout, this, [this] { updateStatus(true); });
+}
+
+LogSession::~LogSession() {
+    m_link->Shutdown();
+}
+
+std::optional<int> LogSession::Start() {
+    m_clock.start();
+    if (m_options.durationMs)
+        m_deadline = QDeadlineTimer(*m_options.durationMs);
+
+    // The port first, so that a meter that cannot be read leaves an existing file alone.
+    QString port = m_options.port;
+    if (port.isEmpty()) {
+        const std::optional<QString> bridge = m_parts.platform.FindBridge();
+        if (!bridge) {
+            m_parts.console.Say(
+                QStringLiteral("no meter found: its USB bridge is not plugged in. Plug the meter "
+                               "in and switch it on, or name its port with --port."));
+            return kLogNoMeter;
+        }
+        port = *bridge;
+        m_link->AutoConnect();
+    } else {
+        m_panel->SetPortText(port);
+        m_link->btn_conn_Click();
+    }
+    if (m_link->State() == LinkState::Closed) {
+        m_parts.console.Say(m_messages->said.isEmpty()
+                                ? QStringLiteral("%1 cannot be opened").arg(port)
+                                : QStringLiteral("%1 (%2)").arg(m_messages->said, port));
+        return kLogNoMeter;
+    }
+
+    QString error;
+    const QByteArray heading = LogHeading(m_options.format);
+    const bool opened =
+        m_options.output.isEmpty() || m_options.output == u"-"
+            ? m_parts.output.OpenStandardOutput(m_options.append, heading, &error)
+            : m_parts.output.OpenFile(m_options.output, m_options.append, heading, &error);
+    if (!opened) {
+        m_link->Shutdown();
+        m_parts.console.Say(error);
+        return kLogWriteFailed;
+    }
+    if (m_options.durationMs)
+        checkDeadline();
+    if (m_parts.console.ShowsStatus())
+        m_statusTimer.start();
+    updateStatus(true);
+    return std::nullopt;
+}
+
+void LogSession::onComm() {
+    if (m_finished || m_parts.port.CommEvent() != kCommEventReceive)
+        return;
+    while (!m_finished) {
+        const std::optional<MeterFrame> frame = takeFrame();
+        if (!frame)
+            return;
+        store(*frame);
+    }
+}
+
+std::optional<MeterFrame> LogSession::takeFrame() {
+    SerialPort& port = m_parts.port;
+    if (port.InBufferCount() != kFrameLength) {
+        port.DiscardInput();
+        return std::nullopt;
+    }
+    const QByteArray input = port.Input();
+    if (input.size() < kFrameLength)
+        return std::nullopt;
+    MeterFrame frame;
+    std::copy_n(reinterpret_cast<const std::uint8_t*>(input.constData()), kFrameLength,
+                frame.begin());
+    return frame;
+}
+
+void LogSession::store(const MeterFrame& frame) {
+    const DecodedFrame reading = DecodeFrame(frame);
+    QString error;
+    if (!m_parts.output.Write(LogLine(m_options.format, m_no + 1, reading, m_parts.now()),
+                              &error)) {
+        finish(kLogWriteFailed,
+               m_no == 1
+                   ? error + QStringLiteral("; the reading written before it is kept")
+                   : error +
+                         QStringLiteral("; the %1 readings written before it are kept").arg(m_no));
+        return;
+    }
+    ++m_no;
+    m_last = reading.unitText ? reading.dataText + u' ' + *reading.unitText : reading.dataText;
+    updateStatus(false);
+    if (m_options.count && m_no >= *m_options.count)
+        finish(kLogDone);
+}
+
+void LogSession::onOnline() {
+    if (m_online || m_finished)
+        return;
+    m_online = true;
+    const QString port = m_parts.port.CommPort();
+    if (!m_wasOnline)
+        m_parts.console.Notice(QStringLiteral("reading the meter on %1, writing to %2")
+                                   .arg(port, m_parts.output.Name()));
+    else
+        m_parts.console.Say(
+            QStringLiteral("meter back on %1; readings go on from %2").arg(port).arg(m_no + 1));
+    m_wasOnline = true;
+    updateStatus(true);
+}
+
+void LogSession::onOffline() {
+    if (!m_online || m_finished)
+        return;
+    m_online = false;
+    m_parts.console.Say(QStringLiteral("meter disconnected, waiting for it to return"));
+    updateStatus(true);
+}
+
+void LogSession::checkDeadline() {
+    if (m_deadline.hasExpired()) {
+        finish(kLogDone);
+        return;
+    }
+    // A timer's interval has its limits; a long run is checked again on the way.
+    m_deadlineTimer.start(int(std::clamp<qint64>(m_deadline.remainingTime(), 1, kLongestWaitMs)));
+}
+
+void LogSession::updateStatus(bool force) {
+    if (!m_parts.console.ShowsStatus())
+        return;
+    const qint64 now = m_clock.elapsed();
+    if (!force && now - m_lastStatusMs < kStatusEveryMs)
+        return;
+    m_lastStatusMs = now;
+    LogStatus status;
+    status.readings = m_no;
+    status.last = m_last;
+    status.away = m_wasOnline && !m_online && !m_finished;
+    status.elapsedMs = now;
+    if (m_options.durationMs)
+        status.leftMs = m_finished ? 0 : m_deadline.remainingTime();
+    m_parts.console.Status(LogStatusText(status));
+}
+
+void LogSession::finish(int status, const QString& why) {
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_link->Shutdown();
+    m_deadlineTimer.stop();
+    m_statusTimer.stop();
+    m_lastStatusMs = -1000;
+    updateStatus(true);
+    m_parts.console.EndStatus();
+    if (!why.isEmpty())
+        m_parts.console.Say(why);
+    QString error;
+    if (!m_parts.output.Close(&error) && status == kLogDone) {
+        m_parts.console.Say(error);
+        status = kLogWriteFailed;
+    }
+    emit Finished(status);
+}

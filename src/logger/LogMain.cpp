@@ -60,9 +60,11 @@ int main(int argc, char** argv) {
         return kLogWriteFailed;
     }
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
-    std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
-    std::signal(SIGHUP, onSignal);
+    // Ignored when started so (nohup, a background job of a script): they stay ignored.
+    for (const int kind : {SIGINT, SIGHUP})
+        if (std::signal(kind, SIG_IGN) != SIG_IGN)
+            std::signal(kind, onSignal);
 
     DeviceSerialPort port;
     const std::unique_ptr<PortPlatform> platform = MakeSystemPortPlatform();

@@ -50,8 +50,10 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
     struct stat st {};
     const bool exists = ::stat(nativePath(target).constData(), &st) == 0;
     if (append || (exists && !S_ISREG(st.st_mode))) {
+        // Read as well, to see how an existing file ends.
+        const int access = exists && !S_ISREG(st.st_mode) ? O_WRONLY : O_RDWR;
         m_fd =
-            ::open(nativePath(target).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+            ::open(nativePath(target).constData(), access | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
         if (m_fd < 0) {
             *error = QStringLiteral("cannot open %1: %2").arg(path, systemError(errno));
             return false;

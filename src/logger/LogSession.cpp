@@ -196,7 +196,7 @@ void LogSession::updateStatus(bool force) {
     status.away = m_wasOnline && !m_online && !m_finished;
     status.elapsedMs = now;
     if (m_options.durationMs)
-        status.leftMs = m_finished ? 0 : m_deadline.remainingTime();
+        status.leftMs = m_deadline.remainingTime();
     m_parts.console.Status(LogStatusText(status));
 }
 

@@ -44,24 +44,15 @@ void LogRulesTest::durations_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<qint64>("ms"); // -1: refused
     QTest::newRow("bare seconds") << "90" << qint64(90000);
-    QTest::newRow("seconds") << "90s" << qint64(90000);
     QTest::newRow("minutes") << "30m" << qint64(1800000);
-    QTest::newRow("hours") << "12h" << qint64(43200000);
-    QTest::newRow("days") << "7d" << qint64(604800000);
-    QTest::newRow("beyond a timer's range") << "40d" << qint64(3456000000);
-    QTest::newRow("a fraction") << "1.5h" << qint64(5400000);
-    QTest::newRow("blanks around") << " 45s " << qint64(45000);
-    QTest::newRow("nothing") << "" << qint64(-1);
-    QTest::newRow("zero") << "0" << qint64(-1);
-    QTest::newRow("zero minutes") << "0m" << qint64(-1);
+    QTest::newRow("days, beyond a timer's range") << "40d" << qint64(3456000000);
+    QTest::newRow("a fraction, blanks around") << " 1.5h " << qint64(5400000);
+    QTest::newRow("zero") << "0s" << qint64(-1);
     QTest::newRow("under a millisecond") << "0.0001" << qint64(-1);
-    QTest::newRow("negative") << "-5" << qint64(-1);
-    QTest::newRow("plus sign") << "+5" << qint64(-1);
+    QTest::newRow("signed") << "-5" << qint64(-1);
     QTest::newRow("unknown unit") << "5w" << qint64(-1);
     QTest::newRow("unit alone") << "h" << qint64(-1);
     QTest::newRow("exponent") << "1e3" << qint64(-1);
-    QTest::newRow("two stops") << "1.2.3" << qint64(-1);
-    QTest::newRow("blank inside") << "5 s" << qint64(-1);
     QTest::newRow("beyond a hundred years") << "40000d" << qint64(-1);
 }
 
@@ -74,22 +65,16 @@ void LogRulesTest::durations() {
 void LogRulesTest::commandLine_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("read"); // the options read, or "error: " and a part of the error
-
     QTest::newRow("defaults") << QStringList{}
                               << "port= output= append=0 format=csv count=- duration=- quiet=0";
-    QTest::newRow("all long")
-        << QStringList{"--port", "ttyUSB0", "--output", "run.jsonl",  "--append", "--format",
-                       "jsonl",  "--count", "5",        "--duration", "30m",      "--quiet"}
-        << "port=ttyUSB0 output=run.jsonl append=1 format=jsonl count=5 duration=1800000 quiet=1";
-    QTest::newRow("all short")
-        << QStringList{"-o", "-", "-a", "-f", "csv", "-n", "1", "-d", "2", "-q"}
-        << "port= output=- append=1 format=csv count=1 duration=2000 quiet=1";
+    QTest::newRow("all") << QStringList{"--port", "ttyUSB0", "-o", "run.jsonl",  "-a",  "--format",
+                                        "jsonl",  "-n",      "5",  "--duration", "30m", "-q"}
+                         << "port=ttyUSB0 output=run.jsonl append=1 format=jsonl count=5 "
+                            "duration=1800000 quiet=1";
     QTest::newRow("unknown format")
         << QStringList{"--format", "xml"} << "error: --format wants csv or jsonl, not \"xml\"";
     QTest::newRow("count zero") << QStringList{"-n", "0"} << "error: --count wants";
-    QTest::newRow("count not a number") << QStringList{"-n", "ten"} << "error: --count wants";
     QTest::newRow("duration zero") << QStringList{"-d", "0s"} << "error: --duration wants";
-    QTest::newRow("empty port") << QStringList{"--port", " "} << "error: --port wants";
     QTest::newRow("stray argument")
         << QStringList{"run.csv"} << "error: unexpected argument \"run.csv\"";
 }
@@ -127,15 +112,11 @@ void LogRulesTest::statusLine_data() {
     QTest::newRow("at the start") << qint64(0) << "" << false << qint64(999) << qint64(-1)
                                   << "0 readings, 0:00:00 elapsed";
     QTest::newRow("one, time left rounded up")
-        << qint64(1) << "1.23 m/s" << false << qint64(65400) << qint64(1734601)
-        << "1 reading, last 1.23 m/s, 0:01:05 elapsed, 0:28:55 left";
-    QTest::newRow("hours") << qint64(7200) << "4000 CFM" << false << qint64(36000000 - 1)
-                           << qint64(0)
-                           << "7200 readings, last 4000 CFM, 9:59:59 elapsed, "
-                              "0:00:00 left";
+        << qint64(1) << "1.23 m/s" << false << qint64(36000000 - 1) << qint64(1734601)
+        << "1 reading, last 1.23 m/s, 9:59:59 elapsed, 0:28:55 left";
     QTest::newRow("days, meter away")
-        << qint64(12) << "5" << true << qint64(90061000) << qint64(1)
-        << "12 readings, meter disconnected, 1d 01:01:01 elapsed, 0:00:01 left";
+        << qint64(12) << "5" << true << qint64(90061000) << qint64(0)
+        << "12 readings, meter disconnected, 1d 01:01:01 elapsed, 0:00:00 left";
 }
 
 void LogRulesTest::statusLine() {

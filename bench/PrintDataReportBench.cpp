@@ -1,5 +1,8 @@
 // Prints the data report of a full table (or of the count given as the first argument) to a PDF
-// file and prints the time taken, the page count and the peak memory of the process.
+// file and prints the time taken, the page count and the peak memory of the process. With
+// --default-printer it prints to the default printer of CUPS instead (CUPS_SERVER chooses the
+// server) and also prints how long the hand-over took and how long the window went without
+// handling its events meanwhile.
 #include "reports/PrintProgress.h"
 #include "reports/PrintReports.h"
 #include "reports/PrintTarget.h"
@@ -12,6 +15,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <sys/resource.h>
@@ -28,7 +34,27 @@ class NoProgress : public PrintProgress {
 public:
     void Start(int) override {}
     bool Advance(int) override { return true; }
-    void Finish() override {}
+    bool WaitSending() override {
+        if (!m_sending.isValid())
+            m_sending.start();
+        PrintProgress::WaitSending();
+        m_longestWithoutEvents = std::max(
+            m_longestWithoutEvents, m_sinceLastEvents.isValid() ? m_sinceLastEvents.elapsed() : 0);
+        m_sinceLastEvents.start();
+        return true;
+    }
+    void Finish() override {
+        if (m_sending.isValid())
+            m_sendingMs = m_sending.elapsed();
+    }
+    qint64 SendingMs() const { return m_sendingMs; }
+    qint64 LongestWithoutEventsMs() const { return m_longestWithoutEvents; }
+
+private:
+    QElapsedTimer m_sending;
+    QElapsedTimer m_sinceLastEvents;
+    qint64 m_sendingMs = -1;
+    qint64 m_longestWithoutEvents = 0;
 };
 
 long peakKib() {
@@ -41,7 +67,9 @@ long peakKib() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const int count = argc > 1 ? std::atoi(argv[1]) : kReadingLimit;
+    QStringList args = app.arguments().mid(1);
+    const bool toPrinter = args.removeAll(QStringLiteral("--default-printer")) > 0;
+    const int count = args.isEmpty() ? kReadingLimit : args.first().toInt();
 
     GVarMod state;
     for (int i = 0; i < count; ++i) {
@@ -56,13 +84,20 @@ int main(int argc, char** argv) {
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.pdf"));
-    PdfFileTarget target(path);
+    PdfFileTarget file(path);
     NoProgress progress;
     PrintedBoxes boxes;
+    QTimer tick; // an event every 10 ms, which the window handles when it is responsive
+    tick.start(10);
     QElapsedTimer timer;
     timer.start();
-    const PrintOutcome outcome = PrintDataReport(state, boxes, {&target, &progress, nullptr});
+    const PrintOutcome outcome =
+        PrintDataReport(state, boxes, {toPrinter ? nullptr : &file, &progress, nullptr});
     const qint64 ms = timer.elapsed();
+    if (toPrinter) {
+        std::printf("hand-over: %.2f s, longest time without handling events meanwhile: %lld ms\n",
+                    progress.SendingMs() / 1000.0, progress.LongestWithoutEventsMs());
+    }
 
     QProcess info;
     info.start(QStringLiteral("pdfinfo"), {path});
@@ -73,7 +108,7 @@ int main(int argc, char** argv) {
 
     std::printf("readings: %d\n", count);
     std::printf("outcome: %s\n", outcome == PrintOutcome::Printed ? "printed" : "not printed");
-    std::printf("pages: %s\n", qPrintable(pages));
+    std::printf("pages: %s\n", toPrinter ? "(on the printer)" : qPrintable(pages));
     std::printf("pdf size: %lld KiB\n", QFileInfo(path).size() / 1024);
     std::printf("time: %.2f s (%.2f ms per page)\n", ms / 1000.0,
                 pages.toInt() > 0 ? double(ms) / pages.toInt() : 0.0);

@@ -11,6 +11,10 @@
 // --traverse keeps the traverse window open with a take running that hears every frame (its
 // clock stands still, so the take never ends). Without it the traverse window stays closed.
 // The recovery log is on (in a temporary folder) unless --no-recovery is given.
+//
+// The windows repaint at most once every 40 ms (PaceScreenUpdates): frames pushed back to back as
+// here mostly cause no paint of their own. bench/x-reception measures the program at a steady
+// rate under a real X server.
 
 #include "graph/GraphWindowHost.h"
 #include "link/LinuxPortPlatform.h"
@@ -60,6 +64,11 @@ public:
     int InBufferCount() override { return int(waiting.size()); }
     void DiscardInput() override { waiting.clear(); }
     QByteArray Input() override { return std::exchange(waiting, {}); }
+    QByteArray TakeInput(int count) override {
+        const QByteArray taken = waiting.left(count);
+        waiting.remove(0, count);
+        return taken;
+    }
     int CommEvent() const override { return kCommEventReceive; }
 };
 

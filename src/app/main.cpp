@@ -50,6 +50,12 @@ int main(int argc, char** argv) {
         QStringLiteral("demo"),
         QStringLiteral("Read from a simulated meter instead of the meter's USB bridge."));
     parser.addOption(demo);
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Connect to this serial port at start (a device path such as /dev/ttyUSB0, "
+                       "or a name such as ttyUSB0) instead of looking for the meter's USB bridge."),
+        QStringLiteral("path"));
+    parser.addOption(port);
     const QCommandLineOption noRecovery(
         QStringLiteral("no-recovery"),
         QStringLiteral("Keep no recovery log. Without this option every reading is also written "
@@ -72,5 +78,10 @@ int main(int argc, char** argv) {
     StartOptions options;
     options.demo = parser.isSet(demo);
     options.recovery = !parser.isSet(noRecovery);
+    options.port = parser.value(port);
+    if (options.demo && !options.port.isEmpty()) {
+        std::fprintf(stderr, "vantello: --demo and --port cannot be used together\n");
+        return 2;
+    }
     return MainMod(options);
 }

@@ -137,7 +137,7 @@ void GraphForm::Form_Load() {
 }
 
 // The outer size includes the frame and title bar when a window manager decorates the window;
-// their size is known only once the window is shown.
+// their size is known only once the window is shown in its frame, which moves it.
 void GraphForm::fitOuterSize() {
     FixOuterSize(*this, kOuterSize);
     move(0, 0);
@@ -150,6 +150,12 @@ void GraphForm::showEvent(QShowEvent* event) {
             if (frameGeometry().size() != kOuterSize)
                 fitOuterSize();
         });
+}
+
+void GraphForm::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (isVisible() && frameGeometry().size() != kOuterSize)
+        fitOuterSize();
 }
 
 void GraphForm::closeEvent(QCloseEvent* event) {
@@ -231,7 +237,9 @@ GraphReportTexts GraphForm::PrintTexts() const {
 void GraphForm::Command1_Click() {
     // Copies first: nothing of the window is touched once printing has begun.
     const GraphReportTexts texts = PrintTexts();
-    const PrintSetup setup = m_printing.setup;
+    PrintSetup setup = m_printing.setup;
+    if (!setup.parent)
+        setup.parent = this; // a slow hand-over shows its progress over this window
     PrintGraphReport(m_state, texts, m_boxes, setup);
 }
 

@@ -1,5 +1,7 @@
 #include "graph/GraphWindowHost.h"
 
+#include "widgets/ScreenUpdatePacing.h"
+
 #include <algorithm>
 
 GraphWindowHost::GraphWindowHost(GVarMod& state, ShowForm& show, MessageBoxes& boxes,
@@ -22,6 +24,7 @@ GraphPeer* GraphWindowHost::VisibleGraph() {
 GraphPeer* GraphWindowHost::OpenGraph() {
     if (!m_window) {
         auto* window = new GraphForm(m_state, m_show, m_boxes, m_printing);
+        PaceScreenUpdates(*window);
         window->setAttribute(Qt::WA_DeleteOnClose);
         // Closed by the user: it is deleted on the next pass of the event loop and no longer
         // counts as loaded from now on.

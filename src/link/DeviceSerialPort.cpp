@@ -14,6 +14,9 @@ DeviceSerialPort::DeviceSerialPort(QObject* parent)
     m_check.setSingleShot(true);
     m_check.setInterval(0);
     connect(&m_check, &QTimer::timeout, this, &DeviceSerialPort::checkReceive);
+    m_quiet.setSingleShot(true);
+    m_quiet.setTimerType(Qt::PreciseTimer); // a coarse timer may end the gap early
+    connect(&m_quiet, &QTimer::timeout, this, &DeviceSerialPort::quietTimerRanOut);
     connect(&m_port, &QSerialPort::readyRead, this, &DeviceSerialPort::takeFromPort);
     connect(&m_port, &QSerialPort::errorOccurred, this, &DeviceSerialPort::onError);
 }
@@ -56,6 +59,7 @@ bool DeviceSerialPort::Open(QString* error) {
 
 void DeviceSerialPort::Close() {
     m_check.stop();
+    m_quiet.stop();
     m_lostPending = false;
     if (m_port.isOpen())
         m_port.close();
@@ -65,8 +69,51 @@ void DeviceSerialPort::Close() {
 
 void DeviceSerialPort::SetRThreshold(int threshold) {
     m_threshold = threshold;
-    if (threshold > 0 && m_port.isOpen())
+    if (threshold <= 0) {
+        m_quiet.stop();
+        return;
+    }
+    if (m_port.isOpen()) {
         m_check.start();
+        restartQuietGap();
+    }
+}
+
+void DeviceSerialPort::SetQuietGap(int ms) {
+    m_quietGap = ms;
+    m_quiet.stop();
+    if (ms > 0 && m_threshold > 0 && m_port.isOpen())
+        restartQuietGap();
+}
+
+void DeviceSerialPort::restartQuietGap() {
+    m_lastArrival.start();
+    // A running timer is not restarted for every arrival: when it runs out it waits for the rest
+    // of the gap after the last one.
+    if (m_quietGap > 0 && !m_quiet.isActive())
+        m_quiet.start(m_quietGap);
+}
+
+void DeviceSerialPort::quietTimerRanOut() {
+    const qint64 since = m_lastArrival.elapsed();
+    if (since < m_quietGap) {
+        m_quiet.start(static_cast<int>(m_quietGap - since));
+        return;
+    }
+    QuietGapEnded();
+}
+
+void DeviceSerialPort::QuietGapEnded() {
+    if (!m_port.isOpen() || m_lostPending || m_threshold <= 0)
+        return;
+    if (systemWaiting() > 0) {
+        collect(); // an arrival: it restarts the gap
+        return;
+    }
+    if (!m_buffer.isEmpty() && m_buffer.size() < m_threshold) {
+        m_buffer.clear();
+        m_arrived = false;
+    }
 }
 
 int DeviceSerialPort::InBufferCount() {
@@ -85,6 +132,16 @@ QByteArray DeviceSerialPort::Input() {
     collect();
     m_arrived = false;
     return std::exchange(m_buffer, QByteArray());
+}
+
+QByteArray DeviceSerialPort::TakeInput(int count) {
+    collect();
+    m_arrived = false;
+    if (count >= m_buffer.size())
+        return std::exchange(m_buffer, QByteArray());
+    QByteArray taken = m_buffer.left(count);
+    m_buffer.remove(0, count);
+    return taken;
 }
 
 qint64 DeviceSerialPort::systemWaiting() const {
@@ -137,8 +194,10 @@ void DeviceSerialPort::takeFromPort() {
             Qt::QueuedConnection);
     }
     m_arrived = true;
-    if (m_threshold > 0)
+    if (m_threshold > 0) {
         m_check.start();
+        restartQuietGap();
+    }
 }
 
 void DeviceSerialPort::checkReceive() {

@@ -2,6 +2,7 @@
 
 #include "link/SerialPort.h"
 
+#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QTimer>
 
@@ -23,10 +24,17 @@
 //   clears it.
 // - m_check (zero-interval, single shot): runs once the bytes that arrived together have been
 //   collected and raises the receive event when at least RThreshold bytes wait.
+// - m_quiet (single shot, the quiet gap) and m_lastArrival: every arrival while RThreshold is
+//   above 0 notes its time and starts the timer unless it runs; a timer that runs out before the
+//   gap after the last arrival is over waits for the rest. At the gap's end, when the system
+//   holds nothing new, fewer than RThreshold waiting bytes are a fragment and go. An arrival's
+//   time is when the bytes were seen, never before they came, so a busy event loop can only make
+//   a gap look shorter than it was: a fragment may then be kept, but bytes that arrive without a
+//   pause are never thrown away.
 // - m_overflowed: bytes were lost for want of room; one overflow event is queued and clears it.
 // - m_lostPending: the device went away; the queued close runs after QSerialPort has returned
 //   from the read that reported it. Nothing is collected or raised meanwhile.
-// Open and Close clear the three flags; Close also stops m_check.
+// Open and Close clear the three flags; Close also stops m_check and m_quiet.
 class DeviceSerialPort : public SerialPort {
     Q_OBJECT
 public:
@@ -43,7 +51,16 @@ public:
     int InBufferCount() override;
     void DiscardInput() override;
     QByteArray Input() override;
+    QByteArray TakeInput(int count) override;
     int CommEvent() const override { return m_event; }
+
+    // The quiet gap in ms (kQuietGap unless set). 0 leaves the gap's end to QuietGapEnded, for
+    // tests that pace the line themselves.
+    void SetQuietGap(int ms);
+    // The end of a quiet gap: a fragment (fewer than RThreshold bytes waiting, none new in the
+    // system) is thrown away. Bytes the system received meanwhile are collected instead, and the
+    // gap starts again from them.
+    void QuietGapEnded();
 
 private:
     void collect();
@@ -52,12 +69,17 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void deviceLost();
     void checkReceive();
+    void restartQuietGap();
+    void quietTimerRanOut();
     void raise(int kind);
 
     QSerialPort m_port;
     QString m_name;
     QByteArray m_buffer;
     QTimer m_check;
+    QTimer m_quiet;
+    QElapsedTimer m_lastArrival;
+    int m_quietGap = kQuietGap;
     int m_threshold = 0;
     int m_event = 0;
     bool m_arrived = false;     // bytes arrived since the last receive event

@@ -4,6 +4,10 @@
 #include "link/SerialPort.h"
 #include "widgets/MessageBoxes.h"
 
+#include <QDebug>
+
+#include <algorithm>
+
 LinkController::LinkController(SerialPort& port, PortPlatform& platform, MessageBoxes& messages,
                                QObject* parent)
     : QObject(parent)
@@ -27,9 +31,10 @@ void LinkController::AutoConnect() {
     }
     if (m_port.PortOpen())
         return;
-    if (!openPort(*device)) {
+    QString reason;
+    if (!openPort(*device, &reason)) {
         m_panel->SetPortText(*found);
-        m_messages.Message(QString::fromUtf16(kPortErrorText));
+        portError(reason);
         return;
     }
     m_panel->ShowConnectDisabled();
@@ -41,8 +46,24 @@ void LinkController::btn_conn_Click() {
     const QString name = m_panel->PortText();
     const std::optional<QString> device = m_platform.ResolvePort(name);
     // The probe and the open always use the same port; a text that names none opens nothing.
-    if (!device || !m_platform.Probe(*device) || m_port.PortOpen() || !openPort(*device)) {
-        m_messages.Message(QString::fromUtf16(kPortErrorText));
+    if (!device) {
+        portError(name.trimmed().isEmpty()
+                      ? QStringLiteral("No port is named. Type or pick the meter's port.")
+                      : QStringLiteral("\"%1\" names no port here. Type or pick the meter's port.")
+                            .arg(name));
+        return;
+    }
+    QString reason;
+    if (!m_platform.Probe(*device, &reason)) {
+        portError(reason);
+        return;
+    }
+    if (m_port.PortOpen()) {
+        portError(QStringLiteral("The port is already open."));
+        return;
+    }
+    if (!openPort(*device, &reason)) {
+        portError(reason);
         return;
     }
     m_panel->ShowConnectDisabled();
@@ -94,10 +115,35 @@ void LinkController::Shutdown() {
     setState(LinkState::Closed);
 }
 
-bool LinkController::openPort(const QString& device) {
+std::optional<MeterFrame> LinkController::TakeFrame() {
+    if (!m_port.PortOpen() || m_port.RThreshold() <= 0 || m_port.InBufferCount() < kFrameLength)
+        return std::nullopt;
+    const QByteArray bytes = m_port.TakeInput(kFrameLength);
+    if (bytes.size() < kFrameLength)
+        return std::nullopt;
+    MeterFrame frame;
+    std::copy_n(reinterpret_cast<const std::uint8_t*>(bytes.constData()), kFrameLength,
+                frame.begin());
+    return frame;
+}
+
+bool LinkController::openPort(const QString& device, QString* reason) {
     m_port.SetRThreshold(0);
     m_port.SetCommPort(device);
-    return m_port.Open();
+    QString error;
+    if (m_port.Open(&error))
+        return true;
+    // The platform's probe says why in the user's terms; when it finds nothing wrong (the port
+    // changed in between), the port's own words.
+    if (m_platform.Probe(device, reason))
+        *reason = QStringLiteral("%1 cannot be opened: %2.").arg(device, error);
+    return false;
+}
+
+void LinkController::portError(const QString& reason) {
+    const QString text = QString::fromUtf16(kPortErrorText);
+    qWarning().noquote() << text << reason;
+    m_messages.DetailedMessage(text, reason);
 }
 
 void LinkController::startSyncing() {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <optional>
+
 class MessageBoxes;
 class PortPlatform;
 class SerialPort;
@@ -37,11 +39,17 @@ inline constexpr int kFlushInterval = 50; // ms between flush ticks
 inline constexpr int kArmedThreshold = kFrameLength;
 inline constexpr char16_t kPortErrorText[] = u"port error!";
 
-// Opens, closes and resynchronises the meter's serial port.
+// Opens, closes and resynchronises the meter's serial port, and cuts the frames out of what it
+// receives.
 //
 // Reception only starts at a frame boundary: while syncing, the flush timer Timer1 throws waiting
 // bytes away every 50 ms and arms the receive threshold of 13 at the first tick that finds none,
-// that is in a gap between frames.
+// that is in a gap between frames. Once armed, frames are taken 13 bytes at a time, so frames that
+// arrive back to back are all kept; the port throws away a fragment that a quiet gap leaves
+// behind (kQuietGap), so the stream stays in step after a stray byte or a frame cut short.
+//
+// When a port cannot be opened, the message "port error!" carries the reason as its detail, and
+// the same reason goes to standard error.
 class LinkController : public QObject {
     Q_OBJECT
 public:
@@ -73,11 +81,17 @@ public:
     // At exit: stops the flush timer and closes the port.
     void Shutdown();
 
+    // The next whole frame waiting, taken out of the port's input; nothing while reception is not
+    // armed or fewer than 13 bytes wait. The receive event's handler takes frames until there is
+    // none left.
+    std::optional<MeterFrame> TakeFrame();
+
 signals:
     void StateChanged(LinkState state);
 
 private:
-    bool openPort(const QString& device);
+    bool openPort(const QString& device, QString* reason);
+    void portError(const QString& reason);
     void startSyncing();
     void disconnectPort();
     void onComm();

@@ -8,8 +8,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -29,6 +34,69 @@ bool naturalLess(const QString& a, const QString& b) {
     if (numberA.size() != numberB.size())
         return numberA.size() < numberB.size();
     return numberA < numberB;
+}
+
+// Pseudo-terminals' near sides (/dev/pts/N) have these major numbers.
+constexpr unsigned kFirstPtyMajor = 136;
+constexpr unsigned kLastPtyMajor = 143;
+
+QString noSuchDeviceText(const QString& path) {
+    return QStringLiteral("No such device: %1. Check that the meter's cable is plugged in and that "
+                          "the port name is right.")
+        .arg(path);
+}
+
+QString notSerialText(const QString& path) {
+    return QStringLiteral("%1 is not a serial device. The meter's port is a serial device such as "
+                          "/dev/ttyUSB0.")
+        .arg(path);
+}
+
+QString groupName(gid_t gid) {
+    group entry{};
+    group* found = nullptr;
+    char buffer[4096];
+    if (::getgrgid_r(gid, &entry, buffer, sizeof buffer, &found) == 0 && found)
+        return QString::fromLocal8Bit(found->gr_name);
+    return QString::number(gid);
+}
+
+QString userName(uid_t uid) {
+    passwd entry{};
+    passwd* found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found)
+        return QString::fromLocal8Bit(found->pw_name);
+    return QString::number(uid);
+}
+
+QString permissionText(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return QStringLiteral("Permission denied: %1.").arg(path);
+    const QString group = groupName(st.st_gid);
+    const bool groupMayUseIt = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    if (groupMayUseIt && st.st_gid != 0)
+        return QStringLiteral(
+                   "Permission denied: %1 may be used by the group \"%2\". Add your user "
+                   "to it with \"sudo usermod -aG %2 $USER\", then log out and in "
+                   "again.")
+            .arg(path, group);
+    return QStringLiteral("Permission denied: %1 (owner \"%2\", group \"%3\") may not be read and "
+                          "written by your user. Ask the administrator for access.")
+        .arg(path, userName(st.st_uid), group);
+}
+
+QString inUseText(const QString& path) {
+    struct stat st {};
+    QStringList holders;
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode))
+        holders = ProcessesHoldingDevice(st.st_rdev);
+    if (holders.isEmpty())
+        return QStringLiteral("%1 is in use by another program. Close it, then try again.")
+            .arg(path);
+    return QStringLiteral("%1 is in use by another program: %2. Close it, then try again.")
+        .arg(path, holders.join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -53,7 +121,11 @@ QList<LinuxPortPlatform::Tty> LinuxPortPlatform::serialTtys() const {
         QFile type(dir + QStringLiteral("/type"));
         if (type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0")
             continue;
-        ttys.append({name, QFileInfo(driver.canonicalFilePath()).fileName()});
+        QFile number(dir + QStringLiteral("/dev"));
+        const QString numberText = number.open(QIODevice::ReadOnly)
+                                       ? QString::fromLatin1(number.readAll().trimmed())
+                                       : QString();
+        ttys.append({name, QFileInfo(driver.canonicalFilePath()).fileName(), numberText});
     }
     return ttys;
 }
@@ -74,11 +146,35 @@ std::optional<QString> LinuxPortPlatform::ResolvePort(const QString& text) {
     const QString path = text.trimmed();
     if (path.isEmpty())
         return std::nullopt;
+    if (!path.contains(u'/'))
+        return m_devRoot + u'/' + path;
     return path;
 }
 
-bool LinuxPortPlatform::Probe(const QString& device) {
-    return ProbeSerialDevice(device);
+bool LinuxPortPlatform::IsSerialDeviceNode(const QString& path, QString* reason) const {
+    auto fail = [reason](const QString& why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return fail(PortOpenErrorText(path, errno));
+    if (!S_ISCHR(st.st_mode))
+        return fail(notSerialText(path));
+    const unsigned majorNumber = major(st.st_rdev);
+    if (majorNumber >= kFirstPtyMajor && majorNumber <= kLastPtyMajor)
+        return true;
+    const QString number = QStringLiteral("%1:%2").arg(majorNumber).arg(minor(st.st_rdev));
+    for (const Tty& tty : serialTtys()) {
+        if (tty.number == number)
+            return true;
+    }
+    return fail(notSerialText(path));
+}
+
+bool LinuxPortPlatform::Probe(const QString& device, QString* reason) {
+    return IsSerialDeviceNode(device, reason) && ProbeSerialDevice(device, reason);
 }
 
 std::optional<QString> LinuxPortPlatform::FindBridge() {
@@ -98,20 +194,76 @@ bool ProbeSerialDevice(const QString& path, QString* reason) {
     const QByteArray local = QFile::encodeName(path);
     const int fd = ::open(local.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    bool ok = true;
-    QString why;
-    if (!::isatty(fd)) {
-        ok = false;
-        why = QStringLiteral("not a serial device");
-    } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ok = false;
-        why = QStringLiteral("in use");
-    }
+        return fail(PortOpenErrorText(path, errno));
+    const bool terminal = ::isatty(fd);
+    const bool locked = terminal && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);
-    return ok ? true : fail(why);
+    if (!terminal)
+        return fail(notSerialText(path));
+    if (!locked)
+        return fail(inUseText(path));
+    return true;
 }
 
 bool LockSerialDevice(int fd) {
     return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+QString PortOpenErrorText(const QString& path, int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return permissionText(path);
+    case EBUSY:
+    case EWOULDBLOCK:
+        return inUseText(path);
+    case ENOENT:
+    case ENOTDIR:
+    case ENODEV:
+    case ENXIO:
+        return noSuchDeviceText(path);
+    default:
+        return QStringLiteral("%1 cannot be opened: %2.")
+            .arg(path, QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+QStringList ProcessesHoldingDevice(dev_t rdev, const QString& procRoot) {
+    QStringList holders;
+    const QByteArray root = QFile::encodeName(procRoot);
+    DIR* processes = ::opendir(root.constData());
+    if (!processes)
+        return holders;
+    const QByteArray self = QByteArray::number(::getpid());
+    while (const dirent* process = ::readdir(processes)) {
+        const QByteArray pid(process->d_name);
+        bool numeric = false;
+        pid.toLong(&numeric);
+        if (!numeric || pid == self)
+            continue;
+        const QByteArray fdPath = root + '/' + pid + "/fd";
+        DIR* fds = ::opendir(fdPath.constData());
+        if (!fds)
+            continue; // gone, or another user's
+        bool holds = false;
+        while (const dirent* fd = ::readdir(fds)) {
+            struct stat st {};
+            if (fd->d_name[0] == '.' || ::stat((fdPath + '/' + fd->d_name).constData(), &st) != 0)
+                continue;
+            if (S_ISCHR(st.st_mode) && st.st_rdev == rdev) {
+                holds = true;
+                break;
+            }
+        }
+        ::closedir(fds);
+        if (!holds)
+            continue;
+        QFile comm(QFile::decodeName(root + '/' + pid + "/comm"));
+        const QString name = comm.open(QIODevice::ReadOnly)
+                                 ? QString::fromLocal8Bit(comm.readAll().trimmed())
+                                 : QStringLiteral("a program");
+        holders << QStringLiteral("%1 (process %2)").arg(name, QString::fromLatin1(pid));
+    }
+    ::closedir(processes);
+    return holders;
 }

@@ -2,9 +2,16 @@
 
 #include "link/PortPlatform.h"
 
+#include <sys/types.h>
+
 // Ports as Linux names them: device paths. The list holds the serial devices present (found
-// under <sysRoot>/class/tty), any typed path is accepted, and the bridge is the tty whose device
-// is bound to the bridge's kernel driver. The roots are parameters so tests can use fake trees.
+// under <sysRoot>/class/tty), a bare name such as "ttyUSB0" stands for <devRoot>/ttyUSB0, and the
+// bridge is the tty whose device is bound to the bridge's kernel driver. The roots are parameters
+// so tests can use fake trees.
+//
+// A path is checked before it is opened: only a character device that the kernel lists as a
+// serial tty, or a pseudo-terminal, is ever opened, so a typed "/dev/watchdog" or "/dev/tty" is
+// refused untouched.
 class LinuxPortPlatform : public PortPlatform {
 public:
     static constexpr char kBridgeDriver[] = "cp210x";
@@ -15,13 +22,19 @@ public:
     QStringList ListPorts() override;
     QString StartText() override;
     std::optional<QString> ResolvePort(const QString& text) override;
-    bool Probe(const QString& device) override;
+    bool Probe(const QString& device, QString* reason = nullptr) override;
     std::optional<QString> FindBridge() override;
+
+    // Whether path is a character device listed under <sysRoot>/class/tty as a serial tty (one
+    // with a driver, by its device number), or a pseudo-terminal. Looks at the node only; never
+    // opens it. When not, and reason is given, says why.
+    bool IsSerialDeviceNode(const QString& path, QString* reason = nullptr) const;
 
 private:
     struct Tty {
         QString name;   // "ttyUSB0"
         QString driver; // "cp210x"
+        QString number; // "188:0", the device number from its dev file
     };
     QList<Tty> serialTtys() const;
 
@@ -30,9 +43,20 @@ private:
 };
 
 // Opens path for reading and writing and checks that it is a terminal device that no one else
-// holds exclusively; closes it again. On failure, why, when reason is given.
+// holds exclusively; closes it again. On failure, why, when reason is given. Use it only on a path
+// that passed IsSerialDeviceNode: opening some devices has effects of its own.
 bool ProbeSerialDevice(const QString& path, QString* reason = nullptr);
 
 // Takes the device's exclusive lock for an open descriptor; ProbeSerialDevice fails while it is
 // held. False when another holder has it.
 bool LockSerialDevice(int fd);
+
+// Why a device cannot be used, for the user, from the error number of a failed open or lock:
+// permission (naming the device's group and how to join it), in use (naming the programs that
+// /proc shows holding it), no such device, or the system's own words for anything else.
+QString PortOpenErrorText(const QString& path, int error);
+
+// The programs other than this one that hold the character device rdev open, as
+// "name (process 1234)", found under <procRoot>/<pid>/fd. Only processes this user may look into
+// are seen.
+QStringList ProcessesHoldingDevice(dev_t rdev, const QString& procRoot = QStringLiteral("/proc"));

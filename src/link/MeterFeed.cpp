@@ -8,7 +8,7 @@
 MeterFeed::MeterFeed(double framesPerSecond, QObject* parent)
     : QObject(parent) {
     const double rate = framesPerSecond > 0 ? framesPerSecond : 2.0;
-    m_timer.setInterval(std::max(20, static_cast<int>(1000.0 / rate + 0.5)));
+    m_timer.setInterval(std::max(1, static_cast<int>(1000.0 / rate + 0.5)));
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &MeterFeed::tick);
 }
@@ -68,19 +68,16 @@ void MeterFeed::tick() {
     emit FrameSent(frame);
 }
 
-QStringList DemoPortPlatform::ListPorts() {
-    QStringList list = m_system->ListPorts();
-    list.prepend(m_demoPath);
-    return list;
-}
-
 DemoLink StartDemoLink(QString* error) {
     DemoLink link;
     auto meter = std::make_unique<MeterFeed>(2.0);
     if (!meter->Open(error))
         return link;
     meter->Start();
-    link.platform = std::make_unique<DemoPortPlatform>(MakeSystemPortPlatform(), meter->PortPath());
+    // The simulated meter's line is the bridge; listing, probing and opening are as on the real
+    // system.
+    link.platform = std::make_unique<GivenPortPlatform>(MakeSystemPortPlatform(), meter->PortPath(),
+                                                        GivenPortPlatform::Role::Bridge);
     link.meter = std::move(meter);
     return link;
 }

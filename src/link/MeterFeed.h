@@ -1,7 +1,7 @@
 #pragma once
 
+#include "link/GivenPortPlatform.h"
 #include "link/MeterSimulator.h"
-#include "link/PortPlatform.h"
 #include "link/PseudoTerminal.h"
 
 #include <QByteArray>
@@ -60,27 +60,6 @@ std::optional<QByteArray> ParseHexBytes(QStringView text);
 
 // Cuts bytes into frames of 13; a shorter rest becomes a last, short chunk.
 QList<QByteArray> SplitIntoFrames(const QByteArray& bytes);
-
-// The bridge discovery of the --demo mode: the simulated meter's line is the bridge; listing,
-// probing and opening are as on the real system.
-class DemoPortPlatform : public PortPlatform {
-public:
-    DemoPortPlatform(std::unique_ptr<PortPlatform> system, QString demoPath)
-        : m_system(std::move(system))
-        , m_demoPath(std::move(demoPath)) {}
-
-    QStringList ListPorts() override;
-    QString StartText() override { return m_demoPath; }
-    std::optional<QString> ResolvePort(const QString& text) override {
-        return m_system->ResolvePort(text);
-    }
-    bool Probe(const QString& device) override { return m_system->Probe(device); }
-    std::optional<QString> FindBridge() override { return m_demoPath; }
-
-private:
-    std::unique_ptr<PortPlatform> m_system;
-    QString m_demoPath;
-};
 
 // What --demo needs: a simulated meter streaming two readings a second, and the port handling
 // that finds it as the bridge. Keep the result alive for the whole run.

@@ -21,8 +21,9 @@ public:
     virtual std::optional<QString> ResolvePort(const QString& text) = 0;
 
     // Whether the device (as returned by ResolvePort) exists, is a serial device and can be
-    // opened for reading and writing by this program alone right now. Leaves it closed.
-    virtual bool Probe(const QString& device) = 0;
+    // opened for reading and writing by this program alone right now. Leaves it closed. When it
+    // cannot be used and reason is given, says why and what to do, in words for the user.
+    virtual bool Probe(const QString& device, QString* reason = nullptr) = 0;
 
     // The port box text of the meter's USB bridge, when one is attached.
     virtual std::optional<QString> FindBridge() = 0;

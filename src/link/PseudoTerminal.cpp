@@ -1,11 +1,14 @@
 #include "link/PseudoTerminal.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -73,4 +76,17 @@ qsizetype PseudoTerminal::Write(const QByteArray& bytes) {
         break;
     }
     return done;
+}
+
+bool PseudoTerminal::WaitUntilPending(qsizetype bytes, int timeoutMs) const {
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        int pending = 0;
+        if (m_slave >= 0 && ::ioctl(m_slave, FIONREAD, &pending) == 0 && pending >= bytes)
+            return true;
+        if (clock.elapsed() >= timeoutMs)
+            return false;
+        QThread::msleep(1);
+    }
 }

@@ -26,6 +26,10 @@ public:
     // when the line's buffers are full (nobody reads the near side).
     qsizetype Write(const QByteArray& bytes);
 
+    // Waits, without running the event loop, until the near side holds at least `bytes` bytes
+    // that nobody has read, so a reader has not seen them yet. False after timeoutMs.
+    bool WaitUntilPending(qsizetype bytes, int timeoutMs = 5000) const;
+
     // Descriptor of the near side held open here (for inspecting its settings).
     int NearSide() const { return m_slave; }
 

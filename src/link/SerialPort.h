@@ -11,6 +11,11 @@ inline constexpr int kCommEventDeviceLost = 101; // the device went away; the po
 
 inline constexpr int kInputBufferSize = 1024;
 
+// A frame's bytes arrive within a few milliseconds of each other and the meter pauses between
+// frames: bytes that have waited this long (ms) with nothing more arriving, fewer than RThreshold
+// of them, are what is left of a frame cut short, not the start of the next one.
+inline constexpr int kQuietGap = 50;
+
 // A receive-only serial port with a fixed line of 9600 baud, 8 data bits, no parity, 1 stop bit,
 // no flow control, in binary mode, with an input buffer of 1024 bytes.
 //
@@ -19,6 +24,10 @@ inline constexpr int kInputBufferSize = 1024;
 // once at least RThreshold bytes are waiting; it is raised again only after more bytes have
 // arrived. Events are delivered from the event loop, never from inside a call on the port, so a
 // handler may read, discard and change the threshold freely.
+//
+// While RThreshold is above 0, waiting bytes fewer than RThreshold that have seen no further byte
+// arrive for kQuietGap ms are a fragment and are thrown away before any later byte is counted, so
+// a stray byte or a frame cut short never joins the next frame.
 class SerialPort : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +54,8 @@ public:
     virtual void DiscardInput() = 0;
     // Takes every waiting byte out of the input buffer.
     virtual QByteArray Input() = 0;
+    // Takes the first count waiting bytes (all of them when fewer wait); the rest keep waiting.
+    virtual QByteArray TakeInput(int count) = 0;
 
     // The kind of the event being delivered (kCommEvent...).
     virtual int CommEvent() const = 0;

@@ -17,9 +17,16 @@ std::optional<QString> WindowsPortPlatform::ResolvePort(const QString& text) {
     return text;
 }
 
-bool WindowsPortPlatform::Probe(const QString& device) {
+bool WindowsPortPlatform::Probe(const QString& device, QString* reason) {
     const std::optional<int> number = ComPortNumber(device.toStdString());
-    return number && m_system.Probe(ComProbePath(*number));
+    if (number && m_system.Probe(ComProbePath(*number)))
+        return true;
+    if (reason)
+        *reason = QStringLiteral("%1 cannot be opened: there is no such port, or another program "
+                                 "is using it. Check that the meter's cable is plugged in and "
+                                 "close any other program that uses the port, then try again.")
+                      .arg(device);
+    return false;
 }
 
 std::optional<QString> WindowsPortPlatform::FindBridge() {

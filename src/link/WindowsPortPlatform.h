@@ -13,7 +13,7 @@ public:
     QStringList ListPorts() override;
     QString StartText() override;
     std::optional<QString> ResolvePort(const QString& text) override;
-    bool Probe(const QString& device) override;
+    bool Probe(const QString& device, QString* reason = nullptr) override;
     std::optional<QString> FindBridge() override;
 
 private:

@@ -33,7 +33,7 @@ const QColor kYellow(255, 255, 0);
 // A label sized to its text.
 QLabel* autoSizeLabel(QWidget* parent, QPoint at, const QString& text, const QFont& font) {
     QLabel* l = MakeLabel(parent, QRect(at, QSize(1, 1)), text, font);
-    l->adjustSize();
+    l->setFixedSize(l->sizeHint());
     return l;
 }
 

@@ -4,6 +4,10 @@
 
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
     QSaveFile file(path);
+    // A writable file in a folder the user may not write to (the administrator's folder, the
+    // user's file) cannot get a temporary file beside it: it is written in place instead, which
+    // is not atomic but saves where the user may save.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
             *error = file.errorString();

@@ -1,7 +1,11 @@
 #include "reports/PrintRenderer.h"
 
+#include "reports/PdfStructure.h"
+#include "reports/PrintProgress.h"
 #include "reports/PrintTarget.h"
+#include "reports/PrintableArea.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
@@ -11,9 +15,8 @@
 #include <QPen>
 #include <QTemporaryFile>
 
-#include <algorithm>
-
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -41,6 +44,13 @@ QPageSize toPageSize(PrintPaper) {
 
 constexpr double kDotLengthTwips = 15; // one screen pixel
 
+SheetMargins minimumMarginsInPoints(const QPrinter& printer) {
+    QPageLayout layout = printer.pageLayout();
+    layout.setUnits(QPageLayout::Point);
+    const QMarginsF m = layout.minimumMargins();
+    return {m.left(), m.top(), m.right(), m.bottom()};
+}
+
 } // namespace
 
 PrintRenderer::PrintRenderer(PrintTarget& target, QString title)
@@ -62,13 +72,17 @@ bool PrintRenderer::fail(const QString& what) {
 }
 
 bool PrintRenderer::Open() {
-    m_spool = std::make_unique<QTemporaryFile>(
-        QDir(m_target.SpoolDirectory()).filePath(QStringLiteral("print-XXXXXX.spool")));
-    if (!m_spool->open())
-        return fail(QStringLiteral("no spool file: ") + m_spool->errorString());
-    m_spool->close(); // the printer writes it by name
+    QString spoolPath;
+    if (m_target.UsesSpoolFile()) {
+        m_spool = std::make_unique<QTemporaryFile>(
+            QDir(m_target.SpoolDirectory()).filePath(QStringLiteral("print-XXXXXX.spool")));
+        if (!m_spool->open())
+            return fail(QStringLiteral("no spool file: ") + m_spool->errorString());
+        m_spool->close(); // the printer writes it by name
+        spoolPath = m_spool->fileName();
+    }
     QString reason;
-    if (!m_target.Prepare(m_printer, m_spool->fileName(), reason))
+    if (!m_target.Prepare(m_printer, spoolPath, reason))
         return fail(reason);
     if (!m_printer.isValid())
         return fail(QStringLiteral("the printer is not valid"));
@@ -79,16 +93,25 @@ bool PrintRenderer::Open() {
 }
 
 bool PrintRenderer::setUpPaper(PrintPaper paper, PageOrientation orientation) {
-    // The orientation first: the printable area the printer reports for a paper depends on it.
-    if (m_printer.pageLayout().orientation() != toLayout(orientation) &&
-        !m_printer.setPageOrientation(toLayout(orientation)))
+    // The paper upright first, for the margins of the upright sheet, then the orientation in use:
+    // the printable area the printer reports may depend on both.
+    const auto orient = [this](QPageLayout::Orientation o) {
+        return m_printer.pageLayout().orientation() == o || m_printer.setPageOrientation(o);
+    };
+    if (!orient(QPageLayout::Portrait))
         return fail(QStringLiteral("the printer refuses the orientation"));
     const QPageSize size = toPageSize(paper);
     if (!m_printer.pageLayout().pageSize().isEquivalentTo(size) && !m_printer.setPageSize(size))
         return fail(QStringLiteral("the printer refuses the paper"));
+    const SheetMargins upright = minimumMarginsInPoints(m_printer);
+    if (!orient(toLayout(orientation)))
+        return fail(QStringLiteral("the printer refuses the orientation"));
     if (!m_printer.pageLayout().pageSize().isEquivalentTo(size) ||
         m_printer.pageLayout().orientation() != toLayout(orientation))
         return fail(QStringLiteral("the printer refuses the paper or orientation"));
+    const SheetMargins inUse = MarginsInUse(upright, minimumMarginsInPoints(m_printer),
+                                            orientation == PageOrientation::Landscape);
+    m_originPoints = QPointF(inUse.left, inUse.top);
     return true;
 }
 
@@ -114,10 +137,7 @@ bool PrintRenderer::startPage(const NewPageStep& step) {
     const int resolution = m_printer.resolution();
     m_dotsPerTwip = resolution / kTwipsPerInch;
     // The printable area's offset from the corner of the sheet, in printer dots.
-    QPageLayout layout = m_printer.pageLayout();
-    layout.setUnits(QPageLayout::Point);
-    const QMarginsF minimum = layout.minimumMargins();
-    m_origin = QPointF(minimum.left(), minimum.top()) * (resolution / 72.0);
+    m_origin = m_originPoints * (resolution / 72.0);
     m_haveFont = false; // metrics belong to the page's device
     return true;
 }
@@ -187,16 +207,42 @@ bool PrintRenderer::Play(const PrintPage& steps) {
 }
 
 bool PrintRenderer::spoolIsComplete() {
-    // The print engines write the document as they go and do not report a full disk; a document
-    // that was written to the end finishes with the end-of-file marker.
+    // The print engines write the document as they go and do not report a full disk, nor a write
+    // that failed while later ones went through.
     QFile file(m_spool->fileName());
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 8)
-        return false;
-    file.seek(std::max<qint64>(0, file.size() - 32));
-    return file.readAll().contains("%%EOF");
+    return file.open(QIODevice::ReadOnly) && PdfStructureIsComplete(file);
 }
 
-bool PrintRenderer::Finish() {
+bool PrintRenderer::deliver(PrintProgress* progress, QString& reason) {
+    std::atomic<bool> done{false};
+    bool delivered = false;
+    QObject waker; // its queued call wakes the wait below when the hand-over ends
+    const QString spoolPath = m_spool->fileName();
+    m_target.SetDeliveryCancelled(false);
+    std::thread handOver([&] {
+        delivered = m_target.Deliver(m_printer, spoolPath, m_title, reason);
+        done.store(true);
+        QMetaObject::invokeMethod(
+            &waker, [] {}, Qt::QueuedConnection);
+    });
+    bool cancelRequested = false;
+    while (!done.load()) {
+        if (progress && !cancelRequested) {
+            if (!progress->WaitSending()) {
+                cancelRequested = true;
+                m_target.SetDeliveryCancelled(true);
+            }
+        } else {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                            QEventLoop::WaitForMoreEvents);
+        }
+    }
+    handOver.join();
+    m_cancelled = cancelRequested && !delivered;
+    return delivered;
+}
+
+bool PrintRenderer::Finish(PrintProgress* progress) {
     if (m_done)
         return fail(QStringLiteral("the job is over"));
     if (!m_begun) {
@@ -208,12 +254,16 @@ bool PrintRenderer::Finish() {
         Discard();
         return fail(QStringLiteral("the printer does not end the document"));
     }
+    if (!m_spool) { // the printer's engine submitted the job when the document ended
+        m_done = true;
+        return true;
+    }
     if (!spoolIsComplete()) {
         Discard();
         return fail(QStringLiteral("the document could not be written completely"));
     }
     QString reason;
-    const bool delivered = m_target.Deliver(m_printer, m_spool->fileName(), m_title, reason);
+    const bool delivered = deliver(progress, reason);
     m_spool.reset(); // removes what is left of the spool file
     m_done = true;
     if (!delivered)

@@ -36,6 +36,18 @@ PrintOutcome failed(PrintRenderer& renderer, MessageBoxes& boxes, const QString&
     return PrintOutcome::Failed;
 }
 
+// Hands the composed job over while the progress says so; its dialog is gone before any message.
+PrintOutcome finish(PrintRenderer& renderer, PrintProgress& progress, MessageBoxes& boxes,
+                    const QString& errorText) {
+    const bool printed = renderer.Finish(&progress);
+    progress.Finish();
+    if (printed)
+        return PrintOutcome::Printed;
+    if (renderer.Cancelled())
+        return PrintOutcome::Cancelled;
+    return failed(renderer, boxes, errorText);
+}
+
 } // namespace
 
 PrintOutcome PrintDataReport(const GVarMod& state, MessageBoxes& boxes, const PrintSetup& setup) {
@@ -68,10 +80,7 @@ PrintOutcome PrintDataReport(const GVarMod& state, MessageBoxes& boxes, const Pr
             return PrintOutcome::Cancelled;
         }
     }
-    progress->Finish();
-    if (!renderer.Finish())
-        return failed(renderer, boxes, errorText);
-    return PrintOutcome::Printed;
+    return finish(renderer, *progress, boxes, errorText);
 }
 
 PrintOutcome PrintGraphReport(GVarMod& state, const GraphReportTexts& texts, MessageBoxes& boxes,
@@ -79,7 +88,21 @@ PrintOutcome PrintGraphReport(GVarMod& state, const GraphReportTexts& texts, Mes
     const QString errorText = QStringLiteral("printer error!");
     TargetChoice target(setup.target);
     PrintRenderer renderer(target.get(), kGraphReportTitle);
-    if (!renderer.Open() || !renderer.Play(GraphReportPage(state, texts)) || !renderer.Finish())
+    if (!renderer.Open())
         return failed(renderer, boxes, errorText);
-    return PrintOutcome::Printed;
+    std::optional<PrintProgressDialog> dialog;
+    PrintProgress* progress = setup.progress;
+    if (!progress)
+        progress = &dialog.emplace(setup.parent);
+    progress->Start(1);
+    if (!renderer.Play(GraphReportPage(state, texts))) {
+        progress->Finish();
+        return failed(renderer, boxes, errorText);
+    }
+    if (!progress->Advance(1)) {
+        renderer.Discard();
+        progress->Finish();
+        return PrintOutcome::Cancelled;
+    }
+    return finish(renderer, *progress, boxes, errorText);
 }

@@ -26,9 +26,10 @@ struct PrintSetup {
 // A4 portrait, without a printer dialog. ReadingCount is taken once, when printing starts.
 //
 // Long jobs show an application-modal progress dialog that keeps the application responsive and
-// can cancel the job; a cancelled job prints nothing and shows nothing. Any failure (no default
-// printer, the printer refuses A4 or portrait, a page or drawing call fails, the job cannot be
-// handed over) cancels the job and shows "print data error!".
+// can cancel the job, also while the finished job is handed to the printer ("Sending to the
+// printer ..."); a cancelled job prints nothing and shows nothing. Any failure (no default
+// printer, the printer refuses A4 or portrait, a page or drawing call fails, the document is not
+// written whole, the job cannot be handed over) cancels the job and shows "print data error!".
 //
 // The caller must keep the table still while this runs: before calling, stop reception by
 // setting the serial port's receive threshold to 0 without starting the flush timer; afterwards,
@@ -39,7 +40,8 @@ PrintOutcome PrintDataReport(const GVarMod& state, MessageBoxes& boxes,
 
 // The graph window's "Print": prints the graph window's current page on one A4 landscape sheet
 // without a printer dialog, from the texts copied from the windows and the shared page state.
-// Fills PlotPoints again as the graph window does. Does not touch reception. Any failure cancels
+// Fills PlotPoints again as the graph window does. Does not touch reception. A slow hand-over shows
+// the progress dialog as the data report does, and can be cancelled there. Any failure cancels
 // the job and shows "printer error!".
 PrintOutcome PrintGraphReport(GVarMod& state, const GraphReportTexts& texts, MessageBoxes& boxes,
                               const PrintSetup& setup = {});

@@ -1,10 +1,11 @@
 #include "reports/PrintTarget.h"
 
-#include "reports/PrintSystemSubmission.h"
+#include "reports/PrintSystem.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPageLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -12,11 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-QString DefaultPrinterTarget::SpoolDirectory() const {
-    return QDir::tempPath();
-}
-
-bool DefaultPrinterTarget::Prepare(QPrinter& printer, const QString& spoolPath, QString& reason) {
+bool UseDefaultPrinter(QPrinter& printer, QString& reason) {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull() || info.printerName().isEmpty()) {
         reason = QStringLiteral("no default printer is set up");
@@ -28,26 +25,37 @@ bool DefaultPrinterTarget::Prepare(QPrinter& printer, const QString& spoolPath, 
         reason = QStringLiteral("the printer %1 cannot be used").arg(info.printerName());
         return false;
     }
-    // The native print engine writes the job to the spool file instead of submitting it at the
-    // end of the document, so that a cancelled job can still be thrown away. The suffix keeps
-    // the native engine.
-    printer.setOutputFileName(spoolPath);
-    if (printer.outputFormat() != QPrinter::NativeFormat) {
-        reason = QStringLiteral("the printer %1 cannot be used").arg(info.printerName());
-        return false;
-    }
     return true;
+}
+
+DefaultPrinterTarget::DefaultPrinterTarget()
+    : m_system(SystemPrintService()) {}
+
+DefaultPrinterTarget::DefaultPrinterTarget(PrintSystem& system)
+    : m_system(system) {}
+
+QString DefaultPrinterTarget::SpoolDirectory() const {
+    return QDir::tempPath();
+}
+
+bool DefaultPrinterTarget::Prepare(QPrinter& printer, const QString& spoolPath, QString& reason) {
+    return m_system.PrepareDefault(printer, spoolPath, reason);
+}
+
+bool DefaultPrinterTarget::UsesSpoolFile() const {
+    return m_system.SpoolsToFile();
 }
 
 bool DefaultPrinterTarget::Deliver(const QPrinter& printer, const QString& spoolPath,
                                    const QString& title, QString& reason) {
-    // The same options the toolkit gives the print service when it submits a job itself.
+    PrintSubmission job;
+    job.printer = printer.printerName();
+    job.documentPath = spoolPath;
+    job.title = title;
     const QPageLayout layout = printer.pageLayout();
-    QList<QPair<QByteArray, QByteArray>> options;
-    options.append(qMakePair(QByteArray("media"), layout.pageSize().key().toLocal8Bit()));
-    if (layout.orientation() == QPageLayout::Landscape)
-        options.append(qMakePair(QByteArray("landscape"), QByteArray("")));
-    return SubmitToPrintSystem(printer.printerName(), spoolPath, title, options, reason);
+    job.media = layout.pageSize().key();
+    job.landscape = layout.orientation() == QPageLayout::Landscape;
+    return m_system.Submit(job, DeliveryCancel(), reason);
 }
 
 PdfFileTarget::PdfFileTarget(QString path)

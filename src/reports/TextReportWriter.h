@@ -26,7 +26,9 @@ QByteArray SignedNumberItem(qint64 n);
 QByteArray TextReportBytes(const GVarMod& state, const QString& title, const QDateTime& now);
 
 // Writes the text report of readings 1 ... ReadingCount to path, atomically: the file is replaced
-// only when the whole report is written, otherwise any existing file is left as it was.
+// only when the whole report is written, otherwise any existing file is left as it was (except a
+// writable file in a folder the user may not write to, which is written in place; see
+// WriteFileAtomically).
 // Returns false with a reason in *error when the file could not be written.
 bool WriteTextReport(const GVarMod& state, const QString& path, const QString& title,
                      QString* error = nullptr, const QDateTime& now = QDateTime::currentDateTime());

@@ -17,6 +17,7 @@
 #include "traverse/TraverseWindowHost.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SaveDialog.h"
+#include "widgets/ScreenUpdatePacing.h"
 #include "widgets/WindowLayout.h"
 
 #include <QAction>
@@ -25,6 +26,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -49,6 +51,7 @@ MainForm::MainForm(MainParts parts)
     setCentralWidget(m_area);
     resize(kOuterWidth, kOuterHeight);
     setFixedSize(kOuterWidth, kOuterHeight);
+    PaceScreenUpdates(*this); // a fast stream of frames must not flood the window system
 
     m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform, m_parts.messages);
     m_recovery = std::make_unique<RecoveryLog>(m_parts.recoveryFolder, m_parts.messages);
@@ -114,6 +117,7 @@ void MainForm::wireWindows() {
 void MainForm::placeChild(QWidget* child, QPoint at) {
     QMdiSubWindow* sub = m_area->addSubWindow(child, Qt::FramelessWindowHint);
     sub->setFixedSize(child->size());
+    KeepLayoutRequestsInside(*child);
     sub->move(at);
     sub->show();
 }
@@ -156,22 +160,35 @@ void MainForm::resizeEvent(QResizeEvent* event) {
     MDIForm_Resize();
 }
 
-void MainForm::MSComm1_OnComm() {
-    SerialPort& port = m_parts.port;
-    GVarMod& state = m_parts.state;
-    if (port.CommEvent() != kCommEventReceive)
-        return;
-    if (port.InBufferCount() != kFrameLength || state.ReadingCount >= kReadingLimit) {
-        port.DiscardInput();
-        return;
-    }
-    const QByteArray input = port.Input();
-    if (input.size() < kFrameLength)
-        return; // the bytes went away under us (the port closed): nothing to store
-    MeterFrame frame;
-    std::copy_n(reinterpret_cast<const std::uint8_t*>(input.constData()), kFrameLength,
-                frame.begin());
+// A window manager's frame and title bar are known only once the window is shown in its frame,
+// which moves it: the outer size is fitted again then.
+void MainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    QTimer::singleShot(0, this, &MainForm::MDIForm_Resize);
+}
 
+void MainForm::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    MDIForm_Resize();
+}
+
+void MainForm::MSComm1_OnComm() {
+    if (m_parts.port.CommEvent() != kCommEventReceive)
+        return;
+    // Every whole frame waiting is stored in turn (frames that arrived back to back); the link
+    // cuts them from the stream. A full table takes none, and the reset at the limit resynchronises
+    // the link, which ends the loop.
+    while (m_parts.state.ReadingCount < kReadingLimit) {
+        const std::optional<MeterFrame> frame = m_link->TakeFrame();
+        if (!frame)
+            return;
+        storeReading(*frame);
+    }
+    m_parts.port.DiscardInput();
+}
+
+void MainForm::storeReading(const MeterFrame& frame) {
+    GVarMod& state = m_parts.state;
     Reading& r = state.AppendRecord();
     const DecodedFrame d = DecodeFrame(frame);
     r.TRH = d.trhText;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "link/MeterFrame.h"
 #include "reports/PrintReports.h"
 #include "state/ReadoutRules.h"
+#include "state/SystemTexts.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -37,9 +39,7 @@ struct MainParts {
     SaveDialog& commonDialog; // the main window's file dialog (CommonDialog1)
     SaveDialog& dataDialog;   // the data table's own file dialog
     PrintSetup print;         // where printing goes: the default printer unless a test says so
-    std::function<QDateTime()> now = [] {
-        return QDateTime::currentDateTime();
-    };
+    std::function<QDateTime()> now = LocalNow;
     // The traverse window's file dialog and take clock; null: a real dialog and the system clock.
     SaveDialog* traverseDialog = nullptr;
     TraverseClock* traverseClock = nullptr;
@@ -62,7 +62,7 @@ public:
     void MDIForm_Load();
     // Keeps the outer size at 950 x 678 whenever the window is in its normal state.
     void MDIForm_Resize();
-    // The serial port's event: stores and shows one reading per 13-byte frame.
+    // The serial port's event: stores and shows one reading per 13-byte frame waiting.
     void MSComm1_OnComm();
     // The closing steps: stop reception, close the graph, offer to save. Never cancelled.
     void MDIForm_Unload();
@@ -83,12 +83,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void wireWindows();
     void placeChild(QWidget* child, QPoint at);
     void showStoredReading(const Reading& r, const std::optional<QString>& kindLabel);
     const Reading& restoreReading(const LoggedReading& entry);
+    void storeReading(const MeterFrame& frame);
     void onReadingLimit();
     void offerSaveAtExit();
     void resetAtLimit();

@@ -1,6 +1,8 @@
 #include "shell/MainMod.h"
 
 #include "link/DeviceSerialPort.h"
+#include "link/GivenPortPlatform.h"
+#include "link/LinkController.h"
 #include "link/MeterFeed.h"
 #include "link/SystemPortPlatform.h"
 #include "recovery/EarlierRuns.h"
@@ -27,10 +29,9 @@ int MainMod(const StartOptions& options) {
             return 1;
         }
         platform = std::move(demo.platform);
-    } else if (const QString line = qEnvironmentVariable("VANTELLO_TEST_METER_LINE");
-               !line.isEmpty()) {
-        // For tests that run the whole program: this line is the meter's bridge.
-        platform = std::make_unique<DemoPortPlatform>(MakeSystemPortPlatform(), line);
+    } else if (!options.port.isEmpty()) {
+        platform = std::make_unique<GivenPortPlatform>(MakeSystemPortPlatform(), options.port,
+                                                       GivenPortPlatform::Role::StartText);
     } else {
         platform = MakeSystemPortPlatform();
     }
@@ -49,5 +50,7 @@ int MainMod(const StartOptions& options) {
 
     form.show();
     form.MDIForm_Load();
+    if (!options.port.isEmpty())
+        form.link().btn_conn_Click(); // the port box shows the given port
     return QApplication::exec();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // How the program was started.
 struct StartOptions {
     // Feed the program from the simulated meter on a pseudo-terminal instead of looking for the
@@ -8,6 +10,9 @@ struct StartOptions {
     // Keep a recovery log in the user's state folder and offer back the readings of runs that did
     // not end normally.
     bool recovery = true;
+    // Connect to this port at start, as CONNECT does with a typed name, instead of looking for the
+    // meter's USB bridge. Empty: look for the bridge.
+    QString port;
 };
 
 // The start procedure: sets the shared state, builds the main window with its child windows on

@@ -2,16 +2,63 @@
 
 #include <QLocale>
 
+QString PlainText(QString text) {
+    qsizetype out = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QChar c = text.at(i);
+        switch (c.unicode()) {
+        case 0x2212: // minus sign
+        case 0xFE63: // small hyphen-minus
+        case 0xFF0D: // fullwidth hyphen-minus
+            c = u'-';
+            break;
+        case 0x2007: // figure space
+        case 0x2008: // punctuation space
+        case 0x2009: // thin space
+        case 0x200A: // hair space
+        case 0x202F: // narrow no-break space
+            c = u' ';
+            break;
+        case 0x066B: // Arabic decimal separator
+            c = u'.';
+            break;
+        case 0x066C: // Arabic thousands separator
+            c = u',';
+            break;
+        case 0x061C: // Arabic letter mark
+        case 0x200E: // left-to-right mark
+        case 0x200F: // right-to-left mark
+        case 0x202A: // embeddings and overrides
+        case 0x202B:
+        case 0x202C:
+        case 0x202D:
+        case 0x202E:
+        case 0x2066: // isolates
+        case 0x2067:
+        case 0x2068:
+        case 0x2069:
+            continue;
+        default:
+            if (c.unicode() > 0x7F && c.category() == QChar::Number_DecimalDigit)
+                c = QChar(u'0' + c.digitValue());
+            break;
+        }
+        text[out++] = c;
+    }
+    text.truncate(out);
+    return text;
+}
+
 QString NumberText(double value) {
     if (value == 0.0)
         value = 0.0; // turns -0 into +0
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'g', 15);
+    return PlainText(locale.toString(value, 'g', 15));
 }
 
 QString ShortDateText(const QDate& date) {
-    return QLocale().toString(date, QLocale::ShortFormat);
+    return PlainText(QLocale().toString(date, QLocale::ShortFormat));
 }
 
 namespace {
@@ -41,7 +88,7 @@ QString timeOfDayFormat() {
 } // namespace
 
 QString TimeOfDayText(const QTime& time) {
-    return QLocale().toString(time, timeOfDayFormat());
+    return PlainText(QLocale().toString(time, timeOfDayFormat()));
 }
 
 QString ReadingTimeText(const QDateTime& at) {
@@ -82,6 +129,19 @@ QString IsoInstantText(const QDateTime& at) {
     text[26] = u':';
     put(27, minutes % 60, 2);
     return QString(reinterpret_cast<const QChar*>(text), 29);
+}
+
+QDateTime LocalNow() {
+    constexpr qint64 kMinute = 60 * 1000;
+    thread_local qint64 minute = -1; // the UTC minute the offset was looked up for
+    thread_local int offset = 0;
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    const qint64 thisMinute = ms >= 0 ? ms / kMinute : (ms - kMinute + 1) / kMinute;
+    if (thisMinute != minute) {
+        offset = QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc();
+        minute = thisMinute;
+    }
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, offset);
 }
 
 QString FullStopNumberText(double value) {

@@ -6,7 +6,13 @@
 #include <QTime>
 
 // Texts of numbers, dates and times as the user's locale writes them (QLocale(), the system locale
-// unless a test pins another one with QLocale::setDefault).
+// unless a test pins another one with QLocale::setDefault), in their plain form (PlainText), so
+// that a reading stored with them and the files written from it say the same in Windows-1252.
+
+// The nearest plain form of a locale's text: any minus sign becomes "-", narrow, thin and other
+// fixed-width spaces a space, decimal digits of any script 0-9, the Arabic decimal and thousands
+// separators "." and ","; invisible direction marks are dropped. Everything else is kept.
+QString PlainText(QString text);
 
 // A double as display text: up to 15 significant digits, no trailing zeros, no trailing decimal
 // separator, no group separators, no leading space, the locale's decimal separator. Whole values
@@ -28,6 +34,12 @@ QString ClockText(const QDateTime& at);
 // An instant as ISO 8601 in its own local time, with milliseconds and the offset from UTC,
 // whatever the locale: 2026-12-09T18:40:07.123+01:00 (+00:00 for UTC, never Z).
 QString IsoInstantText(const QDateTime& at);
+
+// The current local date and time, as QDateTime::currentDateTime() gives it (with the local
+// offset from UTC). The offset is looked up once per minute of UTC time: zones change their
+// offsets only at whole minutes, and the look-up asks the system whether the zone changed, which
+// costs more than the rest of a reading's time stamp together.
+QDateTime LocalNow();
 
 // A double as files for other programs write it, whatever the locale: a full stop, up to 15
 // significant digits, no trailing zeros, no group separators. Negative zero reads "0".

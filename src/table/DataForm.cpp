@@ -24,6 +24,7 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& geometry, c
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setGeometry(geometry);
+    label->setFixedSize(geometry.size()); // a new text does not lay the form out again
     label->setAlignment(alignment);
     label->setTextFormat(Qt::PlainText);
     label->setFont(SansSerifFont(9.75));

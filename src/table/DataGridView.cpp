@@ -1,5 +1,7 @@
 #include "table/DataGridView.h"
 
+#include "widgets/ScreenUpdatePacing.h"
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -320,23 +322,12 @@ void DataGridView::paintEvent(QPaintEvent* event) {
         painter.fillRect(QRect(0, bottom, std::min(vw, right), vh - bottom), kBackgroundColor);
 }
 
-const QEvent::Type DataGridView::kMoveRowsEvent =
-    static_cast<QEvent::Type>(QEvent::registerEventType());
-
 void DataGridView::moveRowsNow() {
     if (m_rowsToMove == 0)
         return;
     const int rows = m_rowsToMove;
     m_rowsToMove = 0;
     viewport()->scroll(0, rows * m_rowHeight, bodyArea());
-}
-
-bool DataGridView::event(QEvent* event) {
-    if (event->type() == kMoveRowsEvent) {
-        moveRowsNow();
-        return true;
-    }
-    return QAbstractScrollArea::event(event);
 }
 
 void DataGridView::scrollContentsBy(int dx, int dy) {
@@ -398,9 +389,10 @@ void DataGridView::RowInsertedAtTop() {
     const int value = v->value();
     if (value == 0) {
         // The rows in view move down by one and only the new row 1 is painted. The pixels move
-        // just before the next paint, once for all rows added until then.
+        // just before the next paint, once for all rows added until then (a paced window paints
+        // far less often than readings come, and each move costs the display server a copy).
         if (m_rowsToMove++ == 0)
-            QCoreApplication::postEvent(this, new QEvent(kMoveRowsEvent));
+            BeforeNextRepaint(*viewport(), [this] { moveRowsNow(); });
         growRowRange();
     } else {
         // Scrolled down: keep the same readings in view; nothing moves on screen.

@@ -13,8 +13,8 @@
 // lines, white body cells and scroll bars as needed, over the texts of a DataGridTexts.
 //
 // It paints only what changed. A row added at the top while the grid shows its first rows moves
-// the pixels of the rows below down by one row (just before the next paint, for all rows added
-// until then) and paints the new row alone; scrolled further
+// the pixels of the rows below down by one row (just before the window's next repaint, for all
+// rows added until then) and paints the new row alone; scrolled further
 // down, the grid keeps showing the same readings and only its scroll bar changes. Cell texts are
 // laid out once, when their row first comes into view, and drawn from that layout afterwards.
 // The vertical scroll bar takes a longer range at once only when its slider would look
@@ -22,8 +22,9 @@
 //
 // State, besides the texts it shows:
 // - m_rowsToMove > 0: rows were added at the top while the first rows were in view and their
-//   pixels have not moved down yet. The first such row posts one kMoveRowsEvent; that event, a
-//   scroll or a paint (whichever comes first) moves or repaints them and sets it back to 0.
+//   pixels have not moved down yet. The first such row asks to move them before the window's
+//   next repaint (BeforeNextRepaint); that step, a scroll or a paint (whichever comes first)
+//   moves or repaints them and sets it back to 0.
 // - m_rowRangeStale: the scroll bar's maximum lags behind the rows because the slider would look
 //   the same. A press, wheel, key or context menu on the scroll bar (the event filter), or any
 //   full update of the scroll bars, brings it up to date.
@@ -57,7 +58,6 @@ public:
     static const QColor kBackgroundColor; // the area beyond the last row and column
 
 protected:
-    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -106,7 +106,6 @@ private:
     bool m_keepPixels = false;    // a scroll bar change that follows the data, not the view
     bool m_rowRangeStale = false; // the vertical range lags behind the rows (same slider)
     int m_rowsToMove = 0;         // rows added at the top whose pixels have not moved down yet
-    static const QEvent::Type kMoveRowsEvent;
     std::vector<PreparedRow> m_cache;
     PreparedRow m_heading;
 };

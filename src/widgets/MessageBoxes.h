@@ -15,4 +15,7 @@ public:
 
     // A message with an OK button.
     virtual void Message(const QString& text) = 0;
+
+    // A message with an OK button and, under its text, the detail: why, and what to do.
+    virtual void DetailedMessage(const QString& text, const QString& /*detail*/) { Message(text); }
 };

@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QWheelEvent>
 
 namespace {
 
@@ -42,8 +43,35 @@ PickOnlyComboBox::PickOnlyComboBox(QWidget* parent)
     setLineEdit(edit);
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
+    setFocusPolicy(Qt::StrongFocus); // not Qt::WheelFocus: a scroll does not take the focus
     connect(this, &QComboBox::activated, this, [this, edit] {
         if (!edit->Finishing())
             emit Picked();
     });
+    // Text set from code (not typed) moves the current entry along.
+    connect(edit, &QLineEdit::textChanged, this, [this, edit](const QString& text) {
+        if (!edit->Finishing())
+            followText(text);
+    });
+}
+
+void PickOnlyComboBox::followText(const QString& text) {
+    if (m_following)
+        return;
+    const int entry = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (entry == currentIndex())
+        return;
+    m_following = true;
+    setCurrentIndex(entry); // no entry clears the text: put it back
+    if (entry < 0)
+        setEditText(text);
+    m_following = false;
+}
+
+void PickOnlyComboBox::wheelEvent(QWheelEvent* event) {
+    if (!hasFocus()) {
+        event->ignore(); // for the window under it to scroll, if it does
+        return;
+    }
+    QComboBox::wheelEvent(event);
 }

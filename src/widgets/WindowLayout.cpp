@@ -1,5 +1,6 @@
 #include "widgets/WindowLayout.h"
 
+#include <QEvent>
 #include <QLabel>
 
 #include <algorithm>
@@ -8,6 +9,8 @@ QLabel* MakeLabel(QWidget* parent, QRect geometry, const QString& text, const QF
                   QColor color, Qt::Alignment align) {
     auto* l = new QLabel(text, parent);
     l->setGeometry(geometry);
+    // A label of fixed size: a new text does not ask its form to lay itself out again.
+    l->setFixedSize(geometry.size());
     l->setFont(font);
     l->setAlignment(align);
     QPalette pal = l->palette();
@@ -22,4 +25,21 @@ void FixOuterSize(QWidget& window, QSize outer) {
                        outer.height() - std::max(0, frame.height()));
     if (window.size() != client || window.minimumSize() != client || window.maximumSize() != client)
         window.setFixedSize(client);
+}
+
+namespace {
+class LayoutRequestSink : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        return watched == parent() && event->type() == QEvent::LayoutRequest;
+    }
+};
+} // namespace
+
+void KeepLayoutRequestsInside(QWidget& form) {
+    // Installed last, so it sees the requests before the sub-window's own filter.
+    form.installEventFilter(new LayoutRequestSink(&form));
 }

@@ -14,3 +14,10 @@ void WindowMessageBoxes::Message(const QString& text) {
                     QMessageBox::Ok, m_parent);
     box.exec();
 }
+
+void WindowMessageBoxes::DetailedMessage(const QString& text, const QString& detail) {
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf16(kMessageCaption), text,
+                    QMessageBox::Ok, m_parent);
+    box.setInformativeText(detail);
+    box.exec();
+}

@@ -13,6 +13,8 @@ public:
 
     bool Question(const QString& text) override;
     void Message(const QString& text) override;
+    // The detail is the box's informative text, shown under the message.
+    void DetailedMessage(const QString& text, const QString& detail) override;
 
 private:
     QWidget* m_parent;

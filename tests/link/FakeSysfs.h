@@ -19,8 +19,10 @@ public:
         QDir().mkpath(m_root + QStringLiteral("/class/tty/") + name);
     }
 
-    // A terminal whose device is bound to driver; type, when given, is the UART type file.
-    void AddTty(const QString& name, const QString& driver, const QString& type = QString()) {
+    // A terminal whose device is bound to driver; type, when given, is the UART type file, and
+    // number the device number in its dev file ("188:0").
+    void AddTty(const QString& name, const QString& driver, const QString& type = QString(),
+                const QString& number = QString()) {
         const QString device = QStringLiteral("devices/bus/port-%1/%1").arg(name);
         const QString driverDir = QStringLiteral("bus/drivers/") + driver;
         QDir().mkpath(m_root + u'/' + device);
@@ -30,11 +32,13 @@ public:
         QFile::link(QStringLiteral("../../../") + device, ttyDir + QStringLiteral("/device"));
         QFile::link(QStringLiteral("../../../../") + driverDir,
                     m_root + u'/' + device + QStringLiteral("/driver"));
-        if (!type.isNull()) {
-            QFile f(ttyDir + QStringLiteral("/type"));
-            if (f.open(QIODevice::WriteOnly))
-                f.write(type.toLatin1() + '\n');
-        }
+        const auto write = [&ttyDir](const char* file, const QString& text) {
+            QFile f(ttyDir + u'/' + QLatin1String(file));
+            if (!text.isNull() && f.open(QIODevice::WriteOnly))
+                f.write(text.toLatin1() + '\n');
+        };
+        write("type", type);
+        write("dev", number);
     }
 
 private:

@@ -6,11 +6,41 @@
 #include "link/PseudoTerminal.h"
 #include "link/WindowsPortPlatform.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 const QString kPortError = QStringLiteral("port error!");
+
+QByteArray frameBytes(int n) {
+    MeterFrameFields f;
+    f.valueMagnitude = static_cast<std::uint16_t>(n);
+    f.temperatureMagnitude = static_cast<std::uint16_t>(n * 7);
+    const MeterFrame frame = EncodeFrame(f);
+    return QByteArray(reinterpret_cast<const char*>(frame.data()), kFrameLength);
+}
+
+// This test program again, as the user nobody, probing path: its output is the reason.
+QString probeAsNobody(const QString& path) {
+    QProcess child;
+    child.setChildProcessModifier([] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+    });
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--probe"), path});
+    child.waitForFinished(30000);
+    return QString::fromLocal8Bit(child.readAllStandardOutput());
+}
 } // namespace
 
 // The link control on a real serial port whose far side is a pseudo-terminal.
@@ -24,6 +54,11 @@ private slots:
     void unplugGoesClosedAndOffline();
     void unplugWhileSyncingStopsTheFlush();
     void portErrorsLeaveTheLinkClosed();
+    void portErrorsSayWhy_data();
+    void portErrorsSayWhy();
+    void permissionDeniedNamesTheGroup();
+    void bareNamesAreDevices();
+    void framesBackToBackAtLineRateAllKept();
     void pickingAPortDisconnects();
     void resyncOnlyWhileOpen();
     void pauseHoldsUntilResync();
@@ -179,6 +214,108 @@ void LinkControllerTest::portErrorsLeaveTheLinkClosed() {
     QVERIFY(holder.PortOpen());
 }
 
+void LinkControllerTest::portErrorsSayWhy_data() {
+    QTest::addColumn<QString>("port"); // "missing", "plain" and "held" are set up below
+    QTest::addColumn<QString>("reason");
+    const QString notSerial = QStringLiteral(
+        "%1 is not a serial device. The meter's port is a serial device such as /dev/ttyUSB0.");
+    QTest::newRow("no such device") << "missing"
+                                    << "No such device: %1. Check that the meter's cable is "
+                                       "plugged in and that the port name is right.";
+    QTest::newRow("plain file") << "plain" << notSerial;
+    QTest::newRow("terminal, not serial") << "/dev/tty" << notSerial;
+    QTest::newRow("device, not serial") << "/dev/null" << notSerial;
+    QTest::newRow("in use by another program")
+        << "held"
+        << "%1 is in use by another program: sleep (process %2). Close it, then try again.";
+    QTest::newRow("no name") << " "
+                             << "No port is named. Type or pick the meter's port.";
+}
+
+void LinkControllerTest::portErrorsSayWhy() {
+    QFETCH(QString, port);
+    QFETCH(QString, reason);
+    QProcess holder; // another program: it takes the line's lock, then becomes "sleep"
+    if (port == QStringLiteral("held")) {
+        const QByteArray path = QFile::encodeName(m_line->Path());
+        holder.setChildProcessModifier([path] {
+            const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+            if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+                ::_exit(3);
+        });
+        holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(holder.waitForStarted());
+        port = m_line->Path();
+        reason = reason.arg(port).arg(holder.processId());
+    } else if (port == QStringLiteral("missing") || port == QStringLiteral("plain")) {
+        port = m_dir->filePath(port);
+        QFile(m_dir->filePath(QStringLiteral("plain"))).open(QIODevice::WriteOnly);
+        reason = reason.arg(port);
+    } else if (reason.contains(u'%')) {
+        reason = reason.arg(port);
+    }
+    m_panel->text = port;
+    QTest::ignoreMessage(QtWarningMsg, qPrintable(kPortError + u' ' + reason)); // standard error
+    m_link->btn_conn_Click();
+    QCOMPARE(m_messages->shown, QStringList{kPortError});
+    QCOMPARE(m_messages->details, QStringList{reason});
+    QCOMPARE(m_link->State(), LinkState::Closed);
+    holder.kill();
+    holder.waitForFinished();
+}
+
+void LinkControllerTest::permissionDeniedNamesTheGroup() {
+    // The line may be used by its group, which the probing user is not in: as root, a child
+    // process run as nobody probes; otherwise this user, with the owner's rights taken away.
+    const QByteArray path = QFile::encodeName(m_line->Path());
+    QString reason;
+    if (::geteuid() == 0) {
+        QCOMPARE(::chown(path.constData(), 0, ::getgrnam("dialout")->gr_gid), 0);
+        QCOMPARE(::chmod(path.constData(), 0660), 0);
+        reason = probeAsNobody(m_line->Path());
+    } else {
+        if (QFileInfo(m_line->Path()).groupId() == 0)
+            QSKIP("needs root: the line belongs to the group root");
+        QCOMPARE(::chmod(path.constData(), 0060), 0);
+        QVERIFY(!m_platform->Probe(m_line->Path(), &reason));
+    }
+    QCOMPARE(reason, QStringLiteral("Permission denied: %1 may be used by the group \"%2\". Add "
+                                    "your user to it with \"sudo usermod -aG %2 $USER\", then "
+                                    "log out and in again.")
+                         .arg(m_line->Path(), QFileInfo(m_line->Path()).group()));
+}
+
+void LinkControllerTest::bareNamesAreDevices() {
+    QVERIFY(QFile::link(m_line->Path(), m_dir->filePath(QStringLiteral("dev/ttyUSB0"))));
+    m_panel->text = QStringLiteral("ttyUSB0"); // the device of that name under /dev
+    m_link->btn_conn_Click();
+    QCOMPARE(m_port->CommPort(), m_dir->filePath(QStringLiteral("dev/ttyUSB0")));
+    QTRY_COMPARE(m_link->State(), LinkState::Armed);
+}
+
+void LinkControllerTest::framesBackToBackAtLineRateAllKept() {
+    connectAndArm();
+    QList<QByteArray> frames;
+    connect(m_port, &SerialPort::OnComm, this, [&] {
+        while (const std::optional<MeterFrame> f = m_link->TakeFrame())
+            frames << QByteArray(reinterpret_cast<const char*>(f->data()), kFrameLength);
+    });
+    // 10 s at the line's full rate (9600 baud: 73.8 frames a second), no gap, as a meter would
+    // send them: from a thread of their own, each frame on its own schedule.
+    const int count = 738;
+    std::jthread meter([this, count] {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < count; ++i) {
+            std::this_thread::sleep_until(start +
+                                          std::chrono::microseconds(i * 13'000'000LL / 960));
+            m_line->Write(frameBytes(i));
+        }
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(frames.size(), count, 60000);
+    for (int i = 0; i < count; ++i)
+        QCOMPARE(frames[i], frameBytes(i));
+}
+
 void LinkControllerTest::pickingAPortDisconnects() {
     // Closed: a pick changes nothing.
     m_link->Combo1_Click();
@@ -217,6 +354,7 @@ void LinkControllerTest::resyncOnlyWhileOpen() {
     QVERIFY(m_panel->log.isEmpty());
 
     connectAndArm();
+    m_port->SetQuietGap(0);            // they are no fragment yet
     m_line->Write(QByteArray(5, 'q')); // bytes that piled up during a dialog
     QTRY_COMPARE(m_port->InBufferCount(), 5);
     m_link->RequestResync();
@@ -442,6 +580,14 @@ void WindowsLinkTest::failedProbeOrOpen() {
 }
 
 int main(int argc, char** argv) {
+    if (argc == 3 && QByteArray(argv[1]) == "--probe") {
+        // permissionDeniedNamesTheGroup's child, run as another user.
+        LinuxPortPlatform platform(QStringLiteral("/nonexistent"), QStringLiteral("/dev"));
+        QString reason;
+        platform.Probe(QFile::decodeName(argv[2]), &reason);
+        std::fputs(reason.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     QCoreApplication app(argc, argv);
     int status = 0;
     {

@@ -11,6 +11,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -55,6 +56,11 @@ public:
     int InBufferCount() override { return waiting; }
     void DiscardInput() override { waiting = 0; }
     QByteArray Input() override { return QByteArray(waiting, '\0'); }
+    QByteArray TakeInput(int count) override {
+        const int taken = std::min(count, waiting);
+        waiting -= taken;
+        return QByteArray(taken, '\0');
+    }
     int CommEvent() const override { return 0; }
 };
 

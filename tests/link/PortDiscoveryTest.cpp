@@ -10,6 +10,9 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 class PortDiscoveryTest : public QObject {
@@ -19,6 +22,7 @@ private slots:
     void bridgeIsFoundByItsDriver();
     void emptyTree();
     void typedPathsAreTakenAsTheyAre();
+    void onlySerialTtysAreOpened();
     void probeWantsAFreeTerminal();
 
     void comPortNames();
@@ -75,9 +79,45 @@ void PortDiscoveryTest::typedPathsAreTakenAsTheyAre() {
     LinuxPortPlatform linux(QStringLiteral("/nonexistent"), QStringLiteral("/dev"));
     QCOMPARE(linux.ResolvePort(QStringLiteral("/tmp/meter")), QStringLiteral("/tmp/meter"));
     QCOMPARE(linux.ResolvePort(QStringLiteral(" /dev/pts/7 ")), QStringLiteral("/dev/pts/7"));
-    QCOMPARE(linux.ResolvePort(QStringLiteral("COM3")), QStringLiteral("COM3"));
+    // A bare name is a device under /dev.
+    QCOMPARE(linux.ResolvePort(QStringLiteral("ttyUSB0")), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(linux.ResolvePort(QStringLiteral("COM3")), QStringLiteral("/dev/COM3"));
     QCOMPARE(linux.ResolvePort(QString()), std::nullopt);
     QCOMPARE(linux.ResolvePort(QStringLiteral("  ")), std::nullopt);
+}
+
+void PortDiscoveryTest::onlySerialTtysAreOpened() {
+    // A character device is a serial port when sysfs lists a tty with its number, or when it is
+    // a pseudo-terminal; anything else is refused by its node alone and never opened.
+    QTemporaryDir dir;
+    PseudoTerminal line;
+    QVERIFY(line.Open());
+    FakeSysfs sys(dir.filePath(QStringLiteral("sys")));
+    LinuxPortPlatform linux(sys.Root(), QStringLiteral("/dev"));
+    QVERIFY(linux.IsSerialDeviceNode(line.Path()));
+    QVERIFY(!linux.IsSerialDeviceNode(QStringLiteral("/dev/null")));
+    struct stat null {};
+    QCOMPARE(::stat("/dev/null", &null), 0);
+    sys.AddTty(QStringLiteral("ttyS9"), QStringLiteral("serial8250"), QStringLiteral("4"),
+               QStringLiteral("%1:%2").arg(major(null.st_rdev)).arg(minor(null.st_rdev)));
+    QVERIFY(linux.IsSerialDeviceNode(QStringLiteral("/dev/null")));
+
+    // Opens seen by the system: the probe opens the pseudo-terminal, never the plain file.
+    const QString plain = dir.filePath(QStringLiteral("plain"));
+    QFile file(plain);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const auto probeOpens = [&linux](const QString& path) {
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ::inotify_add_watch(watch, QFile::encodeName(path).constData(), IN_OPEN);
+        linux.Probe(path);
+        char events[4096];
+        const bool opened = ::read(watch, events, sizeof events) > 0;
+        ::close(watch);
+        return opened;
+    };
+    QVERIFY(probeOpens(line.Path()));
+    QVERIFY(!probeOpens(plain));
 }
 
 void PortDiscoveryTest::probeWantsAFreeTerminal() {
@@ -94,7 +134,7 @@ void PortDiscoveryTest::probeWantsAFreeTerminal() {
     QVERIFY(plain.open(QIODevice::WriteOnly));
     plain.close();
     QVERIFY(!ProbeSerialDevice(plain.fileName(), &why));
-    QCOMPARE(why, QStringLiteral("not a serial device"));
+    QVERIFY(why.startsWith(plain.fileName() + QStringLiteral(" is not a serial device.")));
     QVERIFY(!ProbeSerialDevice(dir.filePath(QStringLiteral("missing")), &why));
     QVERIFY(!why.isEmpty());
     QVERIFY(!ProbeSerialDevice(dir.path())); // a folder
@@ -104,7 +144,8 @@ void PortDiscoveryTest::probeWantsAFreeTerminal() {
     QVERIFY(fd >= 0);
     QVERIFY(LockSerialDevice(fd));
     QVERIFY(!ProbeSerialDevice(link, &why));
-    QCOMPARE(why, QStringLiteral("in use"));
+    QCOMPARE(why,
+             link + QStringLiteral(" is in use by another program. Close it, then try again."));
     ::close(fd);
     QVERIFY(ProbeSerialDevice(line.Path()));
     QVERIFY(ProbeSerialDevice(line.Path()));

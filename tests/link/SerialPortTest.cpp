@@ -40,6 +40,8 @@ private slots:
     void opensWithTheFixedLine();
     void frameInPiecesRaisesOneEvent();
     void wrongSizesNeverLookLikeOneFrame();
+    void quietGapsDropFragmentsOnly();
+    void fragmentCutShortBySilenceGoesByItself();
     void handlerReadingInsideTheEventGetsEveryFrame();
     void countIncludesBytesNotYetDelivered();
     void discardDropsWhatTheSystemHolds();
@@ -50,9 +52,11 @@ private slots:
 
 private:
     void record(bool readInput);
+    void takeFrames();
     PseudoTerminal* m_line = nullptr;
     DeviceSerialPort* m_port = nullptr;
     QList<Seen> m_seen;
+    QList<QByteArray> m_frames;
 };
 
 void SerialPortTest::init() {
@@ -62,6 +66,7 @@ void SerialPortTest::init() {
     m_port = new DeviceSerialPort;
     m_port->SetCommPort(m_line->Path());
     m_seen.clear();
+    m_frames.clear();
 }
 
 void SerialPortTest::cleanup() {
@@ -109,6 +114,7 @@ void SerialPortTest::opensWithTheFixedLine() {
 
 void SerialPortTest::frameInPiecesRaisesOneEvent() {
     record(true);
+    m_port->SetQuietGap(0); // the pauses below are not gaps between frames
     QVERIFY(m_port->Open());
     m_port->SetRThreshold(13);
     const QByteArray frame = bytes(13);
@@ -130,6 +136,7 @@ void SerialPortTest::frameInPiecesRaisesOneEvent() {
 
 void SerialPortTest::wrongSizesNeverLookLikeOneFrame() {
     record(false);
+    m_port->SetQuietGap(0); // the pauses below are not gaps between frames
     QVERIFY(m_port->Open());
     m_port->SetRThreshold(13);
 
@@ -152,6 +159,76 @@ void SerialPortTest::wrongSizesNeverLookLikeOneFrame() {
     m_line->Write(bytes(1));
     QTRY_COMPARE(m_seen.size(), 2);
     QCOMPARE(m_seen[1].waiting, 15);
+}
+
+void SerialPortTest::takeFrames() {
+    // A handler that takes whole frames, as the reception handler does.
+    connect(m_port, &SerialPort::OnComm, this, [this] {
+        while (m_port->InBufferCount() >= 13)
+            m_frames << m_port->TakeInput(13);
+    });
+    QVERIFY(m_port->Open());
+    m_port->SetRThreshold(13);
+}
+
+void SerialPortTest::quietGapsDropFragmentsOnly() {
+    m_port->SetQuietGap(0); // the test says where the line pauses: QuietGapEnded
+    takeFrames();
+    const auto waiting = [this](int n) {
+        return QTest::qWaitFor([&] { return m_port->InBufferCount() == n; });
+    };
+    // A stray byte, then frames trickled two bytes at a time with the meter's gap between them.
+    m_line->Write("\xFF");
+    QVERIFY(waiting(1));
+    m_port->QuietGapEnded();
+    for (int f = 0; f < 3; ++f) {
+        const QByteArray frame = bytes(13, char('a' + f));
+        for (int at = 0; at < 12; at += 2) {
+            m_line->Write(frame.mid(at, 2));
+            QVERIFY(waiting(at + 2));
+        }
+        m_line->Write(frame.mid(12));
+        QTRY_COMPARE(m_frames.size(), f + 1);
+        QCOMPARE(m_frames.last(), frame);
+        m_port->QuietGapEnded();
+    }
+    // Frames back to back arrive together: both are taken; the byte left over is a fragment.
+    m_line->Write(bytes(13, 'm') + bytes(13, 'n') + "\x01");
+    QTRY_COMPARE(m_frames.size(), 5);
+    QCOMPARE(m_frames[4], bytes(13, 'n'));
+    QCOMPARE(m_port->InBufferCount(), 1);
+    m_port->QuietGapEnded();
+    QCOMPARE(m_port->InBufferCount(), 0);
+
+    // The gap ends while the system holds bytes that came meanwhile (the event loop was busy):
+    // there was no gap, so nothing goes and the frame completes.
+    m_line->Write(bytes(5, 'p'));
+    QVERIFY(waiting(5));
+    m_line->Write(bytes(13, 'p').mid(5));
+    QVERIFY(m_line->WaitUntilPending(8)); // no event loop: the port has not seen them
+    m_port->QuietGapEnded();
+    QTRY_COMPARE(m_frames.size(), 6);
+    QCOMPARE(m_frames.last(), bytes(13, 'p'));
+
+    // Not armed (syncing, paused): no frame to complete, so nothing waiting is a fragment.
+    m_port->SetRThreshold(0);
+    m_line->Write(bytes(4));
+    QVERIFY(waiting(4));
+    m_port->QuietGapEnded();
+    QCOMPARE(m_port->InBufferCount(), 4);
+}
+
+void SerialPortTest::fragmentCutShortBySilenceGoesByItself() {
+    // The port's own quiet gap: 7 bytes of a frame cut short go; the whole frames after them stay.
+    takeFrames();
+    m_line->Write(bytes(7, 'x'));
+    QVERIFY(m_line->WaitUntilPending(7)); // the port counts them below, then lets them go
+    QTRY_COMPARE(m_port->InBufferCount(), 0);
+    for (int f = 0; f < 3; ++f) {
+        m_line->Write(bytes(13, char('a' + f)));
+        QTRY_COMPARE(m_frames.size(), f + 1);
+        QCOMPARE(m_frames.last(), bytes(13, char('a' + f)));
+    }
 }
 
 void SerialPortTest::handlerReadingInsideTheEventGetsEveryFrame() {

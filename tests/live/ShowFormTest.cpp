@@ -94,6 +94,7 @@ private slots:
     void pickingAScaleAppliesAndPassesOnOnce();
     void typingAndEnterApplyNothing();
     void zoomStepsAndStops();
+    void arrowKeysStepFromTheScaleShown();
     void zoomFacesPressed();
     void paging();
     void pagingFaceHighlight();
@@ -253,6 +254,20 @@ void ShowFormTest::zoomStepsAndStops() {
     QCOMPARE(state->ChartScale, 50);
     QCOMPARE(captions(*form),
              (QStringList{"50", "37.5", "25", "12.5", "-12.5", "-25", "-37.5", "-50"}));
+}
+
+void ShowFormTest::arrowKeysStepFromTheScaleShown() {
+    // At start the box shows "40": Down is the next smaller scale, not the list's first entry.
+    QTest::keyClick(form->Combo1, Qt::Key_Down);
+    QCOMPARE(state->ChartScale, 20);
+    // After zooming out twice ("20" -> "40" -> "100"), Down zooms back in by one step.
+    QTest::mouseClick(form->Image3, Qt::LeftButton);
+    QTest::mouseClick(form->Image3, Qt::LeftButton);
+    QCOMPARE(state->ChartScale, 100);
+    QTest::keyClick(form->Combo1, Qt::Key_Down);
+    QCOMPARE(form->Combo1->currentText(), QStringLiteral("40"));
+    QCOMPARE(state->ChartScale, 40);
+    QCOMPARE(captions(*form)[0], QStringLiteral("40"));
 }
 
 void ShowFormTest::zoomFacesPressed() {

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QProgressDialog>
@@ -17,6 +19,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 
 namespace {
@@ -29,10 +32,13 @@ public:
     void Start(int pageCount) override { calls << QStringLiteral("start %1").arg(pageCount); }
     bool Advance(int pagesDone) override {
         calls << QStringLiteral("page %1").arg(pagesDone);
+        if (onPage)
+            onPage(pagesDone);
         return pagesDone != m_cancelAfter;
     }
     void Finish() override { calls << QStringLiteral("finish"); }
     QStringList calls;
+    std::function<void(int)> onPage;
 
 private:
     int m_cancelAfter;
@@ -178,6 +184,8 @@ private slots:
     void cancelPrintsNothing();
     void failuresShowTheirMessage();
     void fullDiskIsAFailure();
+    void diskThatFreesSpaceAgainIsAFailure();
+    void printableAreaOfTheOrientationInUse();
     void noDefaultPrinter();
     void progressDialog();
 };
@@ -366,6 +374,66 @@ void PrintRenderTest::fullDiskIsAFailure() {
     QCOMPARE(outcome, PrintOutcome::Failed);
     QCOMPARE(boxes.shown, QStringList{"print data error!"});
     QCOMPARE(leftovers(dir), QStringList());
+}
+
+void PrintRenderTest::diskThatFreesSpaceAgainIsAFailure() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data.pdf"));
+    GVarMod s;
+    fill(s, 2000);
+    PdfFileTarget target(path);
+    ScriptedProgress progress;
+    ScriptedMessages boxes;
+
+    // Part of what was written is lost part-way through the job, and the writes after it go
+    // through: the document still runs up to its end-of-file marker, with a gap of zeros where
+    // its first objects were.
+    progress.onPage = [&](int page) {
+        if (page != 30)
+            return;
+        const QStringList spool = QDir(dir.path()).entryList({"print-*"}, QDir::Files);
+        QVERIFY(spool.size() == 1 && QFile::resize(dir.filePath(spool.value(0)), 2000));
+    };
+    QCOMPARE(PrintDataReport(s, boxes, {&target, &progress, nullptr}), PrintOutcome::Failed);
+    QCOMPARE(boxes.shown, QStringList{"print data error!"});
+    QCOMPARE(leftovers(dir), QStringList());
+}
+
+void PrintRenderTest::printableAreaOfTheOrientationInUse() {
+    // A printer whose upright sheet keeps its four margins uneven: 10 pt on the left, 20 at the
+    // top, 5 on the right and 40 at the bottom (200, 400, 100 and 800 twips).
+    class UnevenPrinter : public PdfFileTarget {
+    public:
+        using PdfFileTarget::PdfFileTarget;
+        bool Prepare(QPrinter& printer, const QString& spool, QString& reason) override {
+            const QMarginsF minimum(10, 20, 5, 40);
+            return PdfFileTarget::Prepare(printer, spool, reason) &&
+                   printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
+                                                     QPageLayout::Portrait, minimum,
+                                                     QPageLayout::Point, minimum));
+        }
+    };
+    QTemporaryDir dir;
+    GVarMod s;
+    fill(s, 3);
+    ScriptedMessages boxes;
+    ScriptedProgress progress;
+
+    // Upright: the printable area starts 200 twips from the left and 400 from the top.
+    UnevenPrinter portrait(dir.filePath(QStringLiteral("data.pdf")));
+    QCOMPARE(PrintDataReport(s, boxes, {&portrait, &progress, nullptr}), PrintOutcome::Printed);
+    QVERIFY(near(find(pdfWords(portrait.Path(), 1), "Brisel"), 2200 + 200, 400 + 400));
+
+    // Landscape: the page lies a quarter turn counter-clockwise on the sheet, so the sheet's
+    // bottom margin is the page's left one and its left margin the page's top one.
+    UnevenPrinter landscape(dir.filePath(QStringLiteral("graph.pdf")));
+    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&landscape, nullptr, nullptr}),
+             PrintOutcome::Printed);
+    QCOMPARE(pdfInfo(landscape.Path()).size, QStringLiteral("842 x 595 pts (A4)"));
+    const QList<Word> words = pdfWords(landscape.Path(), 1);
+    QVERIFY(near(find(words, "Brisel"), 5300 + 800, 800 + 200));
+    QVERIFY(near(find(words, "06.05.14"), 7000 + 800, 1500 + 200));
+    QCOMPARE(boxes.shown, QStringList());
 }
 
 void PrintRenderTest::noDefaultPrinter() {

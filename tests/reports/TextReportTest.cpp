@@ -1,5 +1,7 @@
+#include "link/MeterFrame.h"
 #include "reports/TextReportWriter.h"
 #include "state/GVarMod.h"
+#include "state/SystemTexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +10,12 @@
 #include <QTest>
 
 #include <csignal>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 void addReading(GVarMod& s, const QString& trh, const QString& data, const QString& unit,
@@ -38,6 +45,8 @@ private slots:
     void emptyAndSingle();
     void failedWriteKeepsOldFile();
     void unwritablePathReportsWhy();
+    void writableFileInAReadOnlyFolder();
+    void swedishNegativeTemperatures();
 };
 
 void TextReportTest::workedExample() {
@@ -152,6 +161,94 @@ void TextReportTest::unwritablePathReportsWhy() {
     QString error;
     QVERIFY(!WriteTextReport(s, "/nonexistent-dir/x/report.txt", "T", &error, kSaved));
     QVERIFY(!error.isEmpty());
+}
+
+void TextReportTest::writableFileInAReadOnlyFolder() {
+    // The folder is not the user's to write, the file in it is: the user saves over the file. As
+    // root may write anywhere, the save runs in a child process that is an unprivileged user.
+    const passwd* nobody = getpwnam("nobody");
+    if (geteuid() == 0 && !nobody)
+        QSKIP("running as root and there is no user \"nobody\" to drop to");
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("shared");
+    const QString path = folder + "/report.txt";
+    QVERIFY(QDir().mkdir(folder));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old contents");
+    }
+    const QByteArray folderName = QFile::encodeName(folder);
+    const QByteArray fileName = QFile::encodeName(path);
+    QCOMPARE(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    QCOMPARE(chmod(folderName.constData(), 0555), 0);
+    if (geteuid() == 0)
+        QCOMPARE(chown(fileName.constData(), nobody->pw_uid, nobody->pw_gid), 0);
+
+    GVarMod s;
+    for (int i = 0; i < 50; ++i)
+        addReading(s, "trh", QString::number(i), "m/s", "t");
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+                               setuid(nobody->pw_uid) != 0))
+            _exit(10);
+        if (access(folderName.constData(), W_OK) == 0)
+            _exit(11); // the folder must be out of reach for this test to mean anything
+        if (!WriteTextReport(s, path, "T", nullptr, kSaved))
+            _exit(1);
+        // A new file in the same folder still fails, and says so.
+        QString error;
+        if (WriteTextReport(s, folder + "/new.txt", "T", &error, kSaved) || error.isEmpty())
+            _exit(2);
+        _exit(0);
+    }
+    int status = -1;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(readAll(path), TextReportBytes(s, "T", kSaved));
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"report.txt"});
+
+    // Where the folder may be written, the old file is replaced by a new one, never written
+    // over: a second name of the old file keeps the old contents.
+    QCOMPARE(chmod(folderName.constData(), 0755), 0);
+    const QString second = dir.filePath("second-name.txt");
+    QCOMPARE(link(fileName.constData(), QFile::encodeName(second).constData()), 0); // a hard link
+    s.Readings(1).Data = "changed";
+    QVERIFY(WriteTextReport(s, path, "T", nullptr, kSaved));
+    QCOMPARE(readAll(path), TextReportBytes(s, "T", kSaved));
+    QVERIFY(readAll(second) != readAll(path));
+}
+
+void TextReportTest::swedishNegativeTemperatures() {
+    // Swedish writes the minus sign as U+2212, which Windows-1252 lacks: the file gets "-".
+    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
+    GVarMod s;
+    // DP -5.2 degrees F 60 %, 1234 CFM; -12 whole degrees C 45.6 %, 0.05 m/s.
+    for (const char* hex :
+         {"01 02 02 58 01 00 00 34 02 03 04 D2 01", "00 01 01 C8 01 01 00 0C 01 01 00 05 03"}) {
+        MeterFrame frame;
+        const QByteArray bytes = QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
+        std::copy(bytes.begin(), bytes.end(), frame.begin());
+        const DecodedFrame d = DecodeFrame(frame);
+        addReading(s, d.trhText, d.dataText, *d.unitText, ReadingTimeText(kSaved));
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sv.txt");
+    QVERIFY(WriteTextReport(s, path, "Brisel Data Logger", nullptr, kSaved));
+    const QByteArray time = "2014-05-06\\10:11:12\r\n";
+    QCOMPARE(readAll(path), "Brisel Data Logger" + QByteArray(10, ' ') + "2014-05-06" +
+                                QByteArray(4, ' ') + "10:11:12\r\n\r\n" + " 1 " +
+                                QByteArray(11, ' ') +
+                                "DP-5,2\xB0"
+                                "F 60%  1234" +
+                                QByteArray(10, ' ') + "CFM" + QByteArray(11, ' ') + time + " 2 " +
+                                QByteArray(11, ' ') +
+                                " -12\xB0"
+                                "C 45,6%  0,05" +
+                                QByteArray(10, ' ') + "m/s" + QByteArray(11, ' ') + time);
 }
 
 QTEST_GUILESS_MAIN(TextReportTest)

@@ -114,7 +114,7 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void windowLayout();
     void framesBecomeRowsNewestFirst();
-    void wrongSizesAreDiscarded();
+    void fragmentsGoWholeFramesStay();
     void unknownKindKeepsTheOldUnitAfterAReset();
     void extremesAndBarMeter();
     void pageFollowsAndGraphRefreshesWhileOpen();
@@ -198,23 +198,24 @@ void MainFormTest::framesBecomeRowsNewestFirst() {
     QCOMPARE(p.form->dataForm()->Label4().text(), QStringLiteral("1"));
 }
 
-void MainFormTest::wrongSizesAreDiscarded() {
+void MainFormTest::fragmentsGoWholeFramesStay() {
     Program p;
     QVERIFY(p.connect());
-    const QByteArray frame = bytes(velocity(100));
-    p.meter.Write(frame.left(12)); // below the threshold: no event
-    QTest::qWait(100);
-    QCOMPARE(p.state.ReadingCount, 0);
-    p.meter.Write(frame); // 25 waiting: thrown away whole
+    p.meter.Write(bytes(velocity(100)).left(12)); // cut short by silence: dropped after the gap
+    QVERIFY(p.meter.WaitUntilPending(12));        // seen by the count below before it goes
     QTRY_COMPARE(p.port.InBufferCount(), 0);
-    QTest::qWait(50);
     QCOMPARE(p.state.ReadingCount, 0);
-    QVERIFY(p.send(velocity(100))); // the stream realigns on the next frame
-    p.meter.Write(frame + "x");     // 14 bytes
+
+    // Two frames back to back and a stray byte: both frames are stored, the byte goes.
+    p.meter.Write(bytes(velocity(200)) + bytes(velocity(300)) + "x");
+    QTRY_COMPARE(p.state.ReadingCount, 2);
+    QCOMPARE(p.state.Readings(1).Data, QStringLiteral("2"));
+    QCOMPARE(p.state.Readings(2).Data, QStringLiteral("3"));
     QTRY_COMPARE(p.port.InBufferCount(), 0);
-    QTest::qWait(50);
-    QCOMPARE(p.state.ReadingCount, 1);
-    QCOMPARE(p.grid().Rows(), 3);
+    QVERIFY(p.send(velocity(400))); // the next frame is read whole
+    QCOMPARE(p.state.Readings(3).Data, QStringLiteral("4"));
+    QCOMPARE(p.grid().Rows(), 5);
+    QCOMPARE(p.grid().TextMatrix(1, 2), QStringLiteral("4"));
 }
 
 void MainFormTest::unknownKindKeepsTheOldUnitAfterAReset() {
@@ -413,6 +414,7 @@ void MainFormTest::toolbarActionsResumeReception() {
     QVERIFY(p.send(velocity(100)));
     const QString path = p.dir.filePath(QStringLiteral("saved.txt"));
     p.dataDialog.answers = {path};
+    p.port.SetQuietGap(0);             // they are no fragment yet
     p.meter.Write(QByteArray(5, 'z')); // bytes that pile up while the dialog is open
     QTRY_COMPARE(p.port.InBufferCount(), 5);
     p.form->dataForm()->Toolbar1_ButtonClick(QStringLiteral("save"));

@@ -207,10 +207,9 @@ void RecoveryTest::killedProgramsReadingsComeBack() {
     QVERIFY(meter.Open());
     QProcess program;
     QProcessEnvironment env = programEnvironment(home.path());
-    env.insert(QStringLiteral("VANTELLO_TEST_METER_LINE"), meter.Path());
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(QStringLiteral(VANTELLO_PROGRAM), {});
+    program.start(QStringLiteral(VANTELLO_PROGRAM), {QStringLiteral("--port"), meter.Path()});
     QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
 
     // Readings stored so far: the entry lines of the program's one log.

@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QTest>
 
+#include <ctime>
+
 class SystemTextsTest : public QObject {
     Q_OBJECT
 private slots:
@@ -11,6 +13,8 @@ private slots:
     void numberTextFullStop();
     void numberTextFollowsLocale();
     void datesAndTimesFollowLocale();
+    void plainFormsForFiles();
+    void localClockHasTheZonesOffset();
 };
 
 void SystemTextsTest::numberTextFullStop_data() {
@@ -53,6 +57,38 @@ void SystemTextsTest::datesAndTimesFollowLocale() {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QCOMPARE(TimeOfDayText(QTime(22, 1, 2)), QStringLiteral("10:01:02 PM"));
     QCOMPARE(ReadingTimeText(at), QStringLiteral("5/6/14\\10:11:12 AM"));
+}
+
+void SystemTextsTest::plainFormsForFiles() {
+    // Locales whose texts hold characters that Windows-1252 lacks: minus signs, direction marks,
+    // digits and separators of other scripts. Files get the plain forms.
+    const QDateTime at(QDate(2014, 5, 6), QTime(22, 1, 2));
+    const struct {
+        const char* locale;
+        char kind; // n: -5.2, d: the date, t: the time of day
+        const char* plain;
+    } cases[] = {{"sv_SE", 'n', "-5,2"},        {"nb_NO", 'n', "-5,2"},
+                 {"fa_IR", 'n', "-5.2"},        {"ar_EG", 'd', "6/5/2014"},
+                 {"bn_BD", 't', "10:01:02 PM"}, {"fi_FI", 't', "22.01.02"}};
+    for (const auto& c : cases) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(c.locale)));
+        const QString text = c.kind == 'n'   ? NumberText(-5.2)
+                             : c.kind == 'd' ? ShortDateText(at.date())
+                                             : TimeOfDayText(at.time());
+        QVERIFY2(text == QLatin1String(c.plain), qPrintable(c.locale + (": " + text)));
+    }
+    // Narrow no-break space (newer English time formats), thin and figure spaces.
+    QCOMPARE(PlainText(QString::fromUtf16(u"10:01:02\u202FPM 1\u20092\u20073")),
+             QStringLiteral("10:01:02 PM 1 2 3"));
+}
+
+void SystemTextsTest::localClockHasTheZonesOffset() {
+    qputenv("TZ", "Asia/Kolkata"); // 5 h 30 min ahead of UTC all year
+    ::tzset();
+    const QDateTime utc = QDateTime::currentDateTimeUtc();
+    const QDateTime now = LocalNow();
+    QCOMPARE(now.offsetFromUtc(), 5 * 3600 + 30 * 60);
+    QVERIFY(utc.msecsTo(now) >= 0 && utc.msecsTo(now) < 60000); // the same instant
 }
 
 QTEST_GUILESS_MAIN(SystemTextsTest)

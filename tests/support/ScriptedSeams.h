@@ -11,6 +11,7 @@
 class ScriptedMessages : public MessageBoxes {
 public:
     QStringList shown;   // every question and message, in order
+    QStringList details; // the detail of every message that had one, in order
     QList<bool> answers; // answers to the questions in turn; No once they run out
 
     bool Question(const QString& text) override {
@@ -18,6 +19,10 @@ public:
         return answers.isEmpty() ? false : answers.takeFirst();
     }
     void Message(const QString& text) override { shown << text; }
+    void DetailedMessage(const QString& text, const QString& detail) override {
+        shown << text;
+        details << detail;
+    }
 };
 
 class ScriptedSaveDialog : public SaveDialog {

@@ -32,12 +32,14 @@ private:
     QString m_text;
 };
 
-// The link control's messages: there is nobody to answer a box, so they are kept for the console.
+// The link control's messages: there is nobody to answer a box. A port error's reason has
+// already gone to standard error from the link control; only whether one came is kept.
 class LogSession::Messages : public MessageBoxes {
 public:
     bool Question(const QString&) override { return false; }
-    void Message(const QString& text) override { said = text; }
-    QString said;
+    void Message(const QString&) override { said = true; }
+    void DetailedMessage(const QString&, const QString&) override { said = true; }
+    bool said = false;
 };
 
 LogSession::LogSession(LogParts parts, LogOptions options, QObject* parent)
@@ -81,9 +83,8 @@ std::optional<int> LogSession::Start() {
         m_link->btn_conn_Click();
     }
     if (m_link->State() == LinkState::Closed) {
-        m_parts.console.Say(m_messages->said.isEmpty()
-                                ? QStringLiteral("%1 cannot be opened").arg(port)
-                                : QStringLiteral("%1 (%2)").arg(m_messages->said, port));
+        if (!m_messages->said)
+            m_parts.console.Say(QStringLiteral("%1 cannot be opened").arg(port));
         return kLogNoMeter;
     }
 
@@ -110,26 +111,12 @@ void LogSession::onComm() {
     if (m_finished || m_parts.port.CommEvent() != kCommEventReceive)
         return;
     while (!m_finished) {
-        const std::optional<MeterFrame> frame = takeFrame();
+        // Every whole frame waiting, cut from the stream by the link as for the program.
+        const std::optional<MeterFrame> frame = m_link->TakeFrame();
         if (!frame)
             return;
         store(*frame);
     }
-}
-
-std::optional<MeterFrame> LogSession::takeFrame() {
-    SerialPort& port = m_parts.port;
-    if (port.InBufferCount() != kFrameLength) {
-        port.DiscardInput();
-        return std::nullopt;
-    }
-    const QByteArray input = port.Input();
-    if (input.size() < kFrameLength)
-        return std::nullopt;
-    MeterFrame frame;
-    std::copy_n(reinterpret_cast<const std::uint8_t*>(input.constData()), kFrameLength,
-                frame.begin());
-    return frame;
 }
 
 void LogSession::store(const MeterFrame& frame) {

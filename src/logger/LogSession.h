@@ -64,7 +64,6 @@ private:
     void onComm();
     void onOnline();
     void onOffline();
-    std::optional<MeterFrame> takeFrame();
     void store(const MeterFrame& frame);
     void checkDeadline();
     void updateStatus(bool force);

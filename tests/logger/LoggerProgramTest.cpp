@@ -6,6 +6,7 @@
 #include "link/PseudoTerminal.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -135,7 +136,7 @@ public:
     QByteArray err;
     QDateTime started;
 
-    bool Start(const QStringList& arguments) {
+    bool Start(QStringList arguments, bool withPort = true) {
         if (!meter.Open())
             return false;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -149,8 +150,9 @@ public:
         QObject::connect(&process, &QProcess::readyReadStandardError, &process,
                          [this] { err += process.readAllStandardError(); });
         started = QDateTime::currentDateTime();
-        process.start(QStringLiteral(VANTELLO_LOG_PROGRAM),
-                      QStringList{"--port", meter.Path()} + arguments);
+        if (withPort)
+            arguments << "--port" << meter.Path();
+        process.start(QStringLiteral(VANTELLO_LOG_PROGRAM), arguments);
         return process.waitForStarted();
     }
 
@@ -221,6 +223,8 @@ private slots:
     void appendWritesNoSecondHeading();
     void fullDiskKeepsEarlierRows();
     void durationAndStatusLineOnTerminal();
+    void noMeterToRead_data();
+    void noMeterToRead();
 };
 
 void LoggerProgramTest::knownFrames_data() {
@@ -287,8 +291,12 @@ void LoggerProgramTest::endsCleanlyOnSignal() {
         return readFile(file);
     };
     QVERIFY(run.WaitUntilReading());
+    // Frames back to back are all kept.
+    QByteArray burst;
     for (int i = 0; i < 5; ++i)
-        QVERIFY(run.Send(i, output));
+        burst += frameBytes(i);
+    QCOMPARE(run.meter.Write(burst), burst.size());
+    QVERIFY(QTest::qWaitFor([&] { return output().count('\n') == 6; }, 60000));
     // The signal arrives with more frames on their way.
     QCOMPARE(run.meter.Write(frameBytes(5) + frameBytes(6)), 2 * kFrameLength);
     ::kill(pid_t(run.process.processId()), signal);
@@ -396,6 +404,44 @@ void LoggerProgramTest::durationAndStatusLineOnTerminal() {
                        "\\r2 readings, last 400 km/h, \\d+:\\d\\d:\\d\\d elapsed, "
                        "(7d 00:00:00|6d 23:\\d\\d:\\d\\d) left\\x1b\\[K\\r\\n$"));
     QVERIFY2(expected.match(shown).hasMatch(), qPrintable(shown.toUtf8().toPercentEncoding(" ,:")));
+}
+
+void LoggerProgramTest::noMeterToRead_data() {
+    QTest::addColumn<QString>("port"); // "": look for the bridge; "FILE": a plain file
+    QTest::addColumn<QString>("said");
+    QTest::newRow("no bridge") << ""
+                               << "vantello-log: no meter found: its USB bridge is not "
+                                  "plugged in.";
+    QTest::newRow("no such device") << "/dev/ttyNOSUCH7"
+                                    << "vantello-log: port error! No such device: /dev/ttyNOSUCH7.";
+    QTest::newRow("bare name") << "ttyNOSUCH7"
+                               << "vantello-log: port error! No such device: /dev/ttyNOSUCH7.";
+    QTest::newRow("plain file") << "FILE"
+                                << "/kept.csv is not a serial device.";
+}
+
+void LoggerProgramTest::noMeterToRead() {
+    QFETCH(QString, port);
+    QFETCH(QString, said);
+    if (port.isEmpty() && !QDir(QStringLiteral("/sys/bus/usb-serial/drivers/cp210x"))
+                               .entryList({QStringLiteral("ttyUSB*")})
+                               .isEmpty())
+        QSKIP("a meter's bridge is plugged in here");
+    QTemporaryDir dir;
+    const QString file = dir.filePath("kept.csv");
+    {
+        QFile kept(file);
+        QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("kept\n") == 5);
+    }
+    Run run;
+    QStringList arguments{"-o", file};
+    if (!port.isEmpty())
+        arguments << "--port" << (port == "FILE" ? file : port);
+    QVERIFY(run.Start(arguments, false));
+    QVERIFY(run.Finish());
+    QCOMPARE(run.process.exitCode(), 2);
+    QVERIFY2(run.err.contains(said.toUtf8()) && run.err.count('\n') == 1, run.err);
+    QCOMPARE(readFile(file), "kept\n"); // the output is opened only once the meter is
 }
 
 QTEST_GUILESS_MAIN(LoggerProgramTest)

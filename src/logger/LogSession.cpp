@@ -124,11 +124,11 @@ void LogSession::store(const MeterFrame& frame) {
     QString error;
     if (!m_parts.output.Write(LogLine(m_options.format, m_no + 1, reading, m_parts.now()),
                               &error)) {
-        finish(kLogWriteFailed,
-               m_no == 1
-                   ? error + QStringLiteral("; the reading written before it is kept")
-                   : error +
-                         QStringLiteral("; the %1 readings written before it are kept").arg(m_no));
+        if (m_no == 1)
+            error += QStringLiteral("; the reading written before it is kept");
+        else if (m_no > 1)
+            error += QStringLiteral("; the %1 readings written before it are kept").arg(m_no);
+        finish(kLogWriteFailed, error);
         return;
     }
     ++m_no;

@@ -3,6 +3,7 @@
 #include "link/LinkController.h"
 #include "link/MeterFrame.h"
 #include "logger/LogOptions.h"
+#include "state/SystemTexts.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -26,9 +27,7 @@ struct LogParts {
     PortPlatform& platform;
     LogOutput& output;
     LogConsole& console;
-    std::function<QDateTime()> now = [] {
-        return QDateTime::currentDateTime();
-    };
+    std::function<QDateTime()> now = LocalNow;
 };
 
 // Exit statuses of the logger.

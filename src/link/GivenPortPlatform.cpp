@@ -25,3 +25,20 @@ std::optional<QString> GivenPortPlatform::FindBridge() {
         return m_port;
     return std::nullopt;
 }
+
+QString GivenPortPlatform::LastingName(const QString& device) {
+    return m_system->LastingName(device);
+}
+
+QString GivenPortPlatform::NameStamp(const QString& lastingName) {
+    return m_system->NameStamp(lastingName);
+}
+
+std::optional<QString> GivenPortPlatform::FindAgain(const QString& lastingName,
+                                                    const QString& stampWhenLost) {
+    return m_system->FindAgain(lastingName, stampWhenLost);
+}
+
+QStringList GivenPortPlatform::WatchFolders(const QString& lastingName) {
+    return m_system->WatchFolders(lastingName);
+}

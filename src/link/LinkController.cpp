@@ -13,8 +13,10 @@ LinkController::LinkController(SerialPort& port, PortPlatform& platform, Message
     : QObject(parent)
     , m_port(port)
     , m_platform(platform)
-    , m_messages(messages) {
+    , m_messages(messages)
+    , m_watch(platform) {
     m_timer1.setInterval(kFlushInterval);
+    connect(&m_watch, &PortReturnWatch::Back, this, &LinkController::deviceBack);
     connect(&m_timer1, &QTimer::timeout, this, &LinkController::Timer1_Timer);
     connect(&m_port, &SerialPort::OnComm, this, &LinkController::onComm);
 }
@@ -43,6 +45,7 @@ void LinkController::AutoConnect() {
 }
 
 void LinkController::btn_conn_Click() {
+    endWait();
     const QString name = m_panel->PortText();
     const std::optional<QString> device = m_platform.ResolvePort(name);
     // The probe and the open always use the same port; a text that names none opens nothing.
@@ -71,6 +74,7 @@ void LinkController::btn_conn_Click() {
 }
 
 void LinkController::Combo1_Click() {
+    endWait();
     if (!m_port.PortOpen()) {
         m_timer1.stop();
         return;
@@ -94,6 +98,7 @@ void LinkController::Timer1_Timer() {
 }
 
 void LinkController::RequestResync() {
+    m_holdWhenBack = false;
     if (!m_port.PortOpen())
         return;
     m_port.SetRThreshold(0);
@@ -102,6 +107,8 @@ void LinkController::RequestResync() {
 
 void LinkController::PauseReception() {
     m_timer1.stop();
+    if (m_state == LinkState::Waiting)
+        m_holdWhenBack = true;
     if (!m_port.PortOpen())
         return;
     m_port.SetRThreshold(0);
@@ -109,6 +116,7 @@ void LinkController::PauseReception() {
 }
 
 void LinkController::Shutdown() {
+    m_watch.Stop();
     m_timer1.stop();
     m_port.SetRThreshold(0);
     m_port.Close();
@@ -131,8 +139,10 @@ bool LinkController::openPort(const QString& device, QString* reason) {
     m_port.SetRThreshold(0);
     m_port.SetCommPort(device);
     QString error;
-    if (m_port.Open(&error))
+    if (m_port.Open(&error)) {
+        m_lastingName = m_platform.LastingName(device);
         return true;
+    }
     // The platform's probe says why in the user's terms; when it finds nothing wrong (the port
     // changed in between), the port's own words.
     if (m_platform.Probe(device, reason))
@@ -161,9 +171,46 @@ void LinkController::disconnectPort() {
 }
 
 void LinkController::onComm() {
-    // A device that went away has already been closed by the port; the link follows it.
-    if (m_port.CommEvent() == kCommEventDeviceLost && m_state != LinkState::Closed)
-        disconnectPort();
+    // A device that went away has already been closed by the port; the link waits for it.
+    if (m_port.CommEvent() == kCommEventDeviceLost && m_state != LinkState::Closed &&
+        m_state != LinkState::Waiting)
+        startWaiting();
+}
+
+void LinkController::startWaiting() {
+    m_holdWhenBack = m_state == LinkState::Paused;
+    m_lostDevice = m_port.CommPort();
+    m_port.Close();
+    m_port.SetRThreshold(0);
+    m_timer1.stop();
+    m_watch.Start(m_lastingName);
+    setState(LinkState::Waiting);
+    m_panel->ShowConnectEnabled();
+    m_panel->ShowLinkOffline();
+}
+
+void LinkController::endWait() {
+    if (m_state != LinkState::Waiting)
+        return;
+    m_watch.Stop();
+    setState(LinkState::Closed);
+}
+
+void LinkController::deviceBack(const QString& device) {
+    if (m_state != LinkState::Waiting)
+        return;
+    QString reason;
+    if (!openPort(device, &reason))
+        return; // still waiting: tried again at the next look
+    m_watch.Stop();
+    if (device != m_lostDevice)
+        m_panel->SetPortText(device);
+    m_panel->ShowConnectDisabled();
+    if (m_holdWhenBack) {
+        setState(LinkState::Paused);
+        return;
+    }
+    startSyncing();
 }
 
 void LinkController::setState(LinkState state) {

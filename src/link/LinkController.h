@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/MeterFrame.h"
+#include "link/PortReturnWatch.h"
 
 #include <QObject>
 #include <QString>
@@ -33,6 +34,7 @@ enum class LinkState {
     Syncing, // port open, threshold 0, the flush timer throws waiting bytes away
     Armed,   // port open, receive events for every 13 waiting bytes
     Paused,  // port open, threshold 0, flush timer stopped (while the table prints)
+    Waiting, // port closed: its device went away; the link opens it again when it is back
 };
 
 inline constexpr int kFlushInterval = 50; // ms between flush ticks
@@ -50,6 +52,15 @@ inline constexpr char16_t kPortErrorText[] = u"port error!";
 //
 // When a port cannot be opened, the message "port error!" carries the reason as its detail, and
 // the same reason goes to standard error.
+//
+// When the open port's device goes away (a cable pulled out), the link waits for it to come back
+// (Waiting): under the same path, or under the bridge's lasting name where the platform knows one
+// (PortPlatform::LastingName), watched by a PortReturnWatch. The panel shows OFFLINE with CONNECT
+// enabled, and the port box keeps its text. When the device is back and can be opened, the link
+// opens it and resynchronises (Syncing, then Armed and ONLINE, as after CONNECT); the port box
+// shows the device when it came back under another one. Attempts that fail while waiting show
+// nothing. The user's own CONNECT or pick, and Shutdown, end the wait. A program follows the link
+// through StateChanged: Waiting when the device went away, Syncing when it is open again.
 class LinkController : public QObject {
     Q_OBJECT
 public:
@@ -60,25 +71,29 @@ public:
     void SetPanel(LinkPanel* panel) { m_panel = panel; }
 
     LinkState State() const { return m_state; }
+    // While Waiting: the name watched for (a path, or the bridge's stable name).
+    QString WaitingFor() const { return m_watch.LastingName(); }
     QTimer& Timer1() { return m_timer1; }
     SerialPort& Port() { return m_port; }
     PortPlatform& Platform() { return m_platform; }
 
     // At start-up: opens the bridge's port when one is attached and starts syncing.
     void AutoConnect();
-    // CONNECT: probes and opens the port named in the port box and starts syncing.
+    // CONNECT: probes and opens the port named in the port box and starts syncing; ends a wait.
     void btn_conn_Click();
-    // The user picked an entry of the port list: disconnects when connected.
+    // The user picked an entry of the port list: disconnects when connected; ends a wait.
     void Combo1_Click();
     // Flush-and-arm tick.
     void Timer1_Timer();
     // Stops reception and resynchronises (after a reset of the table, a save, an export or a
-    // print). Does nothing while the port is closed; the panel keeps what it shows.
+    // print). Does nothing while the port is closed; the panel keeps what it shows. While
+    // waiting, the device that comes back is resynchronised.
     void RequestResync();
     // Stops frame events without arming again, so nothing arrives while the table is printed;
-    // RequestResync resumes. Does nothing while the port is closed.
+    // RequestResync resumes. Does nothing while the port is closed. While waiting, the device
+    // that comes back is opened but stays paused until RequestResync.
     void PauseReception();
-    // At exit: stops the flush timer and closes the port.
+    // At exit: stops the flush timer and a wait, and closes the port.
     void Shutdown();
 
     // The next whole frame waiting, taken out of the port's input; nothing while reception is not
@@ -95,6 +110,9 @@ private:
     void startSyncing();
     void disconnectPort();
     void onComm();
+    void startWaiting();
+    void endWait();
+    void deviceBack(const QString& device);
     void setState(LinkState state);
 
     SerialPort& m_port;
@@ -102,5 +120,9 @@ private:
     MessageBoxes& m_messages;
     LinkPanel* m_panel = nullptr;
     QTimer m_timer1;
+    PortReturnWatch m_watch;
     LinkState m_state = LinkState::Closed;
+    QString m_lastingName;       // of the device last opened
+    QString m_lostDevice;        // the device that went away
+    bool m_holdWhenBack = false; // paused when the device went away, or since: stay paused
 };

@@ -185,6 +185,60 @@ std::optional<QString> LinuxPortPlatform::FindBridge() {
     return std::nullopt;
 }
 
+QString LinuxPortPlatform::byIdFolder() const {
+    return QDir::cleanPath(m_devRoot + QStringLiteral("/serial/by-id"));
+}
+
+QString LinuxPortPlatform::LastingName(const QString& device) {
+    const QString node = QFileInfo(device).canonicalFilePath();
+    if (node.isEmpty())
+        return device;
+    const QDir byId(byIdFolder());
+    for (const QString& name :
+         byId.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (QFileInfo(byId.filePath(name)).canonicalFilePath() == node)
+            return byId.filePath(name);
+    }
+    return device;
+}
+
+QString LinuxPortPlatform::NameStamp(const QString& lastingName) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(lastingName).constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return QString();
+    return QStringLiteral("%1 %2.%3")
+        .arg(st.st_ino)
+        .arg(st.st_ctim.tv_sec)
+        .arg(st.st_ctim.tv_nsec, 9, 10, QChar(u'0'));
+}
+
+std::optional<QString> LinuxPortPlatform::FindAgain(const QString& lastingName,
+                                                    const QString& stampWhenLost) {
+    const QFileInfo name(lastingName);
+    // A stable name's link names the device node the bridge has now; that node is what the
+    // port box shows and the port opens.
+    const QString device =
+        name.absolutePath() == byIdFolder() ? QDir::cleanPath(name.symLinkTarget()) : lastingName;
+    struct stat st {};
+    if (device.isEmpty() || ::stat(QFile::encodeName(device).constData(), &st) != 0 ||
+        !S_ISCHR(st.st_mode))
+        return std::nullopt;
+    const unsigned majorNumber = major(st.st_rdev);
+    if (majorNumber >= kFirstPtyMajor && majorNumber <= kLastPtyMajor) {
+        const QString stamp = NameStamp(lastingName);
+        if (stamp.isEmpty() || stamp == stampWhenLost)
+            return std::nullopt;
+    }
+    return device;
+}
+
+QStringList LinuxPortPlatform::WatchFolders(const QString& lastingName) {
+    QStringList folders = {QFileInfo(lastingName).absolutePath(), QDir::cleanPath(m_devRoot),
+                           QDir::cleanPath(m_devRoot + QStringLiteral("/serial")), byIdFolder()};
+    folders.removeDuplicates();
+    return folders;
+}
+
 bool ProbeSerialDevice(const QString& path, QString* reason) {
     auto fail = [reason](const QString& why) {
         if (reason)

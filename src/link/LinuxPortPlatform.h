@@ -9,6 +9,10 @@
 // bridge is the tty whose device is bound to the bridge's kernel driver. The roots are parameters
 // so tests can use fake trees.
 //
+// A device that went away is found again by its USB bridge's stable name under
+// <devRoot>/serial/by-id when it has one (a bridge plugged back in may come back as ttyUSB1), and
+// by its own path otherwise.
+//
 // A path is checked before it is opened: only a character device that the kernel lists as a
 // serial tty, or a pseudo-terminal, is ever opened, so a typed "/dev/watchdog" or "/dev/tty" is
 // refused untouched.
@@ -24,6 +28,20 @@ public:
     std::optional<QString> ResolvePort(const QString& text) override;
     bool Probe(const QString& device, QString* reason = nullptr) override;
     std::optional<QString> FindBridge() override;
+    // The by-id link that leads to the same device node as device, or device itself.
+    QString LastingName(const QString& device) override;
+    // A symbolic link's inode and change time; empty for anything else.
+    QString NameStamp(const QString& lastingName) override;
+    // A by-id name: the path its link names (such as <devRoot>/ttyUSB1), when that is a character
+    // device. Any other name: itself, when it leads to a character device. A pseudo-terminal is
+    // never plugged back in (its number goes to whoever opens the next one, a terminal window
+    // even): it counts only when reached through a symbolic link made anew since the loss, as a
+    // simulated meter started again makes it.
+    std::optional<QString> FindAgain(const QString& lastingName,
+                                     const QString& stampWhenLost) override;
+    // The folder of the name (that of a symbolic link, not of its target), <devRoot>, and the
+    // by-id folder with its parent, where the bridge's names come and go.
+    QStringList WatchFolders(const QString& lastingName) override;
 
     // Whether path is a character device listed under <sysRoot>/class/tty as a serial tty (one
     // with a driver, by its device number), or a pseudo-terminal. Looks at the node only; never
@@ -37,6 +55,7 @@ private:
         QString number; // "188:0", the device number from its dev file
     };
     QList<Tty> serialTtys() const;
+    QString byIdFolder() const;
 
     QString m_sysRoot;
     QString m_devRoot;

@@ -27,4 +27,31 @@ public:
 
     // The port box text of the meter's USB bridge, when one is attached.
     virtual std::optional<QString> FindBridge() = 0;
+
+    // Finding a device again after it went away (an unplugged cable). Unless a platform knows
+    // better, a device comes back under its own name and only the probe tells whether it is there.
+
+    // The name under which the device opened as `device` (as returned by ResolvePort) will be
+    // found again once it is plugged back in. Asked while the device is there.
+    virtual QString LastingName(const QString& device) { return device; }
+    // What the lasting name's own entry is now, so that a name made anew can be told from the
+    // one there when the device went away. Empty when the platform cannot tell.
+    virtual QString NameStamp(const QString& lastingName) {
+        Q_UNUSED(lastingName);
+        return {};
+    }
+    // The device to probe and open for a lasting name, when something is there now;
+    // stampWhenLost is what NameStamp said when the device went away. Cheap enough to ask every
+    // second.
+    virtual std::optional<QString> FindAgain(const QString& lastingName,
+                                             const QString& stampWhenLost) {
+        Q_UNUSED(stampWhenLost);
+        return lastingName;
+    }
+    // Folders whose changes may mean that the device of a lasting name is back; none when the
+    // platform can only be asked again.
+    virtual QStringList WatchFolders(const QString& lastingName) {
+        Q_UNUSED(lastingName);
+        return {};
+    }
 };

@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QDebug>
 
+#include <functional>
 #include <optional>
 
 namespace {
@@ -29,23 +30,34 @@ private:
     PrintTarget& m_target;
 };
 
-PrintOutcome failed(PrintRenderer& renderer, MessageBoxes& boxes, const QString& message) {
+PrintOutcome failed(PrintRenderer& renderer, MessageBoxes& boxes,
+                    const std::function<QString(const QString&)>& message) {
     qWarning().noquote() << "printing failed:" << renderer.Failure();
+    const QString text = message(renderer.Failure());
     renderer.Discard();
-    boxes.Message(message);
+    boxes.Message(text);
     return PrintOutcome::Failed;
+}
+
+PrintOutcome failed(PrintRenderer& renderer, MessageBoxes& boxes, const QString& message) {
+    return failed(renderer, boxes, [&message](const QString&) { return message; });
 }
 
 // Hands the composed job over while the progress says so; its dialog is gone before any message.
 PrintOutcome finish(PrintRenderer& renderer, PrintProgress& progress, MessageBoxes& boxes,
-                    const QString& errorText) {
+                    const std::function<QString(const QString&)>& failureText) {
     const bool printed = renderer.Finish(&progress);
     progress.Finish();
     if (printed)
         return PrintOutcome::Printed;
     if (renderer.Cancelled())
         return PrintOutcome::Cancelled;
-    return failed(renderer, boxes, errorText);
+    return failed(renderer, boxes, failureText);
+}
+
+PrintOutcome finish(PrintRenderer& renderer, PrintProgress& progress, MessageBoxes& boxes,
+                    const QString& errorText) {
+    return finish(renderer, progress, boxes, [&errorText](const QString&) { return errorText; });
 }
 
 } // namespace
@@ -85,24 +97,31 @@ PrintOutcome PrintDataReport(const GVarMod& state, MessageBoxes& boxes, const Pr
 
 PrintOutcome PrintGraphReport(GVarMod& state, const GraphReportTexts& texts, MessageBoxes& boxes,
                               const PrintSetup& setup) {
-    const QString errorText = QStringLiteral("printer error!");
+    return PrintSinglePage(
+        kGraphReportTitle, [&] { return GraphReportPage(state, texts); }, boxes, setup,
+        [](const QString&) { return QStringLiteral("printer error!"); });
+}
+
+PrintOutcome PrintSinglePage(const QString& title, const std::function<PrintPage()>& compose,
+                             MessageBoxes& boxes, const PrintSetup& setup,
+                             const std::function<QString(const QString& why)>& failureText) {
     TargetChoice target(setup.target);
-    PrintRenderer renderer(target.get(), kGraphReportTitle);
+    PrintRenderer renderer(target.get(), title);
     if (!renderer.Open())
-        return failed(renderer, boxes, errorText);
+        return failed(renderer, boxes, failureText);
     std::optional<PrintProgressDialog> dialog;
     PrintProgress* progress = setup.progress;
     if (!progress)
         progress = &dialog.emplace(setup.parent);
     progress->Start(1);
-    if (!renderer.Play(GraphReportPage(state, texts))) {
+    if (!renderer.Play(compose())) {
         progress->Finish();
-        return failed(renderer, boxes, errorText);
+        return failed(renderer, boxes, failureText);
     }
     if (!progress->Advance(1)) {
         renderer.Discard();
         progress->Finish();
         return PrintOutcome::Cancelled;
     }
-    return finish(renderer, *progress, boxes, errorText);
+    return finish(renderer, *progress, boxes, failureText);
 }

@@ -1,6 +1,11 @@
 #pragma once
 
 #include "reports/GraphReportLayout.h"
+#include "reports/PrintSteps.h"
+
+#include <QString>
+
+#include <functional>
 
 class GVarMod;
 class MessageBoxes;
@@ -45,3 +50,11 @@ PrintOutcome PrintDataReport(const GVarMod& state, MessageBoxes& boxes,
 // the job and shows "printer error!".
 PrintOutcome PrintGraphReport(GVarMod& state, const GraphReportTexts& texts, MessageBoxes& boxes,
                               const PrintSetup& setup = {});
+
+// One page composed by compose (after the printer is open), printed through the setup's target
+// with its progress, as the graph report is: a slow hand-over shows the progress dialog and can be
+// cancelled there (nothing printed, nothing shown); any failure prints nothing, leaves no partial
+// file and shows failureText(the reason) in one message.
+PrintOutcome PrintSinglePage(const QString& title, const std::function<PrintPage()>& compose,
+                             MessageBoxes& boxes, const PrintSetup& setup,
+                             const std::function<QString(const QString& why)>& failureText);

@@ -650,7 +650,10 @@ void TraverseForm::Save() {
 }
 
 void TraverseForm::Print() {
-    PrintTraverseReport(report(), m_parts.messages, m_parts.printTarget);
+    PrintSetup setup;
+    setup.target = m_parts.printTarget;
+    setup.parent = this;
+    PrintTraverseReport(report(), m_parts.messages, setup);
 }
 
 void TraverseForm::SavePdf() {
@@ -658,7 +661,10 @@ void TraverseForm::SavePdf() {
     if (chosen.isEmpty())
         return;
     PdfFileTarget file(withSuffix(chosen, QStringLiteral("pdf")));
-    PrintTraverseReport(report(), m_parts.messages, &file);
+    PrintSetup setup;
+    setup.target = &file;
+    setup.parent = this;
+    PrintTraverseReport(report(), m_parts.messages, setup);
 }
 
 void TraverseForm::closeEvent(QCloseEvent* event) {

@@ -4,10 +4,9 @@
 #include "traverse/TraverseReport.h"
 
 class MessageBoxes;
-class PrintTarget;
 
 // Prints the traverse report page through the print layer, without a printer dialog: on the
-// default printer when target is null, otherwise on the target (a PDF file). A failure prints
-// nothing, leaves no partial file and says why in one message.
+// setup's target (null: the default printer; or a PDF file), with the progress dialog of a slow
+// hand-over. A failure prints nothing, leaves no partial file and says why in one message.
 PrintOutcome PrintTraverseReport(const TraverseReportData& data, MessageBoxes& boxes,
-                                 PrintTarget* target);
+                                 const PrintSetup& setup);

@@ -30,6 +30,14 @@ QByteArray frameBytes(int n) {
     return QByteArray(reinterpret_cast<const char*>(frame.data()), kFrameLength);
 }
 
+// The meter's line again, behind the same link: a new pseudo-terminal, as a simulated meter
+// started again would make.
+bool pointLinkAt(const QString& link, const PseudoTerminal& line) {
+    return QFile::link(line.Path(), link + u'~') &&
+           ::rename(QFile::encodeName(link + u'~').constData(),
+                    QFile::encodeName(link).constData()) == 0;
+}
+
 // This test program again, as the user nobody, probing path: its output is the reason.
 QString probeAsNobody(const QString& path) {
     QProcess child;
@@ -43,6 +51,8 @@ QString probeAsNobody(const QString& path) {
 }
 } // namespace
 
+Q_DECLARE_METATYPE(LinkState)
+
 // The link control on a real serial port whose far side is a pseudo-terminal.
 class LinkControllerTest : public QObject {
     Q_OBJECT
@@ -51,7 +61,7 @@ private slots:
     void cleanup();
     void connectArmsAtTheFirstQuietTick();
     void bytesWithoutPauseKeepSyncing();
-    void unplugGoesClosedAndOffline();
+    void unplugWaitsOffline();
     void unplugWhileSyncingStopsTheFlush();
     void portErrorsLeaveTheLinkClosed();
     void portErrorsSayWhy_data();
@@ -64,9 +74,14 @@ private slots:
     void pauseHoldsUntilResync();
     void autoConnectFindsTheBridgeByDriver();
     void shutdownClosesThePort();
+    void userActionsEndTheWait_data();
+    void userActionsEndTheWait();
+    void deviceComesBack_data();
+    void deviceComesBack();
 
 private:
     void connectAndArm();
+    QString connectThroughALink();
 
     QTemporaryDir* m_dir = nullptr;
     PseudoTerminal* m_line = nullptr;
@@ -106,6 +121,19 @@ void LinkControllerTest::connectAndArm() {
     m_link->btn_conn_Click();
     QTRY_COMPARE(m_link->State(), LinkState::Armed);
     m_panel->log.clear();
+}
+
+// Connects through a symbolic link to the line, as a user who gave /tmp/meter would.
+QString LinkControllerTest::connectThroughALink() {
+    const QString link = m_dir->filePath(QStringLiteral("meter"));
+    if (!QFile::link(m_line->Path(), link))
+        return QString();
+    m_panel->text = link;
+    m_link->btn_conn_Click();
+    if (!QTest::qWaitFor([this] { return m_link->State() == LinkState::Armed; }))
+        return QString();
+    m_panel->log.clear();
+    return link;
 }
 
 void LinkControllerTest::connectArmsAtTheFirstQuietTick() {
@@ -156,14 +184,15 @@ void LinkControllerTest::bytesWithoutPauseKeepSyncing() {
     QCOMPARE(m_panel->log.last(), QStringLiteral("online"));
 }
 
-void LinkControllerTest::unplugGoesClosedAndOffline() {
+void LinkControllerTest::unplugWaitsOffline() {
     connectAndArm();
     m_line->Close();
-    QTRY_COMPARE(m_link->State(), LinkState::Closed);
+    QTRY_COMPARE(m_link->State(), LinkState::Waiting);
     QVERIFY(!m_port->PortOpen());
     QCOMPARE(m_port->RThreshold(), 0);
     QVERIFY(!m_link->Timer1().isActive());
     QCOMPARE(m_panel->log, (QStringList{QStringLiteral("enabled"), QStringLiteral("offline")}));
+    QCOMPARE(m_link->WaitingFor(), m_panel->text); // the port box keeps its text
 
     // CONNECT works again once the device is back.
     QVERIFY(m_line->Open());
@@ -182,7 +211,7 @@ void LinkControllerTest::unplugWhileSyncingStopsTheFlush() {
     QCOMPARE(m_link->State(), LinkState::Syncing);
     writer.stop();
     m_line->Close();
-    QTRY_COMPARE(m_link->State(), LinkState::Closed);
+    QTRY_COMPARE(m_link->State(), LinkState::Waiting);
     QVERIFY(!m_link->Timer1().isActive());
     QCOMPARE(m_panel->log.last(), QStringLiteral("offline"));
     QVERIFY(!m_panel->log.contains(QStringLiteral("online")));
@@ -416,6 +445,119 @@ void LinkControllerTest::shutdownClosesThePort() {
     QVERIFY(!m_port->PortOpen());
     QVERIFY(!m_link->Timer1().isActive());
     QCOMPARE(m_link->State(), LinkState::Closed);
+}
+
+void LinkControllerTest::userActionsEndTheWait_data() {
+    QTest::addColumn<QString>("action");
+    for (const char* action : {"CONNECT", "pick", "exit"})
+        QTest::newRow(action) << action;
+}
+
+void LinkControllerTest::userActionsEndTheWait() {
+    QFETCH(QString, action);
+    const QString link = connectThroughALink();
+    QVERIFY(!link.isEmpty());
+    m_line->Close();
+    QTRY_COMPARE(m_link->State(), LinkState::Waiting);
+    if (action == QStringLiteral("CONNECT")) {
+        // The user's own CONNECT says why it failed, as always.
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^port error! No such")));
+        m_link->btn_conn_Click();
+    } else if (action == QStringLiteral("pick")) {
+        m_link->Combo1_Click();
+    } else {
+        m_link->Shutdown();
+    }
+    QCOMPARE(m_link->State(), LinkState::Closed);
+    QCOMPARE(m_messages->shown.size(), action == QStringLiteral("CONNECT") ? 1 : 0);
+
+    // The meter comes back behind the link: nothing opens it.
+    PseudoTerminal back;
+    QVERIFY(back.Open() && pointLinkAt(link, back));
+    QTest::qWait(2 * PortReturnWatch::kPollInterval);
+    QCOMPARE(m_link->State(), LinkState::Closed);
+    QVERIFY(!m_port->PortOpen());
+}
+
+void LinkControllerTest::deviceComesBack_data() {
+    // The user's link to the line, or the bridge by its stable name (a fake /dev), back as
+    // ttyUSB1. Pauses are the table printing: a device back during a print stays paused.
+    QTest::addColumn<bool>("bridge");
+    QTest::addColumn<QString>("pauses");
+    QTest::addColumn<LinkState>("whenBack");
+    QTest::newRow("link") << false << "" << LinkState::Armed;
+    QTest::newRow("bridge, as ttyUSB1") << true << "" << LinkState::Armed;
+    QTest::newRow("paused, then lost") << false << "before" << LinkState::Paused;
+    QTest::newRow("lost, then paused") << false << "away" << LinkState::Paused;
+    QTest::newRow("paused, lost, resumed") << false << "before, resumed" << LinkState::Armed;
+}
+
+void LinkControllerTest::deviceComesBack() {
+    QFETCH(bool, bridge);
+    QFETCH(QString, pauses);
+    QFETCH(LinkState, whenBack);
+    const QString dev = m_dir->filePath(QStringLiteral("dev"));
+    const QString byId = dev + QStringLiteral("/serial/by-id/usb-Bridge_0001-if00-port0");
+    const QString usb1 = dev + QStringLiteral("/ttyUSB1");
+    QString link;
+    if (bridge) {
+        QVERIFY(QDir().mkpath(dev + QStringLiteral("/serial/by-id")));
+        QVERIFY(QFile::link(m_line->Path(), dev + QStringLiteral("/ttyUSB0")));
+        QVERIFY(QFile::link(QStringLiteral("../../ttyUSB0"), byId));
+        m_panel->text = QStringLiteral("ttyUSB0");
+        m_link->btn_conn_Click();
+        QTRY_COMPARE(m_link->State(), LinkState::Armed);
+        m_panel->log.clear();
+    } else {
+        link = connectThroughALink();
+        QVERIFY(!link.isEmpty());
+    }
+    QList<LinkState> states;
+    connect(m_link, &LinkController::StateChanged, this, [&](LinkState s) { states << s; });
+    if (pauses.startsWith(QStringLiteral("before")))
+        m_link->PauseReception();
+    m_line->Close(); // unplugged: the bridge's node and names go
+    QVERIFY(!bridge || (QFile::remove(dev + QStringLiteral("/ttyUSB0")) &&
+                        QDir(dev + QStringLiteral("/serial")).removeRecursively()));
+    QTRY_COMPARE(m_link->State(), LinkState::Waiting);
+    QCOMPARE(m_link->WaitingFor(), bridge ? byId : link);
+    if (pauses == QStringLiteral("away"))
+        m_link->PauseReception();
+    if (pauses.endsWith(QStringLiteral("resumed")))
+        m_link->RequestResync();
+
+    PseudoTerminal back;
+    QVERIFY(back.Open());
+    if (bridge)
+        QVERIFY(QFile::link(back.Path(), usb1) &&
+                QDir().mkpath(dev + QStringLiteral("/serial/by-id")) &&
+                QFile::link(QStringLiteral("../../ttyUSB1"), byId));
+    else
+        QVERIFY(pointLinkAt(link, back));
+    QTRY_COMPARE(m_link->State(), whenBack);
+    const QList<LinkState> sequence =
+        whenBack == LinkState::Armed
+            ? QList<LinkState>{LinkState::Waiting, LinkState::Syncing, LinkState::Armed}
+            : QList<LinkState>{LinkState::Waiting, LinkState::Paused};
+    QCOMPARE(states.mid(states.indexOf(LinkState::Waiting)), sequence);
+    QCOMPARE(m_panel->text, bridge ? usb1 : link);
+    if (whenBack == LinkState::Paused) {
+        back.Write(frameBytes(3)); // during the print: not taken
+        QVERIFY(back.WaitUntilPending(kFrameLength));
+        QVERIFY(!m_link->TakeFrame());
+        m_link->RequestResync();
+        QTRY_COMPARE(m_link->State(), LinkState::Armed);
+    }
+    back.Write(frameBytes(9));
+    std::optional<MeterFrame> frame;
+    QVERIFY(QTest::qWaitFor([&] { return (frame = m_link->TakeFrame()).has_value(); }));
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(frame->data()), kFrameLength), frameBytes(9));
+    QStringList panel = {"enabled", "offline", "disabled", "online"};
+    if (bridge)
+        panel.insert(2, QStringLiteral("text ") + usb1); // shown when back under another name
+    QCOMPARE(m_panel->log, panel);
+    QVERIFY(m_messages->shown.isEmpty());
 }
 
 // The link control with Windows port names, a scripted registry and probe, and a port that only

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
@@ -24,6 +25,7 @@ private slots:
     void typedPathsAreTakenAsTheyAre();
     void onlySerialTtysAreOpened();
     void probeWantsAFreeTerminal();
+    void devicesAreFoundAgainByTheirStableName();
 
     void comPortNames();
     void registryValuesTriedInOrder();
@@ -231,6 +233,42 @@ void PortDiscoveryTest::windowsPlatformList() {
     QCOMPARE(list.first(), QStringLiteral("COM1"));
     QCOMPARE(list.last(), QStringLiteral("COM16"));
     QCOMPARE(windows.StartText(), QStringLiteral("COM3"));
+}
+
+void PortDiscoveryTest::devicesAreFoundAgainByTheirStableName() {
+    // A fake /dev: ttyUSB0 (a character device) has a stable name; the bridge of usb-B is gone.
+    QTemporaryDir dir;
+    const QString dev = dir.filePath(QStringLiteral("dev"));
+    const QString byId = dev + QStringLiteral("/serial/by-id/");
+    const QString usb0 = dev + QStringLiteral("/ttyUSB0");
+    const QString mine = dir.filePath(QStringLiteral("meter")); // the user's own link to it
+    QVERIFY(QDir().mkpath(byId));
+    QVERIFY(QFile::link(QStringLiteral("/dev/null"), usb0) && QFile::link(usb0, mine));
+    QVERIFY(QFile::link(QStringLiteral("../../ttyUSB7"), byId + QStringLiteral("usb-B")));
+    QVERIFY(QFile::link(QStringLiteral("../../ttyUSB0"), byId + QStringLiteral("usb-A")));
+    QVERIFY(QFile(dir.filePath(QStringLiteral("plain"))).open(QIODevice::WriteOnly));
+    LinuxPortPlatform linux(dir.filePath(QStringLiteral("sys")), dev);
+
+    QCOMPARE(linux.LastingName(usb0), byId + QStringLiteral("usb-A"));
+    QCOMPARE(linux.LastingName(mine), byId + QStringLiteral("usb-A"));
+    QCOMPARE(linux.LastingName(QStringLiteral("/dev/zero")), QStringLiteral("/dev/zero"));
+    // A stable name gives the node its link names now; anything else must be a device itself.
+    QCOMPARE(linux.FindAgain(byId + QStringLiteral("usb-A"), {}), usb0);
+    QCOMPARE(linux.FindAgain(byId + QStringLiteral("usb-B"), {}), std::nullopt);
+    QCOMPARE(linux.FindAgain(mine, linux.NameStamp(mine)), mine);
+    QCOMPARE(linux.FindAgain(dir.filePath(QStringLiteral("plain")), {}), std::nullopt);
+
+    // A pseudo-terminal only through a link made anew since the loss: its number may be anyone's.
+    PseudoTerminal line;
+    QVERIFY(line.Open());
+    const QString sim = dir.filePath(QStringLiteral("sim"));
+    QVERIFY(QFile::link(line.Path(), sim));
+    const QString lost = linux.NameStamp(sim);
+    QCOMPARE(linux.FindAgain(sim, lost), std::nullopt);
+    QCOMPARE(linux.FindAgain(line.Path(), {}), std::nullopt);
+    QVERIFY(QFile::link(line.Path(), sim + u'~') &&
+            ::rename(qPrintable(sim + u'~'), qPrintable(sim)) == 0);
+    QCOMPARE(linux.FindAgain(sim, lost), sim);
 }
 
 QTEST_GUILESS_MAIN(PortDiscoveryTest)

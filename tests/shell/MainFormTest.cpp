@@ -6,6 +6,7 @@
 #include "link/FakeSysfs.h"
 #include "link/LinkController.h"
 #include "link/LinuxPortPlatform.h"
+#include "link/MeterFeed.h"
 #include "link/MeterFrame.h"
 #include "link/PseudoTerminal.h"
 #include "live/LineControl.h"
@@ -25,6 +26,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
 
 namespace {
 
@@ -115,6 +118,7 @@ private slots:
     void windowLayout();
     void framesBecomeRowsNewestFirst();
     void fragmentsGoWholeFramesStay();
+    void readingsGoOnWhenTheMeterComesBack();
     void unknownKindKeepsTheOldUnitAfterAReset();
     void extremesAndBarMeter();
     void pageFollowsAndGraphRefreshesWhileOpen();
@@ -216,6 +220,47 @@ void MainFormTest::fragmentsGoWholeFramesStay() {
     QCOMPARE(p.state.Readings(3).Data, QStringLiteral("4"));
     QCOMPARE(p.grid().Rows(), 5);
     QCOMPARE(p.grid().TextMatrix(1, 2), QStringLiteral("4"));
+}
+
+void MainFormTest::readingsGoOnWhenTheMeterComesBack() {
+    // The simulated meter behind a symbolic link (as the simulator's --link makes it), stopped,
+    // and 3 s later started again on a new pseudo-terminal behind the same link. Frame i reads i.
+    Program p;
+    const QString link = p.dir.filePath(QStringLiteral("meter"));
+    QList<QByteArray> frames;
+    for (int i = 1; i <= 400; ++i)
+        frames << bytes(velocity(static_cast<std::uint16_t>(100 * i)));
+    const auto startBehindTheLink = [&](MeterFeed& meter) {
+        if (!meter.Open() || !QFile::link(meter.PortPath(), link + u'~') ||
+            ::rename(qPrintable(link + u'~'), qPrintable(link)) != 0)
+            return false;
+        meter.Replay(frames, false);
+        meter.Start();
+        return true;
+    };
+    MeterFeed first(10.0);
+    QVERIFY(startBehindTheLink(first));
+    p.form->connectForm()->Combo1()->setEditText(link);
+    p.form->link().btn_conn_Click();
+    QTRY_VERIFY_WITH_TIMEOUT(p.state.ReadingCount >= 3, 30000);
+    first.Unplug();
+    QTRY_COMPARE(p.form->link().State(), LinkState::Waiting);
+    QVERIFY(p.show().Label5->isVisibleTo(&p.show())); // the OFFLINE look
+    QTest::qWait(3000);
+    MeterFeed second(10.0);
+    QVERIFY(startBehindTheLink(second));
+    const int before = p.state.ReadingCount;
+    QTRY_VERIFY_WITH_TIMEOUT(p.state.ReadingCount >= before + 5, 30000);
+    second.Stop();
+    // Numbered on from before; once in step, every frame is stored in order.
+    const int count = p.state.ReadingCount;
+    QCOMPARE(p.grid().TextMatrix(1, 0), QString::number(count));
+    const int firstBack = p.state.Readings(before + 1).Data.toInt();
+    for (int n = before + 1; n <= count; ++n)
+        QCOMPARE(p.state.Readings(n).Data, QString::number(firstBack + n - before - 1));
+    QVERIFY(!p.show().Label5->isVisibleTo(&p.show()));
+    QCOMPARE(p.form->connectForm()->Combo1()->currentText(), link);
+    QVERIFY(p.messages.shown.isEmpty()); // no click, nothing to answer
 }
 
 void MainFormTest::unknownKindKeepsTheOldUnitAfterAReset() {

@@ -269,7 +269,7 @@ void TraverseWindowTest::reportOnPaper() {
     ScriptedMessages boxes;
     const TraverseReportData data =
         MakeTraverseReport(logic, QStringLiteral("Plant room"), QStringLiteral("Sam"), kNow);
-    QCOMPARE(PrintTraverseReport(data, boxes, &target), PrintOutcome::Printed);
+    QCOMPARE(PrintTraverseReport(data, boxes, PrintSetup{&target}), PrintOutcome::Printed);
     QVERIFY(boxes.shown.isEmpty());
     const QString info = run(QStringLiteral("pdfinfo"), {path});
     QVERIFY(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\n"))));
@@ -311,12 +311,12 @@ void TraverseWindowTest::reportOnPaper() {
 
     // A report that cannot be written is a message and no file.
     PdfFileTarget nowhere(dir.filePath(QStringLiteral("missing/report.pdf")));
-    QCOMPARE(PrintTraverseReport(data, boxes, &nowhere), PrintOutcome::Failed);
+    QCOMPARE(PrintTraverseReport(data, boxes, PrintSetup{&nowhere}), PrintOutcome::Failed);
     QCOMPARE(boxes.shown.size(), 1);
     QVERIFY(boxes.shown[0].startsWith(QStringLiteral("The traverse report was not written to")));
     if (!QPrinterInfo::defaultPrinter().isNull())
         QSKIP("a default printer is set up here; the rest checks the machine without one");
-    QCOMPARE(PrintTraverseReport(data, boxes, nullptr), PrintOutcome::Failed);
+    QCOMPARE(PrintTraverseReport(data, boxes, PrintSetup{}), PrintOutcome::Failed);
     QCOMPARE(boxes.shown.value(1),
              QStringLiteral("The traverse report was not printed:\nno default printer is set up."));
 }

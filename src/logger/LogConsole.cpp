@@ -21,7 +21,7 @@ QString LogStatusText(const LogStatus& s) {
     QString text = s.readings == 1 ? QStringLiteral("1 reading")
                                    : QStringLiteral("%1 readings").arg(s.readings);
     if (s.away)
-        text += QStringLiteral(", meter disconnected");
+        text += QStringLiteral(", meter disconnected, waiting");
     else if (!s.last.isEmpty())
         text += QStringLiteral(", last ") + s.last;
     text += QStringLiteral(", %1 elapsed").arg(StatusTimeText(s.elapsedMs / 1000));

@@ -61,8 +61,9 @@ LogCommandLine::LogCommandLine()
     , m_count({QStringLiteral("n"), QStringLiteral("count")},
               QStringLiteral("Stop after this many readings."), QStringLiteral("N"))
     , m_duration({QStringLiteral("d"), QStringLiteral("duration")},
-                 QStringLiteral("Stop after this long: seconds, or a number with s, m, h or d "
-                                "(90s, 30m, 12h, 7d)."),
+                 QStringLiteral("Stop after this long, time spent waiting for an unplugged meter "
+                                "included: seconds, or a number with s, m, h or d (90s, 30m, 12h, "
+                                "7d)."),
                  QStringLiteral("time"))
     , m_quiet({QStringLiteral("q"), QStringLiteral("quiet")},
               QStringLiteral("No status line and no notices on standard error; errors are "
@@ -70,7 +71,8 @@ LogCommandLine::LogCommandLine()
     parser.setApplicationDescription(QStringLiteral(
         "Writes every reading of a hand-held thermo-anemometer as it arrives, with its date and "
         "time, to a file or to standard output; without windows, for long unattended runs. "
-        "Ctrl+C or SIGTERM ends the run with the last line complete."));
+        "A meter that is unplugged is waited for, and its readings are numbered on when it is "
+        "back. Ctrl+C or SIGTERM ends the run with the last line complete."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({m_port, m_output, m_append, m_format, m_count, m_duration, m_quiet});

@@ -15,20 +15,18 @@ constexpr int kStatusTickMs = 1000;    // and this often while none arrive
 constexpr qint64 kLongestWaitMs = 3600 * 1000;
 } // namespace
 
-// The connection panel of a program without one: the port's name, and online or offline.
+// The connection panel of a program without one: only the port's name. The run follows the
+// link through its state.
 class LogSession::Panel : public LinkPanel {
 public:
-    explicit Panel(LogSession& session)
-        : m_session(session) {}
     QString PortText() const override { return m_text; }
     void SetPortText(const QString& text) override { m_text = text; }
     void ShowConnectDisabled() override {}
     void ShowConnectEnabled() override {}
-    void ShowLinkOnline() override { m_session.onOnline(); }
-    void ShowLinkOffline() override { m_session.onOffline(); }
+    void ShowLinkOnline() override {}
+    void ShowLinkOffline() override {}
 
 private:
-    LogSession& m_session;
     QString m_text;
 };
 
@@ -46,10 +44,11 @@ LogSession::LogSession(LogParts parts, LogOptions options, QObject* parent)
     : QObject(parent)
     , m_parts(std::move(parts))
     , m_options(std::move(options))
-    , m_panel(std::make_unique<Panel>(*this))
+    , m_panel(std::make_unique<Panel>())
     , m_messages(std::make_unique<Messages>()) {
     m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform, *m_messages);
     m_link->SetPanel(m_panel.get());
+    connect(m_link.get(), &LinkController::StateChanged, this, &LogSession::onLinkState);
     connect(&m_parts.port, &SerialPort::OnComm, this, &LogSession::onComm);
     m_deadlineTimer.setSingleShot(true);
     connect(&m_deadlineTimer, &QTimer::timeout, this, &LogSession::checkDeadline);
@@ -138,26 +137,29 @@ void LogSession::store(const MeterFrame& frame) {
         finish(kLogDone);
 }
 
-void LogSession::onOnline() {
-    if (m_online || m_finished)
+void LogSession::onLinkState(LinkState state) {
+    if (m_finished)
         return;
-    m_online = true;
+    if (state == LinkState::Waiting) {
+        // The link closed the port and watches for the meter to come back; the run goes on, and
+        // --count and --duration still end it.
+        m_waiting = true;
+        m_parts.console.Say(QStringLiteral("meter disconnected, waiting for it to return"));
+        updateStatus(true);
+        return;
+    }
+    if (state != LinkState::Armed)
+        return;
+    // In step with the meter: from here on no frame is thrown away.
     const QString port = m_parts.port.CommPort();
-    if (!m_wasOnline)
+    if (!m_inStep)
         m_parts.console.Notice(QStringLiteral("reading the meter on %1, writing to %2")
                                    .arg(port, m_parts.output.Name()));
-    else
+    else if (m_waiting)
         m_parts.console.Say(
             QStringLiteral("meter back on %1; readings go on from %2").arg(port).arg(m_no + 1));
-    m_wasOnline = true;
-    updateStatus(true);
-}
-
-void LogSession::onOffline() {
-    if (!m_online || m_finished)
-        return;
-    m_online = false;
-    m_parts.console.Say(QStringLiteral("meter disconnected, waiting for it to return"));
+    m_inStep = true;
+    m_waiting = false;
     updateStatus(true);
 }
 
@@ -180,7 +182,7 @@ void LogSession::updateStatus(bool force) {
     LogStatus status;
     status.readings = m_no;
     status.last = m_last;
-    status.away = m_wasOnline && !m_online && !m_finished;
+    status.away = m_waiting; // kept at the end of a run that ended while waiting
     status.elapsedMs = now;
     if (m_options.durationMs)
         status.leftMs = m_deadline.remainingTime();

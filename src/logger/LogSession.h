@@ -39,6 +39,10 @@ inline constexpr int kLogNoMeter = 2;     // no meter to read, or a command line
 // program's connection panel (the port named by --port, probed first, or the bridge found as at
 // the program's start), writes one line per reading as it arrives, and ends after --count
 // readings, after --duration, on Stop (SIGINT, SIGTERM) or when a line cannot be written.
+//
+// A meter that goes away (an unplugged cable, a simulated meter stopped) does not end the run: the
+// link waits for it and opens it again (LinkState::Waiting), standard error says so both times,
+// and the numbering goes on where it stopped. The deadline and the count go on meanwhile.
 class LogSession : public QObject {
     Q_OBJECT
 public:
@@ -61,8 +65,7 @@ private:
     class Messages;
 
     void onComm();
-    void onOnline();
-    void onOffline();
+    void onLinkState(LinkState state);
     void store(const MeterFrame& frame);
     void checkDeadline();
     void updateStatus(bool force);
@@ -80,7 +83,7 @@ private:
     qint64 m_lastStatusMs = -1000;
     qint64 m_no = 0;
     QString m_last;
-    bool m_online = false;
-    bool m_wasOnline = false;
+    bool m_inStep = false;  // the link has been armed once
+    bool m_waiting = false; // the meter went away and is not back in step yet
     bool m_finished = false;
 };

@@ -116,7 +116,7 @@ void LogRulesTest::statusLine_data() {
         << "1 reading, last 1.23 m/s, 9:59:59 elapsed, 0:28:55 left";
     QTest::newRow("days, meter away")
         << qint64(12) << "5" << true << qint64(90061000) << qint64(0)
-        << "12 readings, meter disconnected, 1d 01:01:01 elapsed, 0:00:00 left";
+        << "12 readings, meter disconnected, waiting, 1d 01:01:01 elapsed, 0:00:00 left";
 }
 
 void LogRulesTest::statusLine() {

@@ -136,8 +136,9 @@ public:
     QByteArray err;
     QDateTime started;
 
+    // The meter's line is made here unless the test made it first.
     bool Start(QStringList arguments, bool withPort = true) {
-        if (!meter.Open())
+        if (!meter.IsOpen() && !meter.Open())
             return false;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -206,6 +207,13 @@ struct Terminal {
     }
 };
 
+// The meter's line behind a symbolic link made anew, as a simulated meter started again makes it.
+bool pointLinkAt(const QString& link, const PseudoTerminal& line) {
+    return QFile::link(line.Path(), link + u'~') &&
+           ::rename(QFile::encodeName(link + u'~').constData(),
+                    QFile::encodeName(link).constData()) == 0;
+}
+
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -225,6 +233,8 @@ private slots:
     void durationAndStatusLineOnTerminal();
     void noMeterToRead_data();
     void noMeterToRead();
+    void meterComesBack_data();
+    void meterComesBack();
 };
 
 void LoggerProgramTest::knownFrames_data() {
@@ -442,6 +452,96 @@ void LoggerProgramTest::noMeterToRead() {
     QCOMPARE(run.process.exitCode(), 2);
     QVERIFY2(run.err.contains(said.toUtf8()) && run.err.count('\n') == 1, run.err);
     QCOMPARE(readFile(file), "kept\n"); // the output is opened only once the meter is
+}
+
+void LoggerProgramTest::meterComesBack_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("pauseMs"); // between the unplug and the meter's return
+    // false: the sixth reading ends the run; true: unplugged again after it, --duration ends the
+    // run while it waits, with standard error on a terminal.
+    QTest::addColumn<bool>("endsWaiting");
+    QTest::newRow("--count across the wait") << QStringList{"-n", "6"} << 0 << false;
+    QTest::newRow("--duration ends the wait") << QStringList{"-d", "10"} << 1500 << true;
+}
+
+void LoggerProgramTest::meterComesBack() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, pauseMs);
+    QFETCH(bool, endsWaiting);
+    constexpr qint64 kDurationMs = 10000;
+    const bool terminal = endsWaiting;
+    QTemporaryDir dir;
+    const QString link = dir.filePath("meter");
+    Run run;
+    Terminal screen;
+    if (terminal)
+        run.process.setStandardErrorFile(screen.Path());
+    const auto said = [&] {
+        return terminal ? screen.Shown() : run.err;
+    };
+    const auto out = [&] {
+        return run.out;
+    };
+    QVERIFY(run.meter.Open() && pointLinkAt(link, run.meter));
+    // Three readings, unplugged, three more when it is back on a new line behind the same link.
+    QVERIFY(run.Start(arguments << "--port" << link, false));
+    QVERIFY(QTest::qWaitFor([&] { return said().contains("reading the meter on"); }, 60000));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY2(run.Send(i, out), said());
+
+    run.meter.Close();
+    QVERIFY(QTest::qWaitFor([&] { return said().contains("waiting for it to return"); }, 60000));
+    QTest::qWait(pauseMs);
+    QVERIFY(run.meter.Open() && pointLinkAt(link, run.meter));
+    const QByteArray back =
+        "vantello-log: meter back on " + link.toUtf8() + "; readings go on from 4";
+    QVERIFY(QTest::qWaitFor([&] { return said().contains(back); }, 60000));
+    // A slow machine may reach the end of --duration first: that says nothing of the wait.
+    const auto over = [&] {
+        return endsWaiting && run.started.msecsTo(QDateTime::currentDateTime()) >= kDurationMs;
+    };
+    for (int i = 3; i < 6; ++i) {
+        const bool sent = run.Send(i, out);
+        if (!sent && over())
+            QSKIP("the run's duration was over before the test got this far");
+        QVERIFY2(sent, said());
+    }
+    if (endsWaiting) {
+        run.meter.Close();
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return said().count("waiting for it to return") == 2 ||
+                       run.process.state() == QProcess::NotRunning;
+            },
+            60000));
+        if (said().count("waiting for it to return") < 2 && over())
+            QSKIP("the run's duration was over before the test got this far");
+    }
+    QVERIFY(run.Finish());
+    QCOMPARE(run.process.exitCode(), 0);
+    QVERIFY(!endsWaiting || over());
+
+    // Numbered on without a gap or a repeat, in the order sent.
+    QList<QByteArray> expected{kHeading};
+    for (int i = 0; i < 6; ++i)
+        expected << expectedLine(false, i + 1, i);
+    expected << "";
+    QCOMPARE(withoutTimes(run.out, run.started, QDateTime::currentDateTime()), expected);
+    const QByteArray disconnected = "vantello-log: meter disconnected, waiting for it to return";
+    if (!terminal) {
+        QCOMPARE(run.err, "vantello-log: reading the meter on " + link.toUtf8() +
+                              ", writing to standard output\n" + disconnected + '\n' + back + '\n');
+        return;
+    }
+    // The status line says that the meter is waited for while it is, to the end.
+    const QByteArray shown = said();
+    const qsizetype lastMessage = shown.lastIndexOf(disconnected);
+    QVERIFY(shown.indexOf(disconnected) < shown.indexOf(back) && shown.indexOf(back) < lastMessage);
+    const QRegularExpression waiting(
+        QStringLiteral("\\r6 readings, meter disconnected, waiting, 0:00:\\d\\d elapsed, "
+                       "0:00:00 left\\x1b\\[K\\r\\n$"));
+    QVERIFY2(waiting.match(QString::fromUtf8(shown.mid(lastMessage))).hasMatch(),
+             shown.toPercentEncoding(" ,:"));
 }
 
 QTEST_GUILESS_MAIN(LoggerProgramTest)

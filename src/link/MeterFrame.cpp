@@ -8,27 +8,27 @@ std::uint16_t word(const MeterFrame& f, int at) {
     return static_cast<std::uint16_t>(f[at] * 256 + f[at + 1]);
 }
 
-QString modeTag(std::uint8_t mode) {
+std::optional<QString> modeLabel(std::uint8_t mode) {
     switch (mode) {
     case 0:
-        return QStringLiteral(" ");
+        return QString();
     case 1:
         return QStringLiteral("DP");
     case 2:
         return QStringLiteral("WB");
     default:
-        return {};
+        return std::nullopt;
     }
 }
 
-QString temperatureUnitText(std::uint8_t unit) {
+std::optional<QString> temperatureUnitText(std::uint8_t unit) {
     switch (unit) {
     case 1:
         return QStringLiteral("\u00B0C");
     case 2:
         return QStringLiteral("\u00B0F");
     default:
-        return {};
+        return std::nullopt;
     }
 }
 
@@ -94,8 +94,14 @@ DecodedFrame DecodeFrame(const MeterFrame& frame) {
     if (m.temperatureSign == 1)
         t = -t;
     const double h = m.humidityTenths / 10.0;
-    d.trhText = modeTag(m.mode) + NumberText(t) + temperatureUnitText(m.temperatureUnit) + u' ' +
-                NumberText(h) + u'%';
+    d.modeLabel = modeLabel(m.mode);
+    d.temperature = t == 0.0 ? 0.0 : t; // never -0
+    d.temperatureUnit = temperatureUnitText(m.temperatureUnit);
+    d.humidity = h;
+    // The normal mode's tag is a blank, so the temperature lines up with "DP" and "WB".
+    const QString tag = m.mode == 0 ? QStringLiteral(" ") : d.modeLabel.value_or(QString());
+    d.trhText =
+        tag + NumberText(t) + d.temperatureUnit.value_or(QString()) + u' ' + NumberText(h) + u'%';
 
     if (m.kind == 1)
         d.kindLabel = QStringLiteral("VEL");

@@ -37,6 +37,11 @@ struct DecodedFrame {
     QString trhText;                  // mode tag, temperature, temperature unit, humidity
     std::optional<QString> kindLabel; // "VEL" or "FLOW"; absent for an unknown kind
     std::optional<QString> unitText;  // absent for an unknown kind or unit code
+    // The pieces of trhText, for writers that keep them apart.
+    std::optional<QString> modeLabel;       // "", "DP" or "WB"; absent for an unknown mode
+    double temperature = 0.0;               // degrees, negative below zero
+    std::optional<QString> temperatureUnit; // "°C" or "°F"; absent for an unknown code
+    double humidity = 0.0;                  // relative humidity in percent
 };
 
 // Decodes any 13 bytes; unknown codes only leave pieces out.

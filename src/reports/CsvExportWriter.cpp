@@ -3,29 +3,30 @@
 #include "reports/AnsiText.h"
 #include "reports/AtomicFileWriter.h"
 #include "state/GVarMod.h"
+#include "state/SystemTexts.h"
 
-namespace {
-
-QByteArray quoted(const QString& text) {
-    return '"' + ToAnsi(text) + '"';
+QString CsvExportRow(qint64 no, const QString& trh, double value, const QString& unit,
+                     const QString& time) {
+    // Texts are quoted as they are: none of them holds a quotation mark.
+    QString row = QString::number(no);
+    row.reserve(trh.size() + unit.size() + time.size() + 40);
+    row += QLatin1String(",\"");
+    row += trh;
+    row += QLatin1String("\",");
+    row += FullStopNumberText(value);
+    row += QLatin1String(",\"");
+    row += unit;
+    row += QLatin1String("\",\"");
+    row += time;
+    row += u'"';
+    return row;
 }
-
-// Shortest form of up to 15 significant digits with a full stop; -0 reads 0.
-QByteArray invariantNumber(double v) {
-    if (v == 0.0)
-        v = 0.0;
-    return QByteArray::number(v, 'g', 15);
-}
-
-} // namespace
 
 QByteArray CsvExportBytes(std::span<const Reading> readings) {
-    QByteArray out = "\"NO.\",\"T&RH\",\"DATA\",\"UNIT\",\"TIME\"\r\n";
+    QByteArray out = ToAnsi(QString::fromUtf16(kCsvExportHeading)) + "\r\n";
     out.reserve(out.size() + qsizetype(readings.size()) * 60);
-    for (const Reading& r : readings) {
-        out += QByteArray::number(r.No) + ',' + quoted(r.TRH) + ',' + invariantNumber(r.Value) +
-               ',' + quoted(r.Unit) + ',' + quoted(r.Time) + "\r\n";
-    }
+    for (const Reading& r : readings)
+        out += ToAnsi(CsvExportRow(r.No, r.TRH, r.Value, r.Unit, r.Time)) + "\r\n";
     return out;
 }
 

@@ -143,3 +143,9 @@ QDateTime LocalNow() {
     }
     return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, offset);
 }
+
+QString FullStopNumberText(double value) {
+    if (value == 0.0)
+        value = 0.0; // turns -0 into +0
+    return QString::number(value, 'g', 15);
+}

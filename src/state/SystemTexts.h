@@ -40,3 +40,7 @@ QString IsoInstantText(const QDateTime& at);
 // offsets only at whole minutes, and the look-up asks the system whether the zone changed, which
 // costs more than the rest of a reading's time stamp together.
 QDateTime LocalNow();
+
+// A double as files for other programs write it, whatever the locale: a full stop, up to 15
+// significant digits, no trailing zeros, no group separators. Negative zero reads "0".
+QString FullStopNumberText(double value);

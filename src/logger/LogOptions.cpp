@@ -1,0 +1,121 @@
+#include "logger/LogOptions.h"
+
+#include <cmath>
+
+std::optional<qint64> ParseDuration(QStringView text) {
+    text = text.trimmed();
+    double unitMs = 1000;
+    if (!text.isEmpty()) {
+        switch (text.back().unicode()) {
+        case u's':
+            unitMs = 1000;
+            text.chop(1);
+            break;
+        case u'm':
+            unitMs = 60.0 * 1000;
+            text.chop(1);
+            break;
+        case u'h':
+            unitMs = 3600.0 * 1000;
+            text.chop(1);
+            break;
+        case u'd':
+            unitMs = 86400.0 * 1000;
+            text.chop(1);
+            break;
+        default:
+            break;
+        }
+    }
+    // Digits with at most one full stop: no sign, no exponent, no blanks inside.
+    if (text.isEmpty() || text.count(u'.') > 1)
+        return std::nullopt;
+    for (const QChar c : text)
+        if (c != u'.' && (c < u'0' || c > u'9'))
+            return std::nullopt;
+    bool ok = false;
+    const double ms = text.toDouble(&ok) * unitMs;
+    // At most a hundred years, so the count of milliseconds stays exact.
+    if (!ok || !(ms >= 1) || ms > 100 * 366 * 86400e3)
+        return std::nullopt;
+    return static_cast<qint64>(std::llround(ms));
+}
+
+LogCommandLine::LogCommandLine()
+    : m_port(QStringLiteral("port"),
+             QStringLiteral("Read the meter on this serial port (a device path such as "
+                            "/dev/ttyUSB0, or a name such as ttyUSB0). Without it the meter's "
+                            "USB bridge is looked for."),
+             QStringLiteral("path"))
+    , m_output({QStringLiteral("o"), QStringLiteral("output")},
+               QStringLiteral("Write the readings to this file instead of standard output. The "
+                              "file is created, or replaced as a whole at the start."),
+               QStringLiteral("file"))
+    , m_append({QStringLiteral("a"), QStringLiteral("append")},
+               QStringLiteral("Add to the end of the output file instead of replacing it; the "
+                              "heading is written only into an empty file."))
+    , m_format({QStringLiteral("f"), QStringLiteral("format")},
+               QStringLiteral("csv (the default): the comma-separated form of the program's "
+                              "export; jsonl: one JSON object per reading."),
+               QStringLiteral("csv|jsonl"), QStringLiteral("csv"))
+    , m_count({QStringLiteral("n"), QStringLiteral("count")},
+              QStringLiteral("Stop after this many readings."), QStringLiteral("N"))
+    , m_duration({QStringLiteral("d"), QStringLiteral("duration")},
+                 QStringLiteral("Stop after this long, time spent waiting for an unplugged meter "
+                                "included: seconds, or a number with s, m, h or d (90s, 30m, 12h, "
+                                "7d)."),
+                 QStringLiteral("time"))
+    , m_quiet({QStringLiteral("q"), QStringLiteral("quiet")},
+              QStringLiteral("No status line and no notices on standard error; errors are "
+                             "still reported.")) {
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes every reading of a hand-held thermo-anemometer as it arrives, with its date and "
+        "time, to a file or to standard output; without windows, for long unattended runs. "
+        "A meter that is unplugged is waited for, and its readings are numbered on when it is "
+        "back. Ctrl+C or SIGTERM ends the run with the last line complete."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({m_port, m_output, m_append, m_format, m_count, m_duration, m_quiet});
+}
+
+std::optional<LogOptions> LogCommandLine::Read(QString* error) const {
+    const auto fail = [error](const QString& text) {
+        *error = text;
+        return std::nullopt;
+    };
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unexpected argument \"%1\"")
+                        .arg(parser.positionalArguments().constFirst()));
+    LogOptions o;
+    o.port = parser.value(m_port);
+    if (parser.isSet(m_port) && o.port.trimmed().isEmpty())
+        return fail(QStringLiteral("--port wants the meter's port"));
+    o.output = parser.value(m_output);
+    if (parser.isSet(m_output) && o.output.isEmpty())
+        return fail(QStringLiteral("--output wants a file name"));
+    o.append = parser.isSet(m_append);
+    const QString format = parser.value(m_format);
+    if (format == u"csv")
+        o.format = LogFormat::Csv;
+    else if (format == u"jsonl")
+        o.format = LogFormat::Jsonl;
+    else
+        return fail(QStringLiteral("--format wants csv or jsonl, not \"%1\"").arg(format));
+    if (parser.isSet(m_count)) {
+        bool ok = false;
+        const qint64 n = parser.value(m_count).toLongLong(&ok);
+        if (!ok || n < 1)
+            return fail(QStringLiteral("--count wants a whole number above 0, not \"%1\"")
+                            .arg(parser.value(m_count)));
+        o.count = n;
+    }
+    if (parser.isSet(m_duration)) {
+        o.durationMs = ParseDuration(parser.value(m_duration));
+        if (!o.durationMs)
+            return fail(QStringLiteral("--duration wants a time above 0 such as 90, 90s, 30m, "
+                                       "12h or 7d, not \"%1\"")
+                            .arg(parser.value(m_duration)));
+    }
+    o.quiet = parser.isSet(m_quiet);
+    return o;
+}

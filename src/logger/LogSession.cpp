@@ -1,0 +1,210 @@
+#include "logger/LogSession.h"
+
+#include "link/PortPlatform.h"
+#include "link/SerialPort.h"
+#include "logger/LogConsole.h"
+#include "logger/LogOutput.h"
+#include "logger/LogRows.h"
+#include "widgets/MessageBoxes.h"
+
+#include <algorithm>
+
+namespace {
+constexpr qint64 kStatusEveryMs = 200; // the status line at most this often for readings
+constexpr int kStatusTickMs = 1000;    // and this often while none arrive
+constexpr qint64 kLongestWaitMs = 3600 * 1000;
+} // namespace
+
+// The connection panel of a program without one: only the port's name. The run follows the
+// link through its state.
+class LogSession::Panel : public LinkPanel {
+public:
+    QString PortText() const override { return m_text; }
+    void SetPortText(const QString& text) override { m_text = text; }
+    void ShowConnectDisabled() override {}
+    void ShowConnectEnabled() override {}
+    void ShowLinkOnline() override {}
+    void ShowLinkOffline() override {}
+
+private:
+    QString m_text;
+};
+
+// The link control's messages: there is nobody to answer a box. A port error's reason has
+// already gone to standard error from the link control; only whether one came is kept.
+class LogSession::Messages : public MessageBoxes {
+public:
+    bool Question(const QString&) override { return false; }
+    void Message(const QString&) override { said = true; }
+    void DetailedMessage(const QString&, const QString&) override { said = true; }
+    bool said = false;
+};
+
+LogSession::LogSession(LogParts parts, LogOptions options, QObject* parent)
+    : QObject(parent)
+    , m_parts(std::move(parts))
+    , m_options(std::move(options))
+    , m_panel(std::make_unique<Panel>())
+    , m_messages(std::make_unique<Messages>()) {
+    m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform, *m_messages);
+    m_link->SetPanel(m_panel.get());
+    connect(m_link.get(), &LinkController::StateChanged, this, &LogSession::onLinkState);
+    connect(&m_parts.port, &SerialPort::OnComm, this, &LogSession::onComm);
+    m_deadlineTimer.setSingleShot(true);
+    connect(&m_deadlineTimer, &QTimer::timeout, this, &LogSession::checkDeadline);
+    m_statusTimer.setInterval(kStatusTickMs);
+    connect(&m_statusTimer, &QTimer::timeout, this, [this] { updateStatus(true); });
+}
+
+LogSession::~LogSession() {
+    m_link->Shutdown();
+}
+
+std::optional<int> LogSession::Start() {
+    m_clock.start();
+    if (m_options.durationMs)
+        m_deadline = QDeadlineTimer(*m_options.durationMs);
+
+    // The port first, so that a meter that cannot be read leaves an existing file alone.
+    QString port = m_options.port;
+    if (port.isEmpty()) {
+        const std::optional<QString> bridge = m_parts.platform.FindBridge();
+        if (!bridge) {
+            m_parts.console.Say(
+                QStringLiteral("no meter found: its USB bridge is not plugged in. Plug the meter "
+                               "in and switch it on, or name its port with --port."));
+            return kLogNoMeter;
+        }
+        port = *bridge;
+        m_link->AutoConnect();
+    } else {
+        m_panel->SetPortText(port);
+        m_link->btn_conn_Click();
+    }
+    if (m_link->State() == LinkState::Closed) {
+        if (!m_messages->said)
+            m_parts.console.Say(QStringLiteral("%1 cannot be opened").arg(port));
+        return kLogNoMeter;
+    }
+
+    QString error;
+    const QByteArray heading = LogHeading(m_options.format);
+    const bool opened =
+        m_options.output.isEmpty() || m_options.output == u"-"
+            ? m_parts.output.OpenStandardOutput(m_options.append, heading, &error)
+            : m_parts.output.OpenFile(m_options.output, m_options.append, heading, &error);
+    if (!opened) {
+        m_link->Shutdown();
+        m_parts.console.Say(error);
+        return kLogWriteFailed;
+    }
+    if (m_options.durationMs)
+        checkDeadline();
+    if (m_parts.console.ShowsStatus())
+        m_statusTimer.start();
+    updateStatus(true);
+    return std::nullopt;
+}
+
+void LogSession::onComm() {
+    if (m_finished || m_parts.port.CommEvent() != kCommEventReceive)
+        return;
+    while (!m_finished) {
+        // Every whole frame waiting, cut from the stream by the link as for the program.
+        const std::optional<MeterFrame> frame = m_link->TakeFrame();
+        if (!frame)
+            return;
+        store(*frame);
+    }
+}
+
+void LogSession::store(const MeterFrame& frame) {
+    const DecodedFrame reading = DecodeFrame(frame);
+    QString error;
+    if (!m_parts.output.Write(LogLine(m_options.format, m_no + 1, reading, m_parts.now()),
+                              &error)) {
+        if (m_no == 1)
+            error += QStringLiteral("; the reading written before it is kept");
+        else if (m_no > 1)
+            error += QStringLiteral("; the %1 readings written before it are kept").arg(m_no);
+        finish(kLogWriteFailed, error);
+        return;
+    }
+    ++m_no;
+    m_last = reading.unitText ? reading.dataText + u' ' + *reading.unitText : reading.dataText;
+    updateStatus(false);
+    if (m_options.count && m_no >= *m_options.count)
+        finish(kLogDone);
+}
+
+void LogSession::onLinkState(LinkState state) {
+    if (m_finished)
+        return;
+    if (state == LinkState::Waiting) {
+        // The link closed the port and watches for the meter to come back; the run goes on, and
+        // --count and --duration still end it.
+        m_waiting = true;
+        m_parts.console.Say(QStringLiteral("meter disconnected, waiting for it to return"));
+        updateStatus(true);
+        return;
+    }
+    if (state != LinkState::Armed)
+        return;
+    // In step with the meter: from here on no frame is thrown away.
+    const QString port = m_parts.port.CommPort();
+    if (!m_inStep)
+        m_parts.console.Notice(QStringLiteral("reading the meter on %1, writing to %2")
+                                   .arg(port, m_parts.output.Name()));
+    else if (m_waiting)
+        m_parts.console.Say(
+            QStringLiteral("meter back on %1; readings go on from %2").arg(port).arg(m_no + 1));
+    m_inStep = true;
+    m_waiting = false;
+    updateStatus(true);
+}
+
+void LogSession::checkDeadline() {
+    if (m_deadline.hasExpired()) {
+        finish(kLogDone);
+        return;
+    }
+    // A timer's interval has its limits; a long run is checked again on the way.
+    m_deadlineTimer.start(int(std::clamp<qint64>(m_deadline.remainingTime(), 1, kLongestWaitMs)));
+}
+
+void LogSession::updateStatus(bool force) {
+    if (!m_parts.console.ShowsStatus())
+        return;
+    const qint64 now = m_clock.elapsed();
+    if (!force && now - m_lastStatusMs < kStatusEveryMs)
+        return;
+    m_lastStatusMs = now;
+    LogStatus status;
+    status.readings = m_no;
+    status.last = m_last;
+    status.away = m_waiting; // kept at the end of a run that ended while waiting
+    status.elapsedMs = now;
+    if (m_options.durationMs)
+        status.leftMs = m_deadline.remainingTime();
+    m_parts.console.Status(LogStatusText(status));
+}
+
+void LogSession::finish(int status, const QString& why) {
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_link->Shutdown();
+    m_deadlineTimer.stop();
+    m_statusTimer.stop();
+    m_lastStatusMs = -1000;
+    updateStatus(true);
+    m_parts.console.EndStatus();
+    if (!why.isEmpty())
+        m_parts.console.Say(why);
+    QString error;
+    if (!m_parts.output.Close(&error) && status == kLogDone) {
+        m_parts.console.Say(error);
+        status = kLogWriteFailed;
+    }
+    emit Finished(status);
+}

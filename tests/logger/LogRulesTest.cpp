@@ -1,0 +1,202 @@
+// The logger's rules below the program: durations and the rest of the command line, the status
+// line's text, and how the output file is created, replaced and added to.
+
+#include "logger/LogConsole.h"
+#include "logger/LogOptions.h"
+#include "logger/LogOutput.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+class LogRulesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void durations_data();
+    void durations();
+    void commandLine_data();
+    void commandLine();
+    void statusLine_data();
+    void statusLine();
+    void outputFile_data();
+    void outputFile();
+    void outputThroughSymbolicLink();
+};
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+void LogRulesTest::durations_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("ms"); // -1: refused
+    QTest::newRow("bare seconds") << "90" << qint64(90000);
+    QTest::newRow("minutes") << "30m" << qint64(1800000);
+    QTest::newRow("days, beyond a timer's range") << "40d" << qint64(3456000000);
+    QTest::newRow("a fraction, blanks around") << " 1.5h " << qint64(5400000);
+    QTest::newRow("zero") << "0s" << qint64(-1);
+    QTest::newRow("under a millisecond") << "0.0001" << qint64(-1);
+    QTest::newRow("signed") << "-5" << qint64(-1);
+    QTest::newRow("unknown unit") << "5w" << qint64(-1);
+    QTest::newRow("unit alone") << "h" << qint64(-1);
+    QTest::newRow("exponent") << "1e3" << qint64(-1);
+    QTest::newRow("beyond a hundred years") << "40000d" << qint64(-1);
+}
+
+void LogRulesTest::durations() {
+    QFETCH(QString, text);
+    QFETCH(qint64, ms);
+    QCOMPARE(ParseDuration(text).value_or(-1), ms);
+}
+
+void LogRulesTest::commandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("read"); // the options read, or "error: " and a part of the error
+    QTest::newRow("defaults") << QStringList{}
+                              << "port= output= append=0 format=csv count=- duration=- quiet=0";
+    QTest::newRow("all") << QStringList{"--port", "ttyUSB0", "-o", "run.jsonl",  "-a",  "--format",
+                                        "jsonl",  "-n",      "5",  "--duration", "30m", "-q"}
+                         << "port=ttyUSB0 output=run.jsonl append=1 format=jsonl count=5 "
+                            "duration=1800000 quiet=1";
+    QTest::newRow("unknown format")
+        << QStringList{"--format", "xml"} << "error: --format wants csv or jsonl, not \"xml\"";
+    QTest::newRow("count zero") << QStringList{"-n", "0"} << "error: --count wants";
+    QTest::newRow("duration zero") << QStringList{"-d", "0s"} << "error: --duration wants";
+    QTest::newRow("stray argument")
+        << QStringList{"run.csv"} << "error: unexpected argument \"run.csv\"";
+}
+
+void LogRulesTest::commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, read);
+    LogCommandLine commandLine;
+    QVERIFY(commandLine.parser.parse(QStringList{"vantello-log"} + arguments));
+    QString error;
+    const std::optional<LogOptions> o = commandLine.Read(&error);
+    if (!o) {
+        QVERIFY2(read.startsWith("error: ") && error.startsWith(read.mid(7)), qPrintable(error));
+        return;
+    }
+    const auto optional = [](const std::optional<qint64>& v) {
+        return v ? QString::number(*v) : QStringLiteral("-");
+    };
+    QCOMPARE(QStringLiteral("port=%1 output=%2 append=%3 format=%4 count=%5 duration=%6 quiet=%7")
+                 .arg(o->port, o->output)
+                 .arg(int(o->append))
+                 .arg(o->format == LogFormat::Csv ? "csv" : "jsonl")
+                 .arg(optional(o->count), optional(o->durationMs))
+                 .arg(int(o->quiet)),
+             read);
+}
+
+void LogRulesTest::statusLine_data() {
+    QTest::addColumn<qint64>("readings");
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<bool>("away");
+    QTest::addColumn<qint64>("elapsedMs");
+    QTest::addColumn<qint64>("leftMs"); // -1: no --duration
+    QTest::addColumn<QString>("text");
+    QTest::newRow("at the start") << qint64(0) << "" << false << qint64(999) << qint64(-1)
+                                  << "0 readings, 0:00:00 elapsed";
+    QTest::newRow("one, time left rounded up")
+        << qint64(1) << "1.23 m/s" << false << qint64(36000000 - 1) << qint64(1734601)
+        << "1 reading, last 1.23 m/s, 9:59:59 elapsed, 0:28:55 left";
+    QTest::newRow("days, meter away")
+        << qint64(12) << "5" << true << qint64(90061000) << qint64(0)
+        << "12 readings, meter disconnected, waiting, 1d 01:01:01 elapsed, 0:00:00 left";
+}
+
+void LogRulesTest::statusLine() {
+    QFETCH(qint64, readings);
+    QFETCH(QString, last);
+    QFETCH(bool, away);
+    QFETCH(qint64, elapsedMs);
+    QFETCH(qint64, leftMs);
+    QFETCH(QString, text);
+    LogStatus status;
+    status.readings = readings;
+    status.last = last;
+    status.away = away;
+    status.elapsedMs = elapsedMs;
+    if (leftMs >= 0)
+        status.leftMs = leftMs;
+    QCOMPARE(LogStatusText(status), text);
+}
+
+void LogRulesTest::outputFile_data() {
+    QTest::addColumn<QByteArray>("before"); // "(missing)": no file
+    QTest::addColumn<bool>("append");
+    QTest::addColumn<QByteArray>("after");
+    const QByteArray missing("(missing)");
+    QTest::newRow("new") << missing << false << QByteArray("H\nr\n");
+    QTest::newRow("replaced as a whole") << QByteArray("H\nold\n") << false << QByteArray("H\nr\n");
+    QTest::newRow("append to a new file") << missing << true << QByteArray("H\nr\n");
+    QTest::newRow("append to an empty file") << QByteArray("") << true << QByteArray("H\nr\n");
+    QTest::newRow("append after a whole line")
+        << QByteArray("H\n1\n") << true << QByteArray("H\n1\nr\n");
+    QTest::newRow("append after a line cut short")
+        << QByteArray("H\n1\n2,\"") << true << QByteArray("H\n1\n2,\"\nr\n");
+}
+
+void LogRulesTest::outputFile() {
+    QFETCH(QByteArray, before);
+    QFETCH(bool, append);
+    QFETCH(QByteArray, after);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("log.csv");
+    const QString other = dir.filePath("other-name"); // a second name of the old file
+    if (before != "(missing)") {
+        QVERIFY(writeFile(path, before));
+        QVERIFY(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()) ==
+                0);
+    }
+
+    LogOutput output;
+    QString error;
+    QVERIFY2(output.OpenFile(path, append, "H\n", &error), qPrintable(error));
+    // The heading is there before the first reading.
+    QCOMPARE(readAll(path), after.left(after.size() - 2));
+    QVERIFY2(output.Write("r\n", &error), qPrintable(error));
+    QVERIFY2(output.Close(&error), qPrintable(error));
+    QCOMPARE(readAll(path), after);
+    // Appending writes into the same file; replacing leaves the old one whole under its other name
+    // (a reader holding it open still reads it) and leaves no temporary file behind.
+    if (before != "(missing)")
+        QCOMPARE(readAll(other), append ? after : before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+             before == "(missing)" ? 1 : 2);
+}
+
+void LogRulesTest::outputThroughSymbolicLink() {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("target.csv");
+    const QString link = dir.filePath("today.csv");
+    QVERIFY(writeFile(target, "old\n"));
+    QVERIFY(QFile::link(target, link));
+    LogOutput output;
+    QString error;
+    QVERIFY(output.OpenFile(link, false, "H\n", &error));
+    QVERIFY(output.Close(&error));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(readAll(target), QByteArray("H\n"));
+
+    QVERIFY(!output.OpenFile(dir.filePath("no/such/folder.csv"), false, "H\n", &error));
+    QCOMPARE(error,
+             "cannot create " + dir.filePath("no/such/folder.csv") + ": No such file or directory");
+}
+
+QTEST_GUILESS_MAIN(LogRulesTest)
+#include "LogRulesTest.moc"

@@ -2,7 +2,9 @@
 
 // The whole windowed program on a pseudo-terminal standing in for the meter's bridge, with
 // scripted message boxes and save dialogs, a fixed clock and a fake sysfs. Each test adds its own
-// parts (a print target, a recovery folder, the traverse's seams) before the windows are made.
+// parts (a print target, a recovery folder, the traverse's seams) before the windows are made; a
+// test whose own members are given to the windows resets `form` in its destructor, so the windows
+// go first.
 
 #include "link/ConnectForm.h"
 #include "link/DeviceSerialPort.h"

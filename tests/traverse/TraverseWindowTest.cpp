@@ -98,6 +98,9 @@ struct Program : ProgramOnALine {
             parts.traverseClock = &clock;
         });
     }
+    // The windows go before the parts of this test they were given.
+    ~Program() { form.reset(); }
+
     bool send(const QByteArray& bytes) { return sendBytes(bytes); }
     TraverseForm* traverse() const { return form->traverseHost().Listening(); }
 };

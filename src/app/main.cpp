@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 
 #include <cstdio>
 #include <cstdlib>
@@ -53,7 +54,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption port(
         QStringLiteral("port"),
         QStringLiteral("Connect to this serial port at start (a device path such as /dev/ttyUSB0, "
-                       "or a name such as ttyUSB0) instead of looking for the meter's USB bridge."),
+                       "or a name such as ttyUSB0; COM4 on Windows), or to a network serial "
+                       "bridge (tcp:HOST:PORT), instead of looking for the meter's USB bridge."),
         QStringLiteral("path"));
     parser.addOption(port);
     const QCommandLineOption noRecovery(
@@ -61,7 +63,7 @@ int main(int argc, char** argv) {
         QStringLiteral("Keep no recovery log. Without this option every reading is also written "
                        "to a recovery log in %1, from which the readings of a run that did not "
                        "end normally are offered back at the next start.")
-            .arg(DefaultRecoveryFolder()));
+            .arg(QDir::toNativeSeparators(DefaultRecoveryFolder())));
     parser.addOption(noRecovery);
 
     answerWithoutDisplay(parser, argc, argv);

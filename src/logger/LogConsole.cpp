@@ -1,9 +1,9 @@
 #include "logger/LogConsole.h"
 
+#include "logger/LogPlatform.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 QString StatusTimeText(qint64 seconds) {
     const qint64 days = seconds / 86400;
@@ -69,7 +69,7 @@ void LogConsole::line(const QString& text) {
 void LogConsole::put(const QByteArray& bytes) {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const std::int64_t n = WriteSome(m_fd, bytes.constData() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -79,8 +79,5 @@ void LogConsole::put(const QByteArray& bytes) {
 }
 
 int LogConsole::width() const {
-    struct winsize size {};
-    if (::ioctl(m_fd, TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
-        return 80;
-    return size.ws_col;
+    return ConsoleWidth(m_fd);
 }

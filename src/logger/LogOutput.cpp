@@ -1,13 +1,15 @@
 #include "logger/LogOutput.h"
 
+#include "logger/LogPlatform.h"
+
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -15,25 +17,19 @@ QString systemError(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
-QByteArray nativePath(const QString& path) {
-    return QFile::encodeName(path);
-}
-
-bool isRegular(int fd, struct stat* st = nullptr) {
-    struct stat own {};
-    struct stat& s = st ? *st : own;
-    return ::fstat(fd, &s) == 0 && S_ISREG(s.st_mode);
+bool isRegular(int fd) {
+    return RegularFileSize(fd).has_value();
 }
 
 } // namespace
 
 LogOutput::~LogOutput() {
     if (m_own && m_fd >= 0)
-        ::close(m_fd);
+        CloseLogFile(m_fd);
 }
 
 bool LogOutput::OpenStandardOutput(bool append, const QByteArray& heading, QString* error) {
-    m_fd = STDOUT_FILENO;
+    m_fd = 1; // standard output
     m_own = false;
     m_name = QStringLiteral("standard output");
     m_regular = isRegular(m_fd);
@@ -47,13 +43,11 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
     const QFileInfo info(path);
     // Writing goes to what a symbolic link names; the link stays.
     const QString target = info.exists() ? info.canonicalFilePath() : path;
-    struct stat st {};
-    const bool exists = ::stat(nativePath(target).constData(), &st) == 0;
-    if (append || (exists && !S_ISREG(st.st_mode))) {
+    const int kind = PathKind(target);
+    if (append || kind == 0) {
         // Read as well, to see how an existing file ends.
-        const int access = exists && !S_ISREG(st.st_mode) ? O_WRONLY : O_RDWR;
-        m_fd =
-            ::open(nativePath(target).constData(), access | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        const int access = kind == 0 ? O_WRONLY : O_RDWR;
+        m_fd = OpenLogFile(target, access | O_CREAT | O_APPEND);
         if (m_fd < 0) {
             *error = QStringLiteral("cannot open %1: %2").arg(path, systemError(errno));
             return false;
@@ -69,8 +63,7 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
         temporary = QStringLiteral("%1/.%2.%3.tmp")
                         .arg(folder, QFileInfo(target).fileName())
                         .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        m_fd = ::open(nativePath(temporary).constData(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
+        m_fd = OpenLogFile(temporary, O_WRONLY | O_CREAT | O_EXCL | O_APPEND);
         if (m_fd < 0 && errno != EEXIST)
             break;
     }
@@ -80,24 +73,24 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
     }
     m_regular = true;
     if (!writeAll(heading, error)) {
-        ::unlink(nativePath(temporary).constData());
+        QFile::remove(temporary);
         return false;
     }
-    if (::rename(nativePath(temporary).constData(), nativePath(target).constData()) != 0) {
-        *error = QStringLiteral("cannot create %1: %2").arg(path, systemError(errno));
-        ::unlink(nativePath(temporary).constData());
+    QString reason;
+    if (!ReplaceLogFile(temporary, target, &reason)) {
+        *error = QStringLiteral("cannot create %1: %2").arg(path, reason);
+        QFile::remove(temporary);
         return false;
     }
     return true;
 }
 
 bool LogOutput::start(bool append, const QByteArray& heading, QString* error) {
-    struct stat st {};
-    const off_t size = m_regular && ::fstat(m_fd, &st) == 0 ? st.st_size : 0;
+    const std::int64_t size = m_regular ? RegularFileSize(m_fd).value_or(0) : 0;
     if (append && size > 0) {
         // A line cut short by a run that was killed gets its end, so the next line starts clean.
         char last = '\n';
-        if (::pread(m_fd, &last, 1, size - 1) == 1 && last != '\n')
+        if (ReadByteAt(m_fd, size - 1, &last) && last != '\n')
             return writeAll("\n", error);
         return true;
     }
@@ -111,7 +104,7 @@ bool LogOutput::Write(const QByteArray& line, QString* error) {
 bool LogOutput::writeAll(const QByteArray& bytes, QString* error) {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const std::int64_t n = WriteSome(m_fd, bytes.constData() + done, bytes.size() - done);
         if (n > 0) {
             done += n;
             continue;
@@ -119,9 +112,9 @@ bool LogOutput::writeAll(const QByteArray& bytes, QString* error) {
         if (n < 0 && errno == EINTR)
             continue;
         const int code = n < 0 ? errno : ENOSPC;
-        struct stat st {};
-        if (done > 0 && m_regular && ::fstat(m_fd, &st) == 0 && st.st_size >= done) {
-            if (::ftruncate(m_fd, st.st_size - done) != 0) {
+        const std::int64_t size = m_regular ? RegularFileSize(m_fd).value_or(0) : 0;
+        if (done > 0 && size >= done) {
+            if (!TruncateLogFile(m_fd, size - done)) {
                 // Nothing more to do: the file keeps the part written.
             }
         }
@@ -135,11 +128,11 @@ bool LogOutput::Close(QString* error) {
     if (m_fd < 0)
         return true;
     bool ok = true;
-    if (m_regular && ::fsync(m_fd) != 0 && errno != EINVAL) {
+    if (m_regular && !SyncLogFile(m_fd) && errno != EINVAL) {
         *error = QStringLiteral("cannot write to %1: %2").arg(m_name, systemError(errno));
         ok = false;
     }
-    if (m_own && ::close(m_fd) != 0 && ok) {
+    if (m_own && !CloseLogFile(m_fd) && ok) {
         *error = QStringLiteral("cannot write to %1: %2").arg(m_name, systemError(errno));
         ok = false;
     }

@@ -1,0 +1,112 @@
+#include "logger/LogPlatform.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+void PrepareLogProcess() {
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+bool StandardErrorIsConsole() {
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
+int ConsoleWidth(int fd) {
+    struct winsize size {};
+    if (::ioctl(fd, TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
+        return 80;
+    return size.ws_col;
+}
+
+StopRequests::StopRequests(QObject* parent)
+    : QObject(parent) {}
+
+StopRequests::~StopRequests() = default;
+
+bool StopRequests::Install(QString* error) {
+    // A signal handler may only write to a descriptor: the byte wakes the event loop.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+    });
+    connect(notifier, &QSocketNotifier::activated, this, &StopRequests::Requested);
+    std::signal(SIGTERM, onSignal);
+    // Ignored when started so (nohup, a background job of a script): they stay ignored.
+    for (const int kind : {SIGINT, SIGHUP})
+        if (std::signal(kind, SIG_IGN) != SIG_IGN)
+            std::signal(kind, onSignal);
+    return true;
+}
+
+void StopRequests::Finished() {}
+
+int OpenLogFile(const QString& path, int flags) {
+    return ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC, 0666);
+}
+
+int PathKind(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return S_ISREG(st.st_mode) ? 1 : 0;
+}
+
+bool ReadByteAt(int fd, std::int64_t offset, char* byte) {
+    return ::pread(fd, byte, 1, off_t(offset)) == 1;
+}
+
+bool SyncLogFile(int fd) {
+    return ::fsync(fd) == 0;
+}
+
+bool ReplaceLogFile(const QString& from, const QString& to, QString* reason) {
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    *reason = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+std::optional<std::int64_t> RegularFileSize(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return std::int64_t(st.st_size);
+}
+
+std::int64_t WriteSome(int fd, const char* data, std::int64_t size) {
+    return ::write(fd, data, size_t(size));
+}
+
+bool TruncateLogFile(int fd, std::int64_t size) {
+    return ::ftruncate(fd, off_t(size)) == 0;
+}
+
+bool CloseLogFile(int fd) {
+    return ::close(fd) == 0;
+}

@@ -9,13 +9,31 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
+
+// A Windows program without a console window (vantello.exe) started from a command prompt answers
+// --help and --version there; without a console to print to Qt shows them in a message box.
+// Output redirected to a file or a pipe stays where it goes.
+void useStartingConsole() {
+#ifdef Q_OS_WIN
+    if (GetStdHandle(STD_OUTPUT_HANDLE) == nullptr && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+#endif
+}
 
 // --help and --version print and exit before the windows' application exists, so they need no
 // display. Everything else on the command line is read by the windows' application.
 void answerWithoutDisplay(QCommandLineParser& parser, int argc, char** argv) {
     QCoreApplication app(argc, argv);
     parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")))
+        useStartingConsole();
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp();
     if (parser.isSet(QStringLiteral("version")))
@@ -25,6 +43,12 @@ void answerWithoutDisplay(QCommandLineParser& parser, int argc, char** argv) {
 // Without a display (and without -platform or QT_QPA_PLATFORM naming another way to show
 // windows) the windows' application would abort; say so and what to do instead.
 bool displayExpected(int argc, char** argv) {
+#ifdef Q_OS_WIN
+    // Windows always has its desktop.
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return true;
+#endif
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         const char* value = std::getenv(name);
         if (value && *value)

@@ -11,6 +11,8 @@
 #   SYSTEM_LIB_DIR  the compiler's library folder (libkernel32.a ...)
 #   OBJDUMP         objdump for PE files
 
+cmake_policy(SET CMP0057 NEW) # if(IN_LIST), also when run as a script
+
 foreach(var BIN_DIR SEARCH_DIRS SYSTEM_LIB_DIR OBJDUMP)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "DeployDlls.cmake: ${var} is not set")

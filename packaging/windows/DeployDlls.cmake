@@ -11,6 +11,7 @@
 #   SYSTEM_LIB_DIR  the compiler's library folder (libkernel32.a ...)
 #   OBJDUMP         objdump for PE files
 
+cmake_policy(PUSH)
 cmake_policy(SET CMP0057 NEW) # if(IN_LIST), also when run as a script
 
 foreach(var BIN_DIR SEARCH_DIRS SYSTEM_LIB_DIR OBJDUMP)
@@ -83,3 +84,4 @@ endwhile()
 list(SORT deployed)
 string(REPLACE ";" ", " deployed "${deployed}")
 message(STATUS "DLLs deployed from the programs' imports: ${deployed}")
+cmake_policy(POP)

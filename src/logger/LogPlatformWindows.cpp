@@ -106,7 +106,46 @@ void StopRequests::Finished() {
 }
 
 int OpenLogFile(const QString& path, int flags) {
-    return _wopen(wide(path), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    // Through CreateFile rather than _wopen: the file must allow being renamed while open (the
+    // new file takes the old one's name after its heading is written, and lines follow).
+    const int access = flags & (O_WRONLY | O_RDWR);
+    const DWORD desired = access == O_RDWR ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
+    DWORD disposition = OPEN_EXISTING;
+    if ((flags & O_CREAT) && (flags & O_EXCL))
+        disposition = CREATE_NEW;
+    else if (flags & O_CREAT)
+        disposition = OPEN_ALWAYS;
+    HANDLE handle =
+        CreateFileW(wide(path), desired, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        switch (GetLastError()) {
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            errno = EEXIST;
+            break;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            errno = ENOENT;
+            break;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            errno = EACCES;
+            break;
+        case ERROR_DISK_FULL:
+            errno = ENOSPC;
+            break;
+        default:
+            errno = EIO;
+        }
+        return -1;
+    }
+    // The C runtime appends (each write goes to the end) and never translates line ends.
+    const int fd =
+        _open_osfhandle(reinterpret_cast<intptr_t>(handle), (flags & O_APPEND) | _O_BINARY);
+    if (fd < 0)
+        CloseHandle(handle);
+    return fd;
 }
 
 int PathKind(const QString& path) {

@@ -1,6 +1,7 @@
 #include "logger/LogOutput.h"
 
 #include "logger/LogPlatform.h"
+#include "state/SystemTexts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -40,16 +41,25 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
                          QString* error) {
     m_name = path;
     m_own = true;
+    m_waitsForReader = false;
     const QFileInfo info(path);
-    // Writing goes to what a symbolic link names; the link stays.
-    const QString target = info.exists() ? info.canonicalFilePath() : path;
-    const int kind = PathKind(target);
-    if (append || kind == 0) {
-        // Read as well, to see how an existing file ends.
-        const int access = kind == 0 ? O_WRONLY : O_RDWR;
+    // Writing goes to what a symbolic link names, even one that names nothing yet; the link stays.
+    const QString target = info.isSymLink() ? info.symLinkTarget()
+                           : info.exists()  ? info.canonicalFilePath()
+                                            : path;
+    const PathKindOf kind = PathKind(target);
+    const bool exists = kind != PathKindOf::Missing;
+    if (append || (exists && kind != PathKindOf::Regular)) {
+        // Read as well, to see how an existing file ends. Never waits in open for a FIFO's
+        // reader: without one, the caller waits and tries again while it can still be stopped.
+        const int access = exists && kind != PathKindOf::Regular ? O_WRONLY : O_RDWR;
         m_fd = OpenLogFile(target, access | O_CREAT | O_APPEND);
         if (m_fd < 0) {
-            *error = QStringLiteral("cannot open %1: %2").arg(path, systemError(errno));
+            m_waitsForReader = errno == ENXIO && kind == PathKindOf::Fifo;
+            *error = m_waitsForReader
+                         ? QStringLiteral("no program reads %1 yet").arg(QuotedPath(path))
+                         : QStringLiteral("cannot open %1: %2")
+                               .arg(QuotedPath(path), systemError(errno));
             return false;
         }
         m_regular = isRegular(m_fd);
@@ -68,17 +78,20 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
             break;
     }
     if (m_fd < 0) {
-        *error = QStringLiteral("cannot create %1: %2").arg(path, systemError(errno));
+        *error = QStringLiteral("cannot create %1: %2").arg(QuotedPath(path), systemError(errno));
         return false;
     }
     m_regular = true;
+    // A file replaced keeps its permissions (and its owner, where this user may give it).
+    if (exists)
+        KeepPermissionsOf(target, m_fd);
     if (!writeAll(heading, error)) {
         QFile::remove(temporary);
         return false;
     }
     QString reason;
     if (!ReplaceLogFile(temporary, target, &reason)) {
-        *error = QStringLiteral("cannot create %1: %2").arg(path, reason);
+        *error = QStringLiteral("cannot create %1: %2").arg(QuotedPath(path), reason);
         QFile::remove(temporary);
         return false;
     }
@@ -88,13 +101,30 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
 bool LogOutput::start(bool append, const QByteArray& heading, QString* error) {
     const std::int64_t size = m_regular ? RegularFileSize(m_fd).value_or(0) : 0;
     if (append && size > 0) {
+        // Only lines of the same form are added: a csv file starts with the heading, a jsonl
+        // file with an object.
+        QByteArray first(heading.isEmpty() ? 1 : heading.size(), '\0');
+        const std::int64_t got = ReadAt(m_fd, 0, first.data(), first.size());
+        first.truncate(got < 0 ? 0 : qsizetype(got));
+        if (heading.isEmpty() ? first != "{" : first != heading) {
+            m_wrongContents = true;
+            *error = QStringLiteral("%1 holds no %2 lines of vantello-log; nothing is appended to "
+                                    "it. Name another file, or leave out --append to replace it.")
+                         .arg(m_name == u"standard output" ? m_name : QuotedPath(m_name),
+                              heading.isEmpty() ? QStringLiteral("jsonl") : QStringLiteral("csv"));
+            return false;
+        }
         // A line cut short by a run that was killed gets its end, so the next line starts clean.
         char last = '\n';
-        if (ReadByteAt(m_fd, size - 1, &last) && last != '\n')
+        if (ReadAt(m_fd, size - 1, &last, 1) == 1 && last != '\n')
             return writeAll("\n", error);
         return true;
     }
     return writeAll(heading, error);
+}
+
+QString LogOutput::ShownName() const {
+    return m_own ? QuotedPath(m_name) : m_name;
 }
 
 bool LogOutput::Write(const QByteArray& line, QString* error) {
@@ -118,7 +148,7 @@ bool LogOutput::writeAll(const QByteArray& bytes, QString* error) {
                 // Nothing more to do: the file keeps the part written.
             }
         }
-        *error = QStringLiteral("cannot write to %1: %2").arg(m_name, systemError(code));
+        *error = QStringLiteral("cannot write to %1: %2").arg(ShownName(), systemError(code));
         return false;
     }
     return true;
@@ -129,11 +159,11 @@ bool LogOutput::Close(QString* error) {
         return true;
     bool ok = true;
     if (m_regular && !SyncLogFile(m_fd) && errno != EINVAL) {
-        *error = QStringLiteral("cannot write to %1: %2").arg(m_name, systemError(errno));
+        *error = QStringLiteral("cannot write to %1: %2").arg(ShownName(), systemError(errno));
         ok = false;
     }
     if (m_own && !CloseLogFile(m_fd) && ok) {
-        *error = QStringLiteral("cannot write to %1: %2").arg(m_name, systemError(errno));
+        *error = QStringLiteral("cannot write to %1: %2").arg(ShownName(), systemError(errno));
         ok = false;
     }
     m_fd = -1;

@@ -45,12 +45,18 @@ signals:
 
 // File calls for LogOutput. Paths are the user's; descriptors are not inherited by other programs
 // and, on Windows, binary.
-// open(2) with these flags (O_WRONLY, O_RDWR, O_CREAT, O_EXCL, O_APPEND), mode 0666.
+// open(2) with these flags (O_WRONLY, O_RDWR, O_CREAT, O_EXCL, O_APPEND), mode 0666; never waits
+// for a FIFO's reader (fails with ENXIO instead); the descriptor then blocks as usual.
 int OpenLogFile(const QString& path, int flags);
-// 1 for a regular file, 0 for something else (a device, a pipe), -1 when there is nothing there.
-int PathKind(const QString& path);
-// Reads one byte at offset without moving the descriptor's position; false when that fails.
-bool ReadByteAt(int fd, std::int64_t offset, char* byte);
+// What a path names now (following symbolic links).
+enum class PathKindOf { Missing, Regular, Fifo, Other };
+PathKindOf PathKind(const QString& path);
+// Reads up to size bytes at offset without moving the descriptor's position: how many were read,
+// -1 when that fails.
+std::int64_t ReadAt(int fd, std::int64_t offset, char* data, std::int64_t size);
+// Gives the file open as fd the permissions (and, where allowed, the owner) of the file at path,
+// which it is about to replace. Nothing on Windows, where a new file takes its folder's.
+void KeepPermissionsOf(const QString& path, int fd);
 // Forces the file's written bytes to disk; false with errno set when that fails.
 bool SyncLogFile(int fd);
 // Puts the file `from` in the place of `to` in one step (rename(2); MoveFileEx on Windows, which

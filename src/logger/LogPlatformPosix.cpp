@@ -67,18 +67,34 @@ bool StopRequests::Install(QString* error) {
 void StopRequests::Finished() {}
 
 int OpenLogFile(const QString& path, int flags) {
-    return ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC, 0666);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd >= 0)
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
-int PathKind(const QString& path) {
+PathKindOf PathKind(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return -1;
-    return S_ISREG(st.st_mode) ? 1 : 0;
+        return PathKindOf::Missing;
+    if (S_ISREG(st.st_mode))
+        return PathKindOf::Regular;
+    return S_ISFIFO(st.st_mode) ? PathKindOf::Fifo : PathKindOf::Other;
 }
 
-bool ReadByteAt(int fd, std::int64_t offset, char* byte) {
-    return ::pread(fd, byte, 1, off_t(offset)) == 1;
+std::int64_t ReadAt(int fd, std::int64_t offset, char* data, std::int64_t size) {
+    return ::pread(fd, data, size_t(size), off_t(offset));
+}
+
+void KeepPermissionsOf(const QString& path, int fd) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return;
+    ::fchmod(fd, st.st_mode & 07777);
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // Another user's file becomes this user's, as any program's saved file would.
+    }
 }
 
 bool SyncLogFile(int fd) {

@@ -148,19 +148,26 @@ int OpenLogFile(const QString& path, int flags) {
     return fd;
 }
 
-int PathKind(const QString& path) {
+PathKindOf PathKind(const QString& path) {
     struct _stat64 st {};
     if (_wstat64(wide(path), &st) != 0)
-        return -1;
-    return (st.st_mode & _S_IFMT) == _S_IFREG ? 1 : 0;
+        return PathKindOf::Missing;
+    return (st.st_mode & _S_IFMT) == _S_IFREG ? PathKindOf::Regular : PathKindOf::Other;
 }
 
-bool ReadByteAt(int fd, std::int64_t offset, char* byte) {
+std::int64_t ReadAt(int fd, std::int64_t offset, char* data, std::int64_t size) {
     // The descriptor appends: moving its position for the read does not move where lines go.
     const __int64 was = _telli64(fd);
-    const bool ok = _lseeki64(fd, offset, SEEK_SET) == offset && _read(fd, byte, 1) == 1;
+    std::int64_t got = -1;
+    if (_lseeki64(fd, offset, SEEK_SET) == offset)
+        got = _read(fd, data, unsigned(std::min<std::int64_t>(size, 1 << 30)));
     _lseeki64(fd, was, SEEK_SET);
-    return ok;
+    return got;
+}
+
+void KeepPermissionsOf(const QString& path, int fd) {
+    Q_UNUSED(path);
+    Q_UNUSED(fd);
 }
 
 bool SyncLogFile(int fd) {

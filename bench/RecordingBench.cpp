@@ -20,6 +20,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -27,6 +28,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -80,6 +82,13 @@ qint64 statusKb(const char* field) {
     return -1;
 }
 
+// CPU time of this thread: what the work itself costs, whatever else the machine runs.
+double threadCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
 void resetPeak() {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
@@ -94,8 +103,10 @@ void measure(const QString& path, qint64 count) {
     resetPeak();
     QElapsedTimer clock;
     clock.start();
+    const double readCpu0 = threadCpuMs();
     ReadOutcome out = ReadRecordingFile(path);
     const double readMs = double(clock.nsecsElapsed()) / 1e6;
+    const double readCpu = threadCpuMs() - readCpu0;
     const qint64 peak = statusKb("VmHWM:");
     const qint64 after = statusKb("VmRSS:");
     const Recording& r = out.recording;
@@ -103,9 +114,9 @@ void measure(const QString& path, qint64 count) {
         std::printf("%lld readings: read failed: %s\n", (long long)count, qPrintable(out.error));
         return;
     }
-    std::printf("%8lld readings  file %6.1f MB  read %7.1f ms  held %6.1f MB  peak while "
-                "reading %6.1f MB (over %.1f MB before)\n",
-                (long long)count, double(QFile(path).size()) / 1e6, readMs,
+    std::printf("%8lld readings  file %6.1f MB  read %7.1f ms (CPU %7.1f ms)  held %6.1f MB  "
+                "peak while reading %6.1f MB (over %.1f MB before)\n",
+                (long long)count, double(QFile(path).size()) / 1e6, readMs, readCpu,
                 double(after - before) / 1024.0, double(peak - before) / 1024.0,
                 double(before) / 1024.0);
 
@@ -121,6 +132,8 @@ void measure(const QString& path, qint64 count) {
         PlotView view;
         std::vector<double> redraw;
         std::vector<double> cursor;
+        std::vector<double> layoutMs;
+        std::vector<double> cpu;
         for (int k = 0; k < 200; ++k) {
             const qint64 s = std::min(span, whole);
             const qint64 from =
@@ -128,11 +141,15 @@ void measure(const QString& path, qint64 count) {
             ZoomTo(view, r, from, from + s);
             view.cursorX = 100 + random.bounded(800);
             clock.restart();
+            const double cpu0 = threadCpuMs();
             {
+                const TimePlotLayout layout = LayOutRecordingPlot(r, view, QSizeF(image.size()));
+                layoutMs.push_back(double(clock.nsecsElapsed()) / 1e6);
                 QPainter painter(&image);
-                PaintTimePlot(painter, LayOutRecordingPlot(r, view, QSizeF(image.size())));
+                PaintTimePlot(painter, layout);
             }
             redraw.push_back(double(clock.nsecsElapsed()) / 1e6);
+            cpu.push_back(threadCpuMs() - cpu0);
             // The cursor readout's own part: the nearest reading and its text.
             clock.restart();
             const QRectF frame = PlotFrame(QSizeF(image.size()));
@@ -141,10 +158,10 @@ void measure(const QString& path, qint64 count) {
             cursor.push_back(double(clock.nsecsElapsed()) / 1e6 + redraw.back());
             Q_UNUSED(text);
         }
-        std::printf("           redraw at %-7s p50 %6.2f ms  p99 %6.2f ms   with cursor readout "
-                    "p99 %6.2f ms\n",
-                    name, percentile(redraw, 0.5), percentile(redraw, 0.99),
-                    percentile(cursor, 0.99));
+        std::printf("           redraw at %-7s p50 %6.2f ms  p99 %6.2f ms  (CPU p50 %5.2f ms, p99 "
+                    "%5.2f ms; layout alone p50 %5.2f ms)  with cursor readout p99 %6.2f ms\n",
+                    name, percentile(redraw, 0.5), percentile(redraw, 0.99), percentile(cpu, 0.5),
+                    percentile(cpu, 0.99), percentile(layoutMs, 0.5), percentile(cursor, 0.99));
     }
     // A statistics pass over the whole recording (a range selected over all of it).
     clock.restart();
@@ -182,7 +199,20 @@ int main(int argc, char** argv) {
     QTemporaryDir temp;
     const QString folder = parser.isSet(keep) ? parser.value(keep) : temp.path();
     QDir().mkpath(folder);
-    for (const QString& n : parser.value(sizes).split(u',')) {
+    const QStringList counts = parser.value(sizes).split(u',');
+    if (counts.size() > 1) {
+        // Each size in a process of its own, so that memory figures start from the same place.
+        for (const QString& n : counts) {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedChannels);
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--sizes"), n, QStringLiteral("--keep"), folder});
+            if (!child.waitForFinished(-1) || child.exitCode() != 0)
+                return 1;
+        }
+        return 0;
+    }
+    for (const QString& n : counts) {
         const qint64 readings = n.toLongLong();
         const QString path = QDir(folder).filePath(QStringLiteral("week-%1.csv").arg(readings));
         if (!writeRecording(path, readings)) {

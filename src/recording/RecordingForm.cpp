@@ -56,6 +56,10 @@ double RecordingPlotView::fractionAt(double x) const {
 }
 
 void RecordingPlotView::changed() {
+    // The reading under a pointer that stayed where it was changes with the view.
+    if (m_view.cursorX)
+        emit PointedAt(NearestReading(m_recording,
+                                      TimeAtX(m_view, PlotFrame(QSizeF(size())), *m_view.cursorX)));
     update();
     emit ViewChanged();
 }
@@ -275,8 +279,8 @@ void RecordingForm::selectionChanged() {
     }
     const Recording& r = *m_recording;
     QString html = QStringLiteral("<b>%1 to %2</b>")
-                       .arg(RecordingTimeText(r, m_view.selection->first).toHtmlEscaped(),
-                            RecordingTimeText(r, m_view.selection->second).toHtmlEscaped());
+                       .arg(RecordingClockText(r, m_view.selection->first).toHtmlEscaped(),
+                            RecordingClockText(r, m_view.selection->second).toHtmlEscaped());
     if (m_stats.empty()) {
         m_statsLabel->setText(html + QStringLiteral(": no readings in this range."));
         return;

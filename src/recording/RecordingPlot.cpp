@@ -1,5 +1,7 @@
 #include "recording/RecordingPlot.h"
 
+#include "recording/RecordingStats.h"
+
 #include "state/SystemTexts.h"
 
 #include <QDateTime>
@@ -349,12 +351,7 @@ QString ReadoutText(const Recording& r, qint64 i) {
     if (i < 0 || i >= qint64(r.size()))
         return {};
     const std::size_t k = std::size_t(i);
-    const QDateTime at =
-        QDateTime::fromMSecsSinceEpoch(r.times[k], Qt::OffsetFromUTC, r.offsetSeconds);
-    const QString when = r.hasDates ? ClockText(at)
-                                    : QStringLiteral("day %1 %2")
-                                          .arg(r.times[k] / (24LL * 3600 * 1000) + 1)
-                                          .arg(TimeOfDayText(at.time()));
+    const QString when = RecordingClockText(r, r.times[k]);
     const SeriesKey& key = r.seriesKeys[r.keys[k]];
     QString text = QStringLiteral("%1   %2: %3 %4")
                        .arg(when, ValueName(key), NumberText(r.values[k]), key.unit);

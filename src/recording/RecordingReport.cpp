@@ -134,7 +134,7 @@ PrintPage RecordingReportPage(const Recording& r, const PlotView& view,
                                      RecordingTimeText(r, view.selection->second)),
                             kHeadFont});
     y += 300;
-    const std::array<double, 9> columns{0, 1700, 2300, 3300, 4700, 5900, 7300, 10700, 14100};
+    const std::array<double, 9> columns{0, 1900, 2700, 3800, 5000, 6600, 7900, 11300, 14700};
     const QStringList heads{"Quantity", "Count",        "Duration",     "Mean", "Time-weighted",
                             "Std dev",  "Minimum (at)", "Maximum (at)", ""};
     for (int c = 0; c < 8; ++c)

@@ -115,6 +115,14 @@ QString RecordingTimeText(const Recording& r, qint64 ms) {
     return QStringLiteral("day %1 %2").arg(day + 1).arg(at.time().toString(u"HH:mm:ss.zzz"));
 }
 
+QString RecordingClockText(const Recording& r, qint64 ms) {
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, r.offsetSeconds);
+    if (r.hasDates)
+        return ClockText(at);
+    const qint64 day = ms >= 0 ? ms / (24LL * 3600 * 1000) : 0;
+    return QStringLiteral("day %1 %2").arg(day + 1).arg(TimeOfDayText(at.time()));
+}
+
 QString DurationText(qint64 ms) {
     if (ms < 60000)
         return FullStopNumberText(double(ms) / 1000.0) + QStringLiteral(" s");

@@ -36,6 +36,9 @@ std::vector<RangeStatistics> StatisticsOf(const Recording& r, qint64 from, qint6
 // dates, "day N hh:mm:ss.zzz".
 QString RecordingTimeText(const Recording& r, qint64 ms);
 
+// The same as the window shows it: the locale's date and time of day (or "day N" and the time).
+QString RecordingClockText(const Recording& r, qint64 ms);
+
 // A duration as "2 d 03:04:05", "03:04:05" or "4.5 s".
 QString DurationText(qint64 ms);
 

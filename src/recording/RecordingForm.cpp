@@ -295,9 +295,9 @@ void RecordingForm::selectionChanged() {
                                 StatisticText(s.mean),
                                 StatisticText(s.timeWeightedMean),
                                 QStringLiteral("%1 (%2)").arg(StatisticText(s.minimum),
-                                                              RecordingTimeText(r, s.minimumTime)),
+                                                              RecordingClockText(r, s.minimumTime)),
                                 QStringLiteral("%1 (%2)").arg(StatisticText(s.maximum),
-                                                              RecordingTimeText(r, s.maximumTime)),
+                                                              RecordingClockText(r, s.maximumTime)),
                                 StatisticText(s.standardDeviation)};
         html += QStringLiteral("<tr>");
         for (qsizetype c = 0; c < cells.size(); ++c)

@@ -180,14 +180,16 @@ public:
 
 private:
     static QDate parseDate(const QString& text) {
+        // The user's own form first; then the forms other locales write, day before month where
+        // both orders could read (most locales put the day first).
         const QStringList formats{QLocale().dateFormat(QLocale::ShortFormat),
                                   QStringLiteral("yyyy-MM-dd"),
-                                  QStringLiteral("M/d/yy"),
-                                  QStringLiteral("M/d/yyyy"),
                                   QStringLiteral("dd/MM/yyyy"),
                                   QStringLiteral("dd/MM/yy"),
-                                  QStringLiteral("dd.MM.yy"),
                                   QStringLiteral("dd.MM.yyyy"),
+                                  QStringLiteral("dd.MM.yy"),
+                                  QStringLiteral("M/d/yy"),
+                                  QStringLiteral("M/d/yyyy"),
                                   QStringLiteral("yyyy/MM/dd"),
                                   QStringLiteral("dd-MM-yyyy")};
         for (const QString& f : formats) {

@@ -53,7 +53,7 @@ PrintPage RecordingReportPage(const Recording& r, const PlotView& view,
     page.push_back(
         TextStep{0, 720,
                  QStringLiteral("Shown: %1 to %2")
-                     .arg(RecordingTimeText(r, view.from), RecordingTimeText(r, view.to)),
+                     .arg(RecordingClockText(r, view.from), RecordingClockText(r, view.to)),
                  kTextFont});
 
     PlotView printed = view;
@@ -130,27 +130,29 @@ PrintPage RecordingReportPage(const Recording& r, const PlotView& view,
     double y = ty(f.bottom()) + 900;
     page.push_back(TextStep{0, y,
                             QStringLiteral("Selected range: %1 to %2")
-                                .arg(RecordingTimeText(r, view.selection->first),
-                                     RecordingTimeText(r, view.selection->second)),
+                                .arg(RecordingClockText(r, view.selection->first),
+                                     RecordingClockText(r, view.selection->second)),
                             kHeadFont});
     y += 300;
-    const std::array<double, 9> columns{0, 1900, 2700, 3800, 5000, 6600, 7900, 11300, 14700};
-    const QStringList heads{"Quantity", "Count",        "Duration",     "Mean", "Time-weighted",
-                            "Std dev",  "Minimum (at)", "Maximum (at)", ""};
+    const std::array<double, 9> columns{0, 1900, 2700, 3800, 5000, 6900, 8000, 11000, 14700};
+    const QStringList heads{
+        "Quantity", "Count",        "Duration",     "Mean", "Time-weighted mean",
+        "Std dev",  "Minimum (at)", "Maximum (at)", ""};
     for (int c = 0; c < 8; ++c)
         page.push_back(TextStep{columns[std::size_t(c)], y, heads[c], kHeadFont});
     for (const RangeStatistics& s : stats) {
         y += 260;
-        const QStringList cells{QStringLiteral("%1 %2").arg(s.quantity, s.unit),
-                                PlainText(QLocale().toString(qlonglong(s.count))),
-                                DurationText(s.durationMs()),
-                                StatisticText(s.mean),
-                                StatisticText(s.timeWeightedMean),
-                                StatisticText(s.standardDeviation),
-                                QStringLiteral("%1 (%2)").arg(StatisticText(s.minimum),
-                                                              RecordingTimeText(r, s.minimumTime)),
-                                QStringLiteral("%1 (%2)").arg(StatisticText(s.maximum),
-                                                              RecordingTimeText(r, s.maximumTime))};
+        const QStringList cells{
+            QStringLiteral("%1 %2").arg(s.quantity, s.unit),
+            PlainText(QLocale().toString(qlonglong(s.count))),
+            DurationText(s.durationMs()),
+            StatisticText(s.mean),
+            StatisticText(s.timeWeightedMean),
+            StatisticText(s.standardDeviation),
+            QStringLiteral("%1 (%2)").arg(StatisticText(s.minimum),
+                                          RecordingClockText(r, s.minimumTime)),
+            QStringLiteral("%1 (%2)").arg(StatisticText(s.maximum),
+                                          RecordingClockText(r, s.maximumTime))};
         for (int c = 0; c < 8; ++c)
             page.push_back(TextStep{columns[std::size_t(c)], y, cells[c], kTextFont});
     }

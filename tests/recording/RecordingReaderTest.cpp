@@ -1,7 +1,12 @@
 // The readers of every file the program writes, from snippets of each: good, torn at the end,
 // broken in the middle, and files that are none of them.
 #include "recording/RecordingReader.h"
+#include "link/MeterFrame.h"
 #include "recovery/RecoveryLogFormat.h"
+#include "reports/CsvExportWriter.h"
+#include "reports/TextReportWriter.h"
+#include "state/GVarMod.h"
+#include "state/SystemTexts.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -228,6 +233,53 @@ private slots:
         QCOMPARE(p.temperatureUnit, unit);
         QCOMPARE(p.temperature, temperature);
         QCOMPARE(p.humidity, humidity);
+    }
+
+    // The program's own report and export, written in several locales, read back in the same
+    // locale and in another.
+    void programsOwnFiles() {
+        for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates),
+                                      QLocale(QLocale::German, QLocale::Germany),
+                                      QLocale(QLocale::English, QLocale::UnitedKingdom)}) {
+            QLocale::setDefault(locale);
+            GVarMod state;
+            const QDateTime at(QDate(2026, 12, 9), QTime(18, 40, 7));
+            MeterFrameFields f;
+            f.decimalCode = 3;
+            f.valueMagnitude = 1234;
+            f.temperatureMagnitude = 234;
+            f.humidityTenths = 456;
+            for (int i = 0; i < 3; ++i) {
+                const DecodedFrame d = DecodeFrame(EncodeFrame(f));
+                Reading& r = state.AppendRecord();
+                r.Value = d.value;
+                r.Data = d.dataText;
+                r.TRH = d.trhText;
+                r.Unit = d.unitText.value_or(QString());
+                r.Time = ReadingTimeText(at.addSecs(i));
+            }
+            const QByteArray report =
+                TextReportBytes(state, QStringLiteral("Brisel Data Report"), at);
+            const QByteArray csv = CsvExportBytes(state);
+            for (const bool same : {true, false}) {
+                if (!same)
+                    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+                for (const QByteArray& bytes : {report, csv}) {
+                    const ReadOutcome out = ReadRecordingBytes(bytes, QStringLiteral("own"));
+                    QVERIFY2(out.status == ReadOutcome::Status::Read,
+                             qPrintable(locale.name() + u' ' + out.error));
+                    const Recording& r = out.recording;
+                    QCOMPARE(int(r.size()), 3);
+                    QCOMPARE(r.times.front(), wall(2026, 12, 9, 18, 40, 7));
+                    QCOMPARE(r.times.back() - r.times.front(), 2000LL);
+                    QCOMPARE(r.values.front(), 12.34);
+                    QCOMPARE(r.temperatures.front(), 23.4f);
+                    QCOMPARE(r.humidities.front(), 45.6f);
+                    QCOMPARE(r.seriesKeys.front().unit, QStringLiteral("m/s"));
+                }
+            }
+        }
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
     // What only a file on disk has: a folder, a line that never ends, a cancelled read.

@@ -14,6 +14,7 @@ constexpr qint64 kSecond = 1000;
 constexpr qint64 kMinute = 60 * kSecond;
 constexpr qint64 kHour = 60 * kMinute;
 constexpr qint64 kDay = 24 * kHour;
+constexpr qint64 kMonday = 4 * kDay; // 1970-01-05
 
 constexpr std::array<qint64, 21> kLadder = {
     kSecond,     2 * kSecond, 5 * kSecond,  10 * kSecond, 15 * kSecond, 30 * kSecond, kMinute,
@@ -52,8 +53,12 @@ std::vector<AxisTick> TimeAxisTicks(qint64 fromMs, qint64 toMs, int offsetSecond
     // Steps up to a day fall on multiples in the shown time; longer ones on whole days.
     const qint64 grid = step <= kDay ? step : kDay;
     qint64 shown = floorDiv(fromMs + offset, grid) * grid;
+    // Weeks of dated files from a Monday (the epoch was a Thursday), other long steps from the
+    // epoch.
     if (step > kDay)
-        shown = floorDiv(shown, step) * step; // weeks and months counted from the epoch's day
+        shown = withDates && step % (7 * kDay) == 0
+                    ? floorDiv(shown - kMonday, step) * step + kMonday
+                    : floorDiv(shown, step) * step;
     if (shown < fromMs + offset)
         shown += step;
     QDate lastDate;

@@ -67,6 +67,7 @@ void RecordingWindows::Open(const QStringList& paths, QWidget* over) {
             new QProgressDialog(QStringLiteral("Reading %1 ...").arg(QFileInfo(path).fileName()),
                                 QStringLiteral("Cancel"), 0, kProgressSteps, over);
         j->dialog->setWindowTitle(QStringLiteral("Open recording"));
+        j->dialog->setMinimumWidth(420);
         j->dialog->setAutoClose(false);
         j->dialog->setAutoReset(false);
         j->dialog->setMinimumDuration(24 * 3600 * 1000); // shown by the timer below, not by itself

@@ -271,6 +271,12 @@ private slots:
         const auto plain = TimeAxisTicks(0, 30 * 86400000LL, 0, 900, false);
         QCOMPARE(plain.front().label, QStringLiteral("1"));
         QCOMPARE(plain.back().secondLabel, QString());
+        // Weeks start on Mondays: 2026-11-30 is one.
+        const qint64 sunday =
+            QDateTime(QDate(2026, 11, 29), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+        const auto weeks = TimeAxisTicks(sunday, sunday + 60 * 86400000LL, 0, 900, true);
+        QCOMPARE(weeks.front().label, QStringLiteral("11/30/26"));
+        QCOMPARE(weeks[1].label, QStringLiteral("12/7/26"));
     }
 
     // Zooming stops at ten seconds and never leaves the recording.

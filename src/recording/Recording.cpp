@@ -37,7 +37,7 @@ template <typename T> void permute(std::vector<T>& v, const std::vector<std::siz
 
 } // namespace
 
-void Recording::Append(qint64 time, double value, float temperature, float humidity,
+bool Recording::Append(qint64 time, double value, float temperature, float humidity,
                        const SeriesKey& key) {
     std::size_t k = seriesKeys.size();
     if (!keys.empty() && seriesKeys[keys.back()] == key) {
@@ -45,14 +45,18 @@ void Recording::Append(qint64 time, double value, float temperature, float humid
     } else {
         const auto found = std::find(seriesKeys.begin(), seriesKeys.end(), key);
         k = std::size_t(found - seriesKeys.begin());
-        if (found == seriesKeys.end())
+        if (found == seriesKeys.end()) {
+            if (seriesKeys.size() >= kMaxSeriesKeys)
+                return false;
             seriesKeys.push_back(key);
+        }
     }
     times.push_back(time);
     values.push_back(value);
     temperatures.push_back(temperature);
     humidities.push_back(humidity);
     keys.push_back(std::uint16_t(k));
+    return true;
 }
 
 void Recording::Finish() {

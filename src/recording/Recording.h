@@ -67,8 +67,11 @@ struct Recording {
 
     std::size_t size() const { return times.size(); }
 
-    // Appends a reading of the series key (added to seriesKeys when new).
-    void Append(qint64 time, double value, float temperature, float humidity, const SeriesKey& key);
+    // Appends a reading of the series key (added to seriesKeys when new). False, and nothing
+    // appended, when the key would be one more than kMaxSeriesKeys: no file of the meter has that
+    // many units, kinds and modes.
+    static constexpr std::size_t kMaxSeriesKeys = 256;
+    bool Append(qint64 time, double value, float temperature, float humidity, const SeriesKey& key);
     // After the last Append: puts readings in time order (stable), splits the runs, finds the
     // median interval and the gap length, builds the summaries.
     void Finish();

@@ -436,11 +436,10 @@ public:
         }
         if (m_r.size() == 0)
             m_r.offsetSeconds = e.instant.offsetFromUtc();
-        ++m_r.linesRead;
-        m_r.Append(e.instant.toMSecsSinceEpoch(), e.reading.Value, trh.temperature, trh.humidity,
-                   {e.kind.isEmpty() ? unitKind(e.reading.Unit) : e.kind, e.reading.Unit, trh.mode,
-                    trh.temperatureUnit});
-        return true;
+        return append(e.instant.toMSecsSinceEpoch(), e.reading.Value, trh,
+                      {e.kind.isEmpty() ? unitKind(e.reading.Unit) : e.kind, e.reading.Unit,
+                       trh.mode, trh.temperatureUnit},
+                      why);
     }
 
 private:
@@ -487,9 +486,24 @@ private:
         }
         if (kind.isEmpty())
             kind = unitKind(unit);
+        return append(time, value, trh, {kind, unit, trh.mode, trh.temperatureUnit}, why);
+    }
+
+    // The meter's units, kinds and modes are short words, and a file has few of them.
+    bool append(qint64 time, double value, const TrhPieces& trh, const SeriesKey& key,
+                QString* why) {
+        if (key.unit.size() > 16 || key.kind.size() > 16 || key.mode.size() > 16 ||
+            key.temperatureUnit.size() > 16) {
+            *why = QStringLiteral("its unit, kind or mode is no word the meter uses");
+            return false;
+        }
+        if (!m_r.Append(time, value, trh.temperature, trh.humidity, key)) {
+            *why = QStringLiteral("it starts one series too many (more than %1 different units, "
+                                  "kinds and modes)")
+                       .arg(Recording::kMaxSeriesKeys);
+            return false;
+        }
         ++m_r.linesRead;
-        m_r.Append(time, value, trh.temperature, trh.humidity,
-                   {kind, unit, trh.mode, trh.temperatureUnit});
         return true;
     }
 

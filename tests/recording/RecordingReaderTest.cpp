@@ -153,6 +153,13 @@ private slots:
         QTest::newRow("text of another program")
             << QByteArray("hello\nworld\n") << false << 0 << false << 2LL << "text report" << 0LL
             << 0.0 << 0 << true;
+        QByteArray manyUnits = kHeading + '\n';
+        for (int i = 0; i < 300; ++i)
+            manyUnits += "1,\" 20°C 50%\",1,\"u" + QByteArray::number(i) +
+                         "\",\"2026-12-09T18:40:07.123+01:00\"\n";
+        QTest::newRow("a unit on every line (hostile)")
+            << manyUnits << false << 256 << false << 258LL << "vantello-log CSV"
+            << iso("2026-12-09T18:40:07.123+01:00") << 1.0 << 256 << true;
         QTest::newRow("csv heading only")
             << kHeading + '\n'
             << false << 0 << false << 0LL << QString() << 0LL << 0.0 << 0 << true;

@@ -18,21 +18,11 @@ constexpr int kChannels = 3; // value, temperature, humidity
 using Channel = ColumnChannel;
 using Column = ColumnSummary;
 
-void widen(Channel& c, float first, float lo, float hi, float last) {
+void widen(Channel& c, float lo, float hi) {
     if (std::isnan(lo))
         return;
-    if (std::isnan(c.lo)) {
-        c.first = first;
-        c.lo = lo;
-        c.hi = hi;
-    } else {
-        if (std::isnan(c.first))
-            c.first = first;
-        c.lo = std::min(c.lo, lo);
-        c.hi = std::max(c.hi, hi);
-    }
-    if (!std::isnan(last))
-        c.last = last;
+    c.lo = std::isnan(c.lo) ? lo : std::min(c.lo, lo);
+    c.hi = std::isnan(c.hi) ? hi : std::max(c.hi, hi);
 }
 
 using Envelope = RunColumns;
@@ -65,7 +55,15 @@ RunColumns SummariseColumns(const Recording& r, std::size_t run, qint64 from, qi
     };
     e.firstColumn = columnOf(r.times[a]);
     e.columns.resize(std::size_t(columnOf(r.times[c - 1]) - e.firstColumn + 1));
-    std::size_t levels = summary.levels.size();
+    // Bucket sizes by level, as far as the summary goes.
+    std::array<std::size_t, 8> sizes{};
+    std::size_t levels = 0;
+    for (std::size_t size = RunSummary::kFanout; levels < summary.levels.size() && levels < 8;
+         ++levels, size *= RunSummary::kFanout)
+        sizes[levels] = size;
+    // Each column's first and last reading, for the readings' own values at its edges; inside a
+    // column only the buckets' extremes are read (far fewer of the recording's pages touched).
+    std::vector<std::pair<std::size_t, std::size_t>> edges(e.columns.size());
     bool havePrevious = false;
     qint64 previousTime = 0;
     std::size_t i = a;
@@ -75,14 +73,7 @@ RunColumns SummariseColumns(const Recording& r, std::size_t run, qint64 from, qi
         std::size_t size = 1;
         const SummaryBucket* bucket = nullptr;
         const std::size_t rel = i - sr.begin;
-        std::size_t bucketSize = RunSummary::kFanout;
-        std::size_t level = 0;
-        std::array<std::size_t, 8> sizes{};
-        for (; level < levels && level < sizes.size(); ++level) {
-            sizes[level] = bucketSize;
-            bucketSize *= RunSummary::kFanout;
-        }
-        for (std::size_t L = level; L-- > 0;) {
+        for (std::size_t L = levels; L-- > 0;) {
             const std::size_t s = sizes[L];
             if (rel % s != 0)
                 continue;
@@ -98,30 +89,40 @@ RunColumns SummariseColumns(const Recording& r, std::size_t run, qint64 from, qi
         const bool gap = havePrevious && r.times[i] - previousTime > r.gapMs;
         if (gap)
             gaps.emplace_back(previousTime, r.times[i]);
+        const std::size_t k = std::size_t(column - e.firstColumn);
         if (!col.used) {
             col.used = true;
             col.breakBefore = gap;
             col.firstTime = r.times[i];
+            edges[k].first = i;
         }
+        edges[k].second = last;
         col.lastTime = r.times[last];
-        const float v0 = float(r.values[i]);
-        const float v1 = float(r.values[last]);
         if (bucket) {
-            widen(col.ch[0], v0, bucket->valueMin, bucket->valueMax, v1);
-            widen(col.ch[1], r.temperatures[i], bucket->temperatureMin, bucket->temperatureMax,
-                  r.temperatures[last]);
-            widen(col.ch[2], r.humidities[i], bucket->humidityMin, bucket->humidityMax,
-                  r.humidities[last]);
+            widen(col.ch[0], bucket->valueMin, bucket->valueMax);
+            widen(col.ch[1], bucket->temperatureMin, bucket->temperatureMax);
+            widen(col.ch[2], bucket->humidityMin, bucket->humidityMax);
         } else {
-            widen(col.ch[0], v0, v0, v0, v0);
-            const float t = r.temperatures[i];
-            const float h = r.humidities[i];
-            widen(col.ch[1], t, t, t, t);
-            widen(col.ch[2], h, h, h, h);
+            const float v = float(r.values[i]);
+            widen(col.ch[0], v, v);
+            widen(col.ch[1], r.temperatures[i], r.temperatures[i]);
+            widen(col.ch[2], r.humidities[i], r.humidities[i]);
         }
         havePrevious = true;
         previousTime = r.times[last];
         i = last + 1;
+    }
+    for (std::size_t k = 0; k < e.columns.size(); ++k) {
+        Column& col = e.columns[k];
+        if (!col.used)
+            continue;
+        const auto [first, last] = edges[k];
+        col.ch[0].first = float(r.values[first]);
+        col.ch[0].last = float(r.values[last]);
+        col.ch[1].first = r.temperatures[first];
+        col.ch[1].last = r.temperatures[last];
+        col.ch[2].first = r.humidities[first];
+        col.ch[2].last = r.humidities[last];
     }
     return e;
 }

@@ -2,6 +2,7 @@
 // broken in the middle, and files that are none of them.
 #include "recording/RecordingReader.h"
 #include "link/MeterFrame.h"
+#include "logger/LogRows.h"
 #include "recovery/RecoveryLogFormat.h"
 #include "reports/CsvExportWriter.h"
 #include "reports/TextReportWriter.h"
@@ -268,10 +269,20 @@ private slots:
             const QByteArray report =
                 TextReportBytes(state, QStringLiteral("Brisel Data Report"), at);
             const QByteArray csv = CsvExportBytes(state);
+            // vantello-log's lines, whatever the locale: instants with their offset.
+            QByteArray logCsv = LogHeading(LogFormat::Csv);
+            QByteArray logJson = LogHeading(LogFormat::Jsonl);
+            const QDateTime instant(at.date(), at.time(), Qt::OffsetFromUTC, 0);
+            for (int i = 0; i < 3; ++i) {
+                logCsv +=
+                    LogLine(LogFormat::Csv, i + 1, DecodeFrame(EncodeFrame(f)), instant.addSecs(i));
+                logJson += LogLine(LogFormat::Jsonl, i + 1, DecodeFrame(EncodeFrame(f)),
+                                   instant.addSecs(i));
+            }
             for (const bool same : {true, false}) {
                 if (!same)
                     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-                for (const QByteArray& bytes : {report, csv}) {
+                for (const QByteArray& bytes : {report, csv, logCsv, logJson}) {
                     const ReadOutcome out = ReadRecordingBytes(bytes, QStringLiteral("own"));
                     QVERIFY2(out.status == ReadOutcome::Status::Read,
                              qPrintable(locale.name() + u' ' + out.error));

@@ -23,12 +23,12 @@
 #include "recovery/RecoveryLog.h"
 #include "recovery/RecoveryLogFile.h"
 #include "recovery/RecoveryLogFormat.h"
+#include "seams/MessageBoxes.h"
+#include "seams/SaveDialog.h"
 #include "shell/MainForm.h"
 #include "state/GVarMod.h"
 #include "traverse/TraverseClock.h"
 #include "traverse/TraverseWindowHost.h"
-#include "widgets/MessageBoxes.h"
-#include "widgets/SaveDialog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

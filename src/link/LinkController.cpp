@@ -2,7 +2,7 @@
 
 #include "link/PortPlatform.h"
 #include "link/SerialPort.h"
-#include "widgets/MessageBoxes.h"
+#include "seams/MessageBoxes.h"
 
 #include <QDebug>
 

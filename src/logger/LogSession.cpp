@@ -5,7 +5,7 @@
 #include "logger/LogConsole.h"
 #include "logger/LogOutput.h"
 #include "logger/LogRows.h"
-#include "widgets/MessageBoxes.h"
+#include "seams/MessageBoxes.h"
 
 #include <algorithm>
 

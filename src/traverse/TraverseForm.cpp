@@ -3,11 +3,11 @@
 #include "link/MeterFrame.h"
 #include "reports/AtomicFileWriter.h"
 #include "reports/PrintTarget.h"
+#include "seams/MessageBoxes.h"
+#include "seams/SaveDialog.h"
 #include "traverse/TraverseClock.h"
 #include "traverse/TraversePrint.h"
 #include "traverse/TraverseSettings.h"
-#include "widgets/MessageBoxes.h"
-#include "widgets/SaveDialog.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

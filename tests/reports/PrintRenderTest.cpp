@@ -1,9 +1,9 @@
 #include "reports/PrintProgress.h"
 #include "reports/PrintReports.h"
 #include "reports/PrintTarget.h"
+#include "seams/MessageBoxes.h"
 #include "state/GVarMod.h"
 #include "support/ScriptedSeams.h"
-#include "widgets/MessageBoxes.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,12 +2,12 @@
 #include "reports/AtomicFileWriter.h"
 #include "reports/CsvExportWriter.h"
 #include "reports/TextReportWriter.h"
+#include "seams/MessageBoxes.h"
+#include "seams/SaveDialog.h"
 #include "state/GVarMod.h"
 #include "support/ScriptedSeams.h"
 #include "table/DataGridView.h"
 #include "table/DataToolbar.h"
-#include "widgets/MessageBoxes.h"
-#include "widgets/SaveDialog.h"
 
 #include <QApplication>
 #include <QDir>

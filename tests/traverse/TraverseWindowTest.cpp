@@ -3,7 +3,6 @@
 
 #include "traverse/ManualClock.h"
 
-#include "charts/ImageButton.h"
 #include "link/ConnectForm.h"
 #include "link/DeviceSerialPort.h"
 #include "link/FakeSysfs.h"
@@ -21,6 +20,7 @@
 #include "traverse/TraversePrint.h"
 #include "traverse/TraverseSettings.h"
 #include "traverse/TraverseWindowHost.h"
+#include "widgets/ImageButton.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>

@@ -32,19 +32,6 @@ std::optional<QString> temperatureUnitText(std::uint8_t unit) {
     }
 }
 
-std::optional<QString> unitText(std::uint8_t kind, std::uint8_t code) {
-    static const QString velocity[] = {QStringLiteral("m/s"),   QStringLiteral("km/h"),
-                                       QStringLiteral("mil/h"), QStringLiteral("ft/m"),
-                                       QStringLiteral("ft/s"),  QStringLiteral("knots")};
-    static const QString flow[] = {QStringLiteral("CMS"), QStringLiteral("CMM"),
-                                   QStringLiteral("CFM")};
-    if (kind == 1 && code >= 1 && code <= 6)
-        return velocity[code - 1];
-    if (kind == 2 && code >= 1 && code <= 3)
-        return flow[code - 1];
-    return std::nullopt;
-}
-
 } // namespace
 
 MeterFrameFields FrameFields(const MeterFrame& f) {
@@ -103,11 +90,10 @@ DecodedFrame DecodeFrame(const MeterFrame& frame) {
     d.trhText =
         tag + NumberText(t) + d.temperatureUnit.value_or(QString()) + u' ' + NumberText(h) + u'%';
 
-    if (m.kind == 1)
-        d.kindLabel = QStringLiteral("VEL");
-    else if (m.kind == 2)
-        d.kindLabel = QStringLiteral("FLOW");
-    d.unitText = unitText(m.kind, m.unitCode);
+    d.kind = m.kind == 1   ? ReadingKind::Velocity
+             : m.kind == 2 ? ReadingKind::Flow
+                           : ReadingKind::Unknown;
+    d.unit = UnitOfCode(d.kind, m.unitCode);
 
     double v = m.valueMagnitude;
     switch (m.decimalCode) {

@@ -24,6 +24,8 @@ private slots:
     void decodes_data();
     void decodes();
     void unitTable();
+    void unitsInSi_data();
+    void unitsInSi();
     void decimalCodes();
     void decimalSeparatorFollowsLocale();
     void encodeIsTheInverse();
@@ -89,8 +91,8 @@ void MeterFrameTest::decodes() {
     QTEST(d.trhText, "trh");
     QTEST(d.value, "value");
     QTEST(d.dataText, "data");
-    QTEST(orAbsent(d.kindLabel), "kind");
-    QTEST(orAbsent(d.unitText), "unit");
+    QTEST(orAbsent(d.KindLabel()), "kind");
+    QTEST(orAbsent(d.UnitText()), "unit");
 }
 
 void MeterFrameTest::unitTable() {
@@ -100,17 +102,51 @@ void MeterFrameTest::unitTable() {
         MeterFrameFields f;
         f.unitCode = static_cast<std::uint8_t>(code);
         f.kind = 1;
-        QCOMPARE(orAbsent(DecodeFrame(EncodeFrame(f)).unitText), velocity[code - 1]);
+        QCOMPARE(orAbsent(DecodeFrame(EncodeFrame(f)).UnitText()), velocity[code - 1]);
         f.kind = 2;
-        QCOMPARE(orAbsent(DecodeFrame(EncodeFrame(f)).unitText), flow[code - 1]);
+        QCOMPARE(orAbsent(DecodeFrame(EncodeFrame(f)).UnitText()), flow[code - 1]);
     }
     MeterFrameFields f;
     f.unitCode = 0;
-    QCOMPARE(orAbsent(DecodeFrame(EncodeFrame(f)).unitText), kAbsent);
+    QCOMPARE(orAbsent(DecodeFrame(EncodeFrame(f)).UnitText()), kAbsent);
     f.kind = 0;
     f.unitCode = 1;
     const DecodedFrame d = DecodeFrame(EncodeFrame(f));
-    QVERIFY(!d.kindLabel && !d.unitText);
+    QVERIFY(!d.KindLabel() && !d.UnitText());
+    QCOMPARE(d.kind, ReadingKind::Unknown);
+}
+
+void MeterFrameTest::unitsInSi_data() {
+    // Each unit a frame can name, its kind and one of it in m/s or m3/s, from the units'
+    // definitions: a mile 1609.344 m, a foot 0.3048 m, a nautical mile 1852 m.
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<ReadingKind>("typed");
+    QTest::addColumn<double>("si");
+    QTest::newRow("m/s") << 1 << 1 << ReadingKind::Velocity << 1.0;
+    QTest::newRow("km/h") << 1 << 2 << ReadingKind::Velocity << 1000.0 / 3600.0;
+    QTest::newRow("mil/h") << 1 << 3 << ReadingKind::Velocity << 1609.344 / 3600.0;
+    QTest::newRow("ft/m") << 1 << 4 << ReadingKind::Velocity << 0.3048 / 60.0;
+    QTest::newRow("ft/s") << 1 << 5 << ReadingKind::Velocity << 0.3048;
+    QTest::newRow("knots") << 1 << 6 << ReadingKind::Velocity << 1852.0 / 3600.0;
+    QTest::newRow("CMS") << 2 << 1 << ReadingKind::Flow << 1.0;
+    QTest::newRow("CMM") << 2 << 2 << ReadingKind::Flow << 1.0 / 60.0;
+    QTest::newRow("CFM") << 2 << 3 << ReadingKind::Flow << 0.3048 * 0.3048 * 0.3048 / 60.0;
+}
+
+void MeterFrameTest::unitsInSi() {
+    QFETCH(int, kind);
+    QFETCH(int, code);
+    QFETCH(ReadingKind, typed);
+    MeterFrameFields f;
+    f.kind = static_cast<std::uint8_t>(kind);
+    f.unitCode = static_cast<std::uint8_t>(code);
+    const DecodedFrame d = DecodeFrame(EncodeFrame(f));
+    QCOMPARE(d.kind, typed);
+    QVERIFY(d.unit);
+    QCOMPARE(KindOf(*d.unit), typed);
+    QTEST(SiPerUnit(*d.unit), "si");
+    QCOMPARE(UnitFromText(typed, *d.UnitText()), d.unit); // the text names it back
 }
 
 void MeterFrameTest::decimalCodes() {

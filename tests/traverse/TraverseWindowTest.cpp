@@ -189,7 +189,7 @@ void TraverseWindowTest::takesThroughTheSerialLayer() {
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(p.traverse(), t);
     QCOMPARE(table->item(0, 3)->text(), QStringLiteral("5.17"));
-    QCOMPARE(VelocityUnitText(t->Logic().ResultUnit()), QStringLiteral("m/s"));
+    QCOMPARE(UnitText(t->Logic().ResultUnit()), QStringLiteral("m/s"));
 }
 
 void TraverseWindowTest::savedAndPrinted() {
@@ -237,8 +237,8 @@ void TraverseWindowTest::reportOnPaper() {
         logic.StartTake();
         DecodedFrame d;
         d.value = i == 0 ? 4.0 : i == 24 ? 6.0 : 5.0;
-        d.kindLabel = QStringLiteral("VEL");
-        d.unitText = QStringLiteral("m/s");
+        d.kind = ReadingKind::Velocity;
+        d.unit = MeterUnit::MetresPerSecond;
         logic.AcceptReading(d);
         clock.Advance(10000);
     }

@@ -1,0 +1,45 @@
+#include "link/MeterUnits.h"
+
+namespace {
+const MeterUnitRow& row(MeterUnit unit) {
+    return kMeterUnits.at(std::size_t(unit));
+}
+} // namespace
+
+ReadingKind KindOf(MeterUnit unit) {
+    return row(unit).kind;
+}
+
+QString UnitText(MeterUnit unit) {
+    return QString::fromUtf16(row(unit).text);
+}
+
+double SiPerUnit(MeterUnit unit) {
+    return row(unit).siPerUnit;
+}
+
+std::optional<MeterUnit> UnitOfCode(ReadingKind kind, std::uint8_t code) {
+    for (const MeterUnitRow& r : kMeterUnits)
+        if (r.kind == kind && r.code == code)
+            return r.unit;
+    return std::nullopt;
+}
+
+std::optional<MeterUnit> UnitFromText(ReadingKind kind, const QString& text) {
+    for (const MeterUnitRow& r : kMeterUnits)
+        if (r.kind == kind && text == QStringView(r.text))
+            return r.unit;
+    return std::nullopt;
+}
+
+std::optional<QString> KindLabel(ReadingKind kind) {
+    switch (kind) {
+    case ReadingKind::Velocity:
+        return QStringLiteral("VEL");
+    case ReadingKind::Flow:
+        return QStringLiteral("FLOW");
+    case ReadingKind::Unknown:
+        break;
+    }
+    return std::nullopt;
+}

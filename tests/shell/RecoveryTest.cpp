@@ -15,6 +15,7 @@
 #include "state/SystemTexts.h"
 #include "support/ProgramOnALine.h"
 #include "support/ScriptedSeams.h"
+#include "support/TestFiles.h"
 #include "table/DataForm.h"
 #include "table/DataGridView.h"
 
@@ -27,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <sys/resource.h>
 
 namespace {
@@ -45,17 +47,12 @@ QByteArray frame(int i) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), kFrameLength);
 }
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
 
 std::size_t logged(const QString& path) {
-    return ParseRecoveryLog(readFile(path)).readings.size();
+    return ParseRecoveryLog(ReadFileBytes(path)).readings.size();
 }
 
 // The main window on a pseudo-terminal, keeping its recovery log in folder.
@@ -146,7 +143,9 @@ void RecoveryTest::failingWriteShowsOneMessageAndReceptionGoesOn() {
     const qint64 size = QFileInfo(p.log()).size();
     const qint64 entry = size - RecoveryLogHeader().size();
 
-    // A file-size limit that the third entry crosses (as a full disk would).
+    // A file-size limit that the third entry crosses (as a full disk would); the program ignores
+    // SIGXFSZ, so the write fails instead.
+    std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit small = old;
@@ -188,7 +187,7 @@ void RecoveryTest::killedProgramsReadingsComeBack() {
     // Readings stored so far: the entry lines of the program's one log.
     const auto stored = [&] {
         const QStringList logs = QDir(folder).entryList({QStringLiteral("recovery-*.log")});
-        return logs.size() == 1 ? int(readFile(folder + u'/' + logs[0]).count('\n')) - 1 : -1;
+        return logs.size() == 1 ? int(ReadFileBytes(folder + u'/' + logs[0]).count('\n')) - 1 : -1;
     };
     QVERIFY(QTest::qWaitFor([&] { return stored() == 0; }, 120000));
     // Frames sent before the link is in step are thrown away; from the first one stored on,
@@ -257,7 +256,7 @@ void RecoveryTest::killedProgramsReadingsComeBack() {
         want += zoned({QStringLiteral(" %1 ").arg(n), kTrh,
                        QStringLiteral("%1.3").arg(n <= 40 ? first + n - 1 : 99), "m/s",
                        n <= 40 ? times[n - 1] : ReadingTimeText(kNow)});
-    QCOMPARE(readFile(report), want.toLatin1());
+    QCOMPARE(ReadFileBytes(report), want.toLatin1());
 
     // No: a CSV file named after the first reading's date and time, its path shown.
     Program no(noFolder, {false});
@@ -270,7 +269,7 @@ void RecoveryTest::killedProgramsReadingsComeBack() {
                                                   QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
     QVERIFY(named >= before[first].addSecs(-1) && named <= after[first]);
     yes.state.ReadingCount = 40; // the readings restored by Yes, whose report was checked above
-    QCOMPARE(readFile(csv), CsvExportBytes(yes.state));
+    QCOMPARE(ReadFileBytes(csv), CsvExportBytes(yes.state));
 }
 
 void RecoveryTest::helpSaysWhereTheLogLives() {

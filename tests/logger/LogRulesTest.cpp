@@ -4,6 +4,7 @@
 #include "logger/LogConsole.h"
 #include "logger/LogOptions.h"
 #include "logger/LogOutput.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,19 +27,7 @@ private slots:
     void outputThroughSymbolicLink();
 };
 
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-} // namespace
+namespace {} // namespace
 
 void LogRulesTest::durations_data() {
     QTest::addColumn<QString>("text");
@@ -159,7 +148,7 @@ void LogRulesTest::outputFile() {
     const QString path = dir.filePath("log.csv");
     const QString other = dir.filePath("other-name"); // a second name of the old file
     if (before != "(missing)") {
-        QVERIFY(writeFile(path, before));
+        QVERIFY(WriteFileBytes(path, before));
         QVERIFY(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()) ==
                 0);
     }
@@ -168,14 +157,14 @@ void LogRulesTest::outputFile() {
     QString error;
     QVERIFY2(output.OpenFile(path, append, "H\n", &error), qPrintable(error));
     // The heading is there before the first reading.
-    QCOMPARE(readAll(path), after.left(after.size() - 2));
+    QCOMPARE(ReadFileBytes(path), after.left(after.size() - 2));
     QVERIFY2(output.Write("r\n", &error), qPrintable(error));
     QVERIFY2(output.Close(&error), qPrintable(error));
-    QCOMPARE(readAll(path), after);
+    QCOMPARE(ReadFileBytes(path), after);
     // Appending writes into the same file; replacing leaves the old one whole under its other name
     // (a reader holding it open still reads it) and leaves no temporary file behind.
     if (before != "(missing)")
-        QCOMPARE(readAll(other), append ? after : before);
+        QCOMPARE(ReadFileBytes(other), append ? after : before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
              before == "(missing)" ? 1 : 2);
 }
@@ -184,14 +173,14 @@ void LogRulesTest::outputThroughSymbolicLink() {
     QTemporaryDir dir;
     const QString target = dir.filePath("target.csv");
     const QString link = dir.filePath("today.csv");
-    QVERIFY(writeFile(target, "old\n"));
+    QVERIFY(WriteFileBytes(target, "old\n"));
     QVERIFY(QFile::link(target, link));
     LogOutput output;
     QString error;
     QVERIFY(output.OpenFile(link, false, "H\n", &error));
     QVERIFY(output.Close(&error));
     QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(readAll(target), QByteArray("H\n"));
+    QCOMPARE(ReadFileBytes(target), QByteArray("H\n"));
 
     QVERIFY(!output.OpenFile(dir.filePath("no/such/folder.csv"), false, "H\n", &error));
     QCOMPARE(error,

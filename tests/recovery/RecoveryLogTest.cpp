@@ -2,6 +2,7 @@
 #include "recovery/RecoveryLogFormat.h"
 #include "state/GVarMod.h"
 #include "support/ScriptedSeams.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,16 +28,6 @@ QByteArray logOf(int count, QDateTime at = kAt) {
     for (int n = 1; n <= count; ++n)
         bytes += RecoveryLogEntry(entry(n, QString::number(n), QStringLiteral("VEL"), at));
     return bytes;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void compareEntries(const LoggedReading& got, const LoggedReading& want) {
@@ -129,7 +120,7 @@ void RecoveryLogTest::tornLogRestoresEveryCompleteReadingAndGoesOn() {
     for (const QByteArray& bytes : logs) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("recovery-earlier.log"));
-        QVERIFY(writeFile(path, bytes));
+        QVERIFY(WriteFileBytes(path, bytes));
         const int complete = bytes == three ? 3 : 2;
         ScriptedMessages messages;
         messages.answers = {true};
@@ -144,7 +135,7 @@ void RecoveryLogTest::tornLogRestoresEveryCompleteReadingAndGoesOn() {
         Reading& next = table.state.AppendRecord();
         next.Data = QStringLiteral("next");
         log.Append(next, QStringLiteral("FLOW"), kAt);
-        const RecoveryLogContent read = ParseRecoveryLog(readFile(path));
+        const RecoveryLogContent read = ParseRecoveryLog(ReadFileBytes(path));
         QCOMPARE(int(read.readings.size()), complete + 1);
         QCOMPARE(read.intactSize, QFileInfo(path).size());
         for (int n = 1; n <= complete; ++n)
@@ -157,11 +148,13 @@ void RecoveryLogTest::tornLogRestoresEveryCompleteReadingAndGoesOn() {
 void RecoveryLogTest::earlierRunsOldestFirst() {
     QTemporaryDir dir;
     // Names sort the other way round from the runs' first readings.
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("recovery-c.log")), logOf(3)));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("recovery-b.log")), logOf(2, kAt.addDays(1))));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("recovery-a.log")), logOf(1, kAt.addDays(2))));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("recovery-e.log")), RecoveryLogHeader()));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("recovery-f.log")), "not a recovery log\n"));
+    QVERIFY(WriteFileBytes(dir.filePath(QStringLiteral("recovery-c.log")), logOf(3)));
+    QVERIFY(
+        WriteFileBytes(dir.filePath(QStringLiteral("recovery-b.log")), logOf(2, kAt.addDays(1))));
+    QVERIFY(
+        WriteFileBytes(dir.filePath(QStringLiteral("recovery-a.log")), logOf(1, kAt.addDays(2))));
+    QVERIFY(WriteFileBytes(dir.filePath(QStringLiteral("recovery-e.log")), RecoveryLogHeader()));
+    QVERIFY(WriteFileBytes(dir.filePath(QStringLiteral("recovery-f.log")), "not a recovery log\n"));
     ScriptedMessages otherMessages; // a running program's log is left alone
     RecoveryLog running(dir.path(), otherMessages);
     running.StartRun();
@@ -178,13 +171,13 @@ void RecoveryLogTest::earlierRunsOldestFirst() {
     QCOMPARE(messages.shown, QStringList({question.arg(3), question.arg(2), question.arg(1),
                                           "The readings of that run were kept in this file:\n" +
                                               QDir::toNativeSeparators(csv)}));
-    QCOMPARE(readFile(csv), QByteArray("\"NO.\",\"T&RH\",\"DATA\",\"UNIT\",\"TIME\"\r\n"
-                                       "1,\" 23.5\xB0"
-                                       "C 45.6%\",1.25,\"m/s\",\"t1\"\r\n"));
+    QCOMPARE(ReadFileBytes(csv), QByteArray("\"NO.\",\"T&RH\",\"DATA\",\"UNIT\",\"TIME\"\r\n"
+                                            "1,\" 23.5\xB0"
+                                            "C 45.6%\",1.25,\"m/s\",\"t1\"\r\n"));
 
     // The oldest goes on as this run's log; the next one's readings follow on in it.
     QCOMPARE(log.Path(), dir.filePath(QStringLiteral("recovery-c.log")));
-    const RecoveryLogContent read = ParseRecoveryLog(readFile(log.Path()));
+    const RecoveryLogContent read = ParseRecoveryLog(ReadFileBytes(log.Path()));
     QCOMPARE(read.readings.size(), std::size_t(5));
     LoggedReading followed = entry(2, QStringLiteral("2"), QStringLiteral("VEL"), kAt.addDays(1));
     followed.reading.No = 5;

@@ -1,6 +1,7 @@
 #include "reports/DataReportLayout.h"
 #include "reports/GraphReportLayout.h"
 #include "state/GVarMod.h"
+#include "support/PrintReadings.h"
 
 #include <QLocale>
 #include <QTest>
@@ -18,14 +19,10 @@ QStringList describe(const PrintPage& page) {
 }
 
 void fill(GVarMod& s, int count) {
-    for (int i = 0; i < count; ++i) {
-        Reading& r = s.AppendRecord();
+    FillPrintReadings(s, count, [](Reading& r, int) {
         r.TRH = QStringLiteral("T%1").arg(r.No);
-        r.Data = QStringLiteral("D%1").arg(r.No);
-        r.Unit = QStringLiteral("m/s");
-        r.Time = QStringLiteral("06.05.14\\10:11:12");
         r.Value = r.No;
-    }
+    });
 }
 
 // The row texts of a page as "y:No|TRH", in order.

@@ -3,6 +3,7 @@
 #include "reports/PrintTarget.h"
 #include "seams/MessageBoxes.h"
 #include "state/GVarMod.h"
+#include "support/PrintReadings.h"
 #include "support/ScriptedSeams.h"
 
 #include <QDir>
@@ -45,14 +46,7 @@ private:
 };
 
 void fill(GVarMod& s, int count) {
-    for (int i = 0; i < count; ++i) {
-        Reading& r = s.AppendRecord();
-        r.TRH = QString::fromUtf8("V 23.5°C 45.6%");
-        r.Data = QStringLiteral("D%1").arg(r.No);
-        r.Unit = QStringLiteral("m/s");
-        r.Time = QStringLiteral("06.05.14\\10:11:12");
-        r.Value = 10;
-    }
+    FillPrintReadings(s, count, [](Reading& r, int) { r.Value = 10; });
 }
 
 GraphReportTexts graphTexts() {

@@ -6,6 +6,7 @@
 #include "reports/PrintReports.h"
 #include "reports/PrintTarget.h"
 #include "state/GVarMod.h"
+#include "support/PrintReadings.h"
 #include "support/ScriptedSeams.h"
 
 #include "PrivateCups.h"
@@ -22,14 +23,7 @@
 namespace {
 
 void fill(GVarMod& s, int count) {
-    for (int i = 0; i < count; ++i) {
-        Reading& r = s.AppendRecord();
-        r.TRH = QString::fromUtf8("V 23.5°C 45.6%");
-        r.Data = QStringLiteral("D%1").arg(r.No);
-        r.Unit = QStringLiteral("m/s");
-        r.Time = QStringLiteral("06.05.14\\10:11:12");
-        r.Value = i % 20;
-    }
+    FillPrintReadings(s, count, [](Reading& r, int i) { r.Value = i % 20; });
 }
 
 GraphReportTexts graphTexts() {

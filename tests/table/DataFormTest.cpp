@@ -6,6 +6,7 @@
 #include "seams/SaveDialog.h"
 #include "state/GVarMod.h"
 #include "support/ScriptedSeams.h"
+#include "support/TestFiles.h"
 #include "table/DataGridView.h"
 #include "table/DataToolbar.h"
 
@@ -65,11 +66,6 @@ struct Fixture {
         return cells;
     }
 };
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
@@ -240,13 +236,13 @@ void DataFormTest::saveAndExportWriteTheWritersBytes() {
     const QDateTime before = QDateTime::currentDateTime();
     f.form.Toolbar1_ButtonClick("save");
     const QDateTime after = QDateTime::currentDateTime();
-    const QByteArray saved = readAll(txt);
+    const QByteArray saved = ReadFileBytes(txt);
     QVERIFY(saved == TextReportBytes(f.state, "Brisel Data Logger", before) ||
             saved == TextReportBytes(f.state, "Brisel Data Logger", after));
     QCOMPARE(f.calls, QStringList{"resume"});
 
     f.form.Toolbar1_ButtonClick("to_xls");
-    QCOMPARE(readAll(csv), CsvExportBytes(f.state));
+    QCOMPARE(ReadFileBytes(csv), CsvExportBytes(f.state));
     QCOMPARE(f.calls, QStringList({"resume", "resume"}));
 
     // One dialog for both: it asks with each filter and starts at the last chosen name.
@@ -293,7 +289,7 @@ void DataFormTest::failedSaveKeepsOldFileAndSaysWhy() {
     f.form.Toolbar1_ButtonClick("save");
     setrlimit(RLIMIT_FSIZE, &saved);
 
-    QCOMPARE(readAll(path), QByteArray("old contents"));
+    QCOMPARE(ReadFileBytes(path), QByteArray("old contents"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.txt"});
     QCOMPARE(f.boxes.shown.size(), 1);
     const QString prefix = FileWriteErrorText(path, QString());

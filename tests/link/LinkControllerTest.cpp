@@ -285,6 +285,12 @@ void LinkControllerTest::portErrorsSayWhy() {
     QCOMPARE(m_messages->shown, QStringList{kPortError});
     QCOMPARE(m_messages->details, QStringList{reason});
     QCOMPARE(m_link->State(), LinkState::Closed);
+    // A program without windows asks the same call and gets the same reason; nothing is shown.
+    const LinkOutcome asked = m_link->Connect(port);
+    QVERIFY(!asked.opened);
+    QCOMPARE(asked.port, port);
+    QCOMPARE(asked.reason, reason);
+    QCOMPARE(m_messages->shown.size(), 1);
     holder.kill();
     holder.waitForFinished();
 }

@@ -25,20 +25,7 @@ void LinkController::SetPanel(LinkPanel& panel, MessageBoxes& messages) {
 }
 
 LinkState LinkController::State() const {
-    switch (m_phase) {
-    case Phase::Closed:
-        return LinkState::Closed;
-    case Phase::Syncing:
-        return LinkState::Syncing;
-    case Phase::Armed:
-        return LinkState::Armed;
-    case Phase::Paused:
-        return LinkState::Paused;
-    case Phase::Waiting:
-    case Phase::WaitingHeld:
-        break;
-    }
-    return LinkState::Waiting;
+    return m_phase == Phase::WaitingHeld ? LinkState::Waiting : LinkState(int(m_phase));
 }
 
 LinkOutcome LinkController::ConnectBridge() {

@@ -135,7 +135,9 @@ signals:
     void StateChanged(LinkState state);
 
 private:
+    // LinkState's values, and WaitingHeld.
     enum class Phase { Closed, Syncing, Armed, Paused, Waiting, WaitingHeld };
+    static_assert(int(Phase::Waiting) == int(LinkState::Waiting));
 
     bool openPort(const QString& device, QString* reason);
     void portError(const QString& reason);

@@ -1,23 +1,5 @@
 #include "link/MeterUnits.h"
 
-namespace {
-const MeterUnitRow& row(MeterUnit unit) {
-    return kMeterUnits.at(std::size_t(unit));
-}
-} // namespace
-
-ReadingKind KindOf(MeterUnit unit) {
-    return row(unit).kind;
-}
-
-QString UnitText(MeterUnit unit) {
-    return QString::fromUtf16(row(unit).text);
-}
-
-double SiPerUnit(MeterUnit unit) {
-    return row(unit).siPerUnit;
-}
-
 std::optional<MeterUnit> UnitOfCode(ReadingKind kind, std::uint8_t code) {
     for (const MeterUnitRow& r : kMeterUnits)
         if (r.kind == kind && r.code == code)

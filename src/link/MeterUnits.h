@@ -9,8 +9,8 @@
 // What a reading measures, by the frame's kind byte: 1 air velocity, 2 air flow.
 enum class ReadingKind { Velocity, Flow, Unknown };
 
-// The units the meter sends its readings in. Programs decide by these values; the texts are only
-// for people and files.
+// The units the meter sends its readings in, in the order of kMeterUnits. Programs decide by these
+// values; the texts are only for people and files.
 enum class MeterUnit {
     MetresPerSecond,
     KilometresPerHour,
@@ -20,7 +20,7 @@ enum class MeterUnit {
     Knots,
     CubicMetresPerSecond,
     CubicMetresPerMinute,
-    CubicFeetPerMinute,
+    CubicFeetPerMinute
 };
 
 // The one table of the meter's units: the kind each measures, its code in a frame of that kind,
@@ -46,16 +46,29 @@ inline constexpr std::array<MeterUnitRow, 9> kMeterUnits{{
     {MeterUnit::CubicFeetPerMinute, ReadingKind::Flow, 3, u"CFM", kCubicMetresPerCubicFoot / 60.0},
 }};
 
+static_assert([] {
+    for (std::size_t i = 0; i < kMeterUnits.size(); ++i)
+        if (std::size_t(kMeterUnits[i].unit) != i)
+            return false;
+    return true;
+}());
+
 // The velocity units, in the meter's order (the traverse offers them for its results).
 inline constexpr std::array<MeterUnit, 6> kVelocityUnits{
     MeterUnit::MetresPerSecond, MeterUnit::KilometresPerHour, MeterUnit::MilesPerHour,
     MeterUnit::FeetPerMinute,   MeterUnit::FeetPerSecond,     MeterUnit::Knots};
 
-ReadingKind KindOf(MeterUnit unit);
+inline ReadingKind KindOf(MeterUnit unit) {
+    return kMeterUnits[std::size_t(unit)].kind;
+}
 // "m/s", "km/h", "mil/h", "ft/m", "ft/s", "knots", "CMS", "CMM", "CFM".
-QString UnitText(MeterUnit unit);
+inline QString UnitText(MeterUnit unit) {
+    return QString::fromUtf16(kMeterUnits[std::size_t(unit)].text);
+}
 // One of the unit in m/s (a velocity) or m3/s (a flow).
-double SiPerUnit(MeterUnit unit);
+inline double SiPerUnit(MeterUnit unit) {
+    return kMeterUnits[std::size_t(unit)].siPerUnit;
+}
 // The unit a frame of this kind means by its unit code; nothing for a code the kind lacks.
 std::optional<MeterUnit> UnitOfCode(ReadingKind kind, std::uint8_t code);
 // The unit of this kind whose text this is; nothing for any other text.

@@ -5,6 +5,7 @@
 #include "state/GVarMod.h"
 #include "support/PrintReadings.h"
 #include "support/ScriptedSeams.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,9 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 
 namespace {
 
@@ -355,15 +354,11 @@ void PrintRenderTest::fullDiskIsAFailure() {
     ScriptedProgress progress;
     ScriptedMessages boxes;
 
-    // A file size limit makes the disk "full" part-way through the job, also for root.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 32 * 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const PrintOutcome outcome = PrintDataReport(s, boxes, {&target, &progress, nullptr});
-    setrlimit(RLIMIT_FSIZE, &saved);
+    // The disk is "full" part-way through the job.
+    PrintOutcome outcome = PrintOutcome::Printed;
+    QVERIFY(UnderFileSizeLimit(32 * 1024, [&] {
+        outcome = PrintDataReport(s, boxes, {&target, &progress, nullptr});
+    }));
 
     QCOMPARE(outcome, PrintOutcome::Failed);
     QCOMPARE(boxes.shown, QStringList{"print data error!"});

@@ -10,10 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <grp.h>
 #include <pwd.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -135,16 +133,11 @@ void TextReportTest::failedWriteKeepsOldFile() {
     for (int i = 0; i < 1000; ++i)
         addReading(s, "trh", "1", "u", "t");
 
-    // A file size limit makes the disk "full" part-way through the report, also for root.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    // The disk is "full" part-way through the report.
     QString error;
-    const bool written = WriteTextReport(s, path, "T", &error, kSaved);
-    setrlimit(RLIMIT_FSIZE, &saved);
+    bool written = true;
+    QVERIFY(
+        UnderFileSizeLimit(4096, [&] { written = WriteTextReport(s, path, "T", &error, kSaved); }));
 
     QVERIFY(!written);
     QVERIFY(!error.isEmpty());

@@ -3,7 +3,6 @@
 #include "state/WriteAll.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <sys/ioctl.h>
 #include <unistd.h>
 

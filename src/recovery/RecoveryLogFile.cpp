@@ -11,15 +11,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 
-#include <cerrno>
 #include <cstring>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#else
-#include <io.h>
-#endif
 
 namespace {
 

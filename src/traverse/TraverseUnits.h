@@ -5,7 +5,6 @@
 #include <QString>
 
 #include <array>
-#include <optional>
 
 // The units a traverse works in: velocities as the meter sends them (MeterUnit, one table with the
 // decoder's), lengths of its setup and the flows of its results. Everything is converted through

@@ -3,7 +3,7 @@
 #include "reports/PrintTarget.h"
 #include "seams/MessageBoxes.h"
 #include "state/GVarMod.h"
-#include "support/PrintReadings.h"
+#include "support/PrintFixtures.h"
 #include "support/ScriptedSeams.h"
 #include "support/TestFiles.h"
 
@@ -48,30 +48,13 @@ void fill(GVarMod& s, int count) {
     FillPrintReadings(s, count, [](Reading& r, int) { r.Value = 10; });
 }
 
-GraphReportTexts graphTexts() {
-    GraphReportTexts t;
-    for (int k = 0; k < 17; ++k)
-        t.axisNumbers[static_cast<std::size_t>(k)] = QString::number(40 - 5 * k);
-    t.pageNumbers = {QStringLiteral("1"), QStringLiteral("50"), QStringLiteral("100")};
-    t.clock = QStringLiteral("06.05.14 10:11:12");
-    return t;
-}
-
-QString run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return QStringLiteral("<%1 failed>").arg(program);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 struct PdfInfo {
     int pages = 0;
     QString size; // "595 x 842 pts (A4)"
 };
 
 PdfInfo pdfInfo(const QString& path) {
-    const QString out = run(QStringLiteral("pdfinfo"), {path});
+    const QString out = RunTool(QStringLiteral("pdfinfo"), {path});
     PdfInfo info;
     info.pages =
         QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(out).captured(1).toInt();
@@ -88,9 +71,9 @@ struct Word {
 
 QList<Word> pdfWords(const QString& path, int page) {
     const QString out =
-        run(QStringLiteral("pdftotext"),
-            {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
-             QStringLiteral("-l"), QString::number(page), path, QStringLiteral("-")});
+        RunTool(QStringLiteral("pdftotext"),
+                {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
+                 QStringLiteral("-l"), QString::number(page), path, QStringLiteral("-")});
     static const QRegularExpression word(
         QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>([^<]*)</word>"));
     QList<Word> words;
@@ -118,10 +101,10 @@ class Raster {
 public:
     explicit Raster(const QString& pdf) {
         const QString stem = pdf + QStringLiteral(".r");
-        run(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-r"), QStringLiteral("144"), QStringLiteral("-gray"),
-             QStringLiteral("-aa"), QStringLiteral("no"), QStringLiteral("-aaVector"),
-             QStringLiteral("no"), QStringLiteral("-singlefile"), pdf, stem});
+        RunTool(QStringLiteral("pdftoppm"),
+                {QStringLiteral("-r"), QStringLiteral("144"), QStringLiteral("-gray"),
+                 QStringLiteral("-aa"), QStringLiteral("no"), QStringLiteral("-aaVector"),
+                 QStringLiteral("no"), QStringLiteral("-singlefile"), pdf, stem});
         QFile f(stem + QStringLiteral(".pgm"));
         if (!f.open(QIODevice::ReadOnly))
             return;
@@ -223,7 +206,7 @@ void PrintRenderTest::dataReportOnPaper() {
     QVERIFY(find(page2, "2").y == find(page2, "Page").y);
 
     // Arial, or a font with its metrics where it is not installed.
-    const QString fonts = run(QStringLiteral("pdffonts"), {path});
+    const QString fonts = RunTool(QStringLiteral("pdffonts"), {path});
     QVERIFY2(fonts.contains(QRegularExpression("Arial|LiberationSans|Arimo")), qPrintable(fonts));
 }
 
@@ -237,7 +220,7 @@ void PrintRenderTest::graphReportOnPaper() {
     s.ApplyLivePage();          // 101 ... 150
     PdfFileTarget target(path);
     ScriptedMessages boxes;
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&target, nullptr, nullptr}),
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes, {&target, nullptr, nullptr}),
              PrintOutcome::Printed);
     QCOMPARE(boxes.shown, QStringList());
     QCOMPARE(s.PlotPoints[49].record, 150);
@@ -281,7 +264,7 @@ void PrintRenderTest::emptyGraphPrintsTheFrame() {
     GVarMod s;
     PdfFileTarget target(path);
     ScriptedMessages boxes;
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&target, nullptr, nullptr}),
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes, {&target, nullptr, nullptr}),
              PrintOutcome::Printed);
     const Raster r(path);
     QVERIFY(r.inked(3000, 5000) && r.inked(13605, 5000) && r.inked(8000, 6226));
@@ -319,7 +302,7 @@ void PrintRenderTest::failuresShowTheirMessage() {
     ScriptedProgress progress;
     PdfFileTarget nowhere(QStringLiteral("/nonexistent-folder/report.pdf"));
     QCOMPARE(PrintDataReport(s, boxes, {&nowhere, &progress, nullptr}), PrintOutcome::Failed);
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&nowhere, nullptr, nullptr}),
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes, {&nowhere, nullptr, nullptr}),
              PrintOutcome::Failed);
     QCOMPARE(boxes.shown, (QStringList{"print data error!", "printer error!"}));
     QCOMPARE(s.ReadingCount, 3);
@@ -338,7 +321,7 @@ void PrintRenderTest::failuresShowTheirMessage() {
     boxes.shown.clear();
     progress.calls.clear();
     QCOMPARE(PrintDataReport(s, boxes, {&refusing, &progress, nullptr}), PrintOutcome::Failed);
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&refusing, nullptr, nullptr}),
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes, {&refusing, nullptr, nullptr}),
              PrintOutcome::Failed);
     QCOMPARE(boxes.shown, (QStringList{"print data error!", "printer error!"}));
     QCOMPARE(progress.calls.last(), QStringLiteral("finish")); // the dialog is gone first
@@ -416,7 +399,7 @@ void PrintRenderTest::printableAreaOfTheOrientationInUse() {
     // Landscape: the page lies a quarter turn counter-clockwise on the sheet, so the sheet's
     // bottom margin is the page's left one and its left margin the page's top one.
     UnevenPrinter landscape(dir.filePath(QStringLiteral("graph.pdf")));
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&landscape, nullptr, nullptr}),
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes, {&landscape, nullptr, nullptr}),
              PrintOutcome::Printed);
     QCOMPARE(pdfInfo(landscape.Path()).size, QStringLiteral("842 x 595 pts (A4)"));
     const QList<Word> words = pdfWords(landscape.Path(), 1);
@@ -435,7 +418,7 @@ void PrintRenderTest::noDefaultPrinter() {
     ScriptedMessages boxes;
     ScriptedProgress progress;
     QCOMPARE(PrintDataReport(s, boxes, {nullptr, &progress, nullptr}), PrintOutcome::Failed);
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes), PrintOutcome::Failed);
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes), PrintOutcome::Failed);
     QCOMPARE(boxes.shown, (QStringList{"print data error!", "printer error!"}));
     // Nothing else changed.
     QCOMPARE(s.ReadingCount, 120);

@@ -6,7 +6,7 @@
 #include "reports/PrintReports.h"
 #include "reports/PrintTarget.h"
 #include "state/GVarMod.h"
-#include "support/PrintReadings.h"
+#include "support/PrintFixtures.h"
 #include "support/ScriptedSeams.h"
 
 #include "PrivateCups.h"
@@ -24,15 +24,6 @@ namespace {
 
 void fill(GVarMod& s, int count) {
     FillPrintReadings(s, count, [](Reading& r, int i) { r.Value = i % 20; });
-}
-
-GraphReportTexts graphTexts() {
-    GraphReportTexts t;
-    for (int k = 0; k < 17; ++k)
-        t.axisNumbers[static_cast<std::size_t>(k)] = QString::number(40 - 5 * k);
-    t.pageNumbers = {QStringLiteral("1"), QStringLiteral("50"), QStringLiteral("100")};
-    t.clock = QStringLiteral("06.05.14 10:11:12");
-    return t;
 }
 
 QString pdfInfo(const QString& path) {
@@ -190,8 +181,8 @@ void PrintSystemTest::handOverLeavesTheWindowResponsive() {
     };
 
     const PrintSetup setup{&target, &progress, nullptr};
-    const PrintOutcome result =
-        graph ? PrintGraphReport(s, graphTexts(), boxes, setup) : PrintDataReport(s, boxes, setup);
+    const PrintOutcome result = graph ? PrintGraphReport(s, PrintGraphTexts(), boxes, setup)
+                                      : PrintDataReport(s, boxes, setup);
     QCOMPARE(seen, QStringLiteral("Sending to the printer ..."));
     QVERIFY(cancelOffered);
     QCOMPARE(int(result), outcome);
@@ -213,7 +204,7 @@ void PrintSystemTest::reportsOnAPdfQueue() {
     ScriptedMessages boxes;
     ScriptedProgress progress;
     QCOMPARE(PrintDataReport(s, boxes, {nullptr, &progress, nullptr}), PrintOutcome::Printed);
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {nullptr, &progress, nullptr}),
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes, {nullptr, &progress, nullptr}),
              PrintOutcome::Printed);
     QCOMPARE(boxes.shown, QStringList());
 

@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
     LogOutput output;
     LogConsole stderrConsole(STDERR_FILENO, ::isatty(STDERR_FILENO) == 1, options->quiet);
     LogSession session({port, *platform, output, stderrConsole}, *options);
-    QObject::connect(&session, &LogSession::Finished, &app, &QCoreApplication::exit);
+    // Queued: a run that ends before the event loop runs still ends it.
+    QObject::connect(&session, &LogSession::Finished, &app, &QCoreApplication::exit,
+                     Qt::QueuedConnection);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &session, &LogSession::Stop);
 
     if (const std::optional<int> status = session.Start())

@@ -33,6 +33,15 @@ QByteArray quoted(const QString& text) {
     return '"' + ToAnsi(escaped) + '"';
 }
 
+// A text the user typed: one that starts like a formula is written with a single quote before it,
+// so that a spreadsheet shows it instead of running it.
+QByteArray typed(const QString& text) {
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && kFormulaStarts.contains(text.front()))
+        return quoted(u'\'' + text);
+    return quoted(text);
+}
+
 QByteArray line(std::initializer_list<QByteArray> cells) {
     QByteArray out;
     bool first = true;
@@ -211,8 +220,8 @@ QByteArray TraverseCsvBytes(const TraverseReportData& d) {
 
     QByteArray out;
     out += line({quoted(QStringLiteral("Traverse Report"))});
-    out += line({quoted(QStringLiteral("Location")), quoted(d.location)});
-    out += line({quoted(QStringLiteral("Technician")), quoted(d.technician)});
+    out += line({quoted(QStringLiteral("Location")), typed(d.location)});
+    out += line({quoted(QStringLiteral("Technician")), typed(d.technician)});
     out += line({quoted(QStringLiteral("Date")),
                  quoted(d.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))});
     out += line({quoted(QStringLiteral("Cross-section")), quoted(TraverseShapeText(s.shape))});

@@ -3,6 +3,7 @@
 #include "reports/PrintTarget.h"
 #include "seams/MessageBoxes.h"
 #include "state/GVarMod.h"
+#include "support/FullDisk.h"
 #include "support/PrintFixtures.h"
 #include "support/ScriptedSeams.h"
 #include "support/TestFiles.h"

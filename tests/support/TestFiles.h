@@ -6,9 +6,7 @@
 #include <QFile>
 #include <QString>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/resource.h>
 
 // The bytes of the file at path; "(missing)" when it cannot be read, so that a missing file never
 // passes for an empty one.
@@ -28,21 +26,4 @@ inline bool PointLinkAt(const QString& link, const QString& target) {
     return QFile::link(target, link + u'~') &&
            std::rename(QFile::encodeName(link + u'~').constData(),
                        QFile::encodeName(link).constData()) == 0;
-}
-
-// Runs step with this process's file-size limit at `bytes`, as a disk that fills part-way would
-// (for root too), and SIGXFSZ ignored as the programs ignore it; the old limit comes back after.
-// False when the limit could not be set.
-template <typename Step> bool UnderFileSizeLimit(qint64 bytes, Step step) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    if (getrlimit(RLIMIT_FSIZE, &saved) != 0)
-        return false;
-    rlimit small = saved;
-    small.rlim_cur = rlim_t(bytes);
-    if (setrlimit(RLIMIT_FSIZE, &small) != 0)
-        return false;
-    step();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    return true;
 }

@@ -5,6 +5,7 @@
 #include "seams/MessageBoxes.h"
 #include "seams/SaveDialog.h"
 #include "state/GVarMod.h"
+#include "support/FullDisk.h"
 #include "support/ScriptedSeams.h"
 #include "support/TestFiles.h"
 #include "table/DataGridView.h"
@@ -63,12 +64,6 @@ struct Fixture {
         return cells;
     }
 };
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // What the window shows on screen now, as painted bit by bit, and as a fresh full paint.
 QImage onScreen(QWidget& w) {
@@ -228,7 +223,7 @@ void DataFormTest::saveAndExportWriteTheWritersBytes() {
     const QString txt = dir.filePath("report.txt");
     const QString csv = dir.filePath("export"); // used as typed, no extension added
     f.dialog.answers = {txt, csv};
-    writeFile(txt, QByteArray(10000, 'x')); // an existing file is replaced whole
+    QVERIFY(WriteFileBytes(txt, QByteArray(10000, 'x'))); // an existing file is replaced whole
 
     const QDateTime before = QDateTime::currentDateTime();
     f.form.Toolbar1_ButtonClick("save");
@@ -270,7 +265,7 @@ void DataFormTest::cancelWritesNothingButResumes() {
 void DataFormTest::failedSaveKeepsOldFileAndSaysWhy() {
     QTemporaryDir dir;
     const QString path = dir.filePath("keep.txt");
-    writeFile(path, "old contents");
+    QVERIFY(WriteFileBytes(path, "old contents"));
     Fixture f;
     for (int i = 1; i <= 1000; ++i)
         f.add(i);

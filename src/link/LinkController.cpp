@@ -35,21 +35,15 @@ LinkOutcome LinkController::ConnectBridge() {
         return outcome;
     outcome.port = *found;
     const std::optional<QString> device = m_platform.ResolvePort(*found);
-    if (!device) {
-        // A name this program cannot open: show it, open nothing.
-        m_panel->SetPortText(*found);
+    if (device && m_port.PortOpen())
         return outcome;
-    }
-    if (m_port.PortOpen())
-        return outcome;
-    if (!openPort(*device, &outcome.reason)) {
-        m_panel->SetPortText(*found);
-        return outcome;
-    }
-    m_panel->ShowConnectDisabled();
+    // A name this program cannot open, or a port that does not open, is shown and nothing more.
+    outcome.opened = device && openPort(*device, &outcome.reason);
+    if (outcome.opened)
+        m_panel->ShowConnectDisabled();
     m_panel->SetPortText(*found);
-    startSyncing();
-    outcome.opened = true;
+    if (outcome.opened)
+        startSyncing();
     return outcome;
 }
 

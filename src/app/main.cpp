@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -89,6 +90,11 @@ int main(int argc, char** argv) {
                        "end normally are offered back at the next start.")
             .arg(QDir::toNativeSeparators(DefaultRecoveryFolder())));
     parser.addOption(noRecovery);
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("Saved files to open in recording windows: text reports, CSV exports, "
+                       "vantello-log's CSV or JSON lines, recovery logs."),
+        QStringLiteral("[FILE...]"));
 
     answerWithoutDisplay(parser, argc, argv);
     if (!displayExpected(argc, argv)) {
@@ -97,6 +103,11 @@ int main(int argc, char** argv) {
                              "display.\n");
         return 1;
     }
+#ifdef SIGXFSZ
+    // Past a file-size limit a write fails and says why (a saved file, the recovery log) instead
+    // of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(VANTELLO_APP_ID));
     parser.process(app);
@@ -105,6 +116,7 @@ int main(int argc, char** argv) {
     options.demo = parser.isSet(demo);
     options.recovery = !parser.isSet(noRecovery);
     options.port = parser.value(port);
+    options.files = parser.positionalArguments();
     if (options.demo && !options.port.isEmpty()) {
         std::fprintf(stderr, "vantello: --demo and --port cannot be used together\n");
         return 2;

@@ -17,16 +17,18 @@ public:
     explicit NetworkPortPlatform(std::unique_ptr<PortPlatform> system);
     ~NetworkPortPlatform() override;
 
-    QStringList ListPorts() override { return m_system->ListPorts(); }
-    QString StartText() override { return m_system->StartText(); }
     std::optional<QString> ResolvePort(const QString& text) override;
     bool Probe(const QString& device, QString* reason = nullptr) override;
-    std::optional<QString> FindBridge() override { return m_system->FindBridge(); }
     QString LastingName(const QString& device) override;
     QString NameStamp(const QString& lastingName) override;
     std::optional<QString> FindAgain(const QString& lastingName,
                                      const QString& stampWhenLost) override;
     QStringList WatchFolders(const QString& lastingName) override;
+
+protected:
+    QStringList SystemPorts() override { return m_system->ListPorts(); }
+    QString SystemStartText() override { return m_system->StartText(); }
+    std::optional<QString> SystemBridge() override { return m_system->FindBridge(); }
 
 private:
     std::unique_ptr<PortPlatform> m_system;

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-QStringList WindowsPortPlatform::ListPorts() {
+QStringList WindowsPortPlatform::SystemPorts() {
     QStringList list;
     for (const std::string& name : ComPortNames())
         list.append(QString::fromStdString(name));
     return list;
 }
 
-QString WindowsPortPlatform::StartText() {
+QString WindowsPortPlatform::SystemStartText() {
     return QString::fromStdString(ComPortName(kStartComPort));
 }
 
@@ -49,7 +49,7 @@ bool WindowsPortPlatform::isMapped(const std::string& name) {
     return std::find(mapped.begin(), mapped.end(), name) != mapped.end();
 }
 
-std::optional<QString> WindowsPortPlatform::FindBridge() {
+std::optional<QString> WindowsPortPlatform::SystemBridge() {
     const std::optional<std::string> name = FindBridgePortName(m_system.Registry());
     if (!name)
         return std::nullopt;

@@ -13,13 +13,15 @@ public:
     explicit WindowsPortPlatform(ComPortSystem& system)
         : m_system(system) {}
 
-    QStringList ListPorts() override;
-    QString StartText() override;
     std::optional<QString> ResolvePort(const QString& text) override;
     bool Probe(const QString& device, QString* reason = nullptr) override;
-    std::optional<QString> FindBridge() override;
     std::optional<QString> FindAgain(const QString& lastingName,
                                      const QString& stampWhenLost) override;
+
+protected:
+    QStringList SystemPorts() override;
+    QString SystemStartText() override;
+    std::optional<QString> SystemBridge() override;
 
 private:
     bool isMapped(const std::string& name);

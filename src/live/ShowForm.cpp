@@ -1,6 +1,5 @@
 #include "live/ShowForm.h"
 
-#include "charts/ButtonFaces.h"
 #include "charts/ChartArea.h"
 #include "charts/ChartCursor.h"
 #include "charts/ChartGeometry.h"
@@ -9,13 +8,15 @@
 #include "charts/ChartScaleRules.h"
 #include "charts/ChartWindowControls.h"
 #include "charts/DottedLine.h"
-#include "charts/ImageButton.h"
 #include "live/GraphPeer.h"
 #include "live/LineControl.h"
+#include "live/RecordingButton.h"
 #include "live/ShowFormBackground.h"
 #include "live/TraverseButton.h"
 #include "state/GVarMod.h"
 #include "state/ReadoutRules.h"
+#include "widgets/ButtonFaces.h"
+#include "widgets/ImageButton.h"
 #include "widgets/PickOnlyComboBox.h"
 #include "widgets/WindowFonts.h"
 #include "widgets/WindowLayout.h"
@@ -143,6 +144,8 @@ void ShowForm::buildChartArea() {
     connect(Image3, &ImageButton::Click, this, &ShowForm::Image3_Click);
     Image4 = MakeTraverseButton(this, {452, 480});
     connect(Image4, &ImageButton::Click, this, &ShowForm::TraverseRequested);
+    Image5 = MakeRecordingButton(this, {452, 288});
+    connect(Image5, &ImageButton::Click, this, &ShowForm::RecordingRequested);
 
     Label12 = new QLabel(QStringLiteral("0000"), Picture1->Inside());
     Label12->setGeometry(32, 96, kLiveTagWidth, kLiveTagHeight);

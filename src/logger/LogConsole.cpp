@@ -1,9 +1,9 @@
 #include "logger/LogConsole.h"
 
 #include "logger/LogPlatform.h"
+#include "state/WriteAll.h"
 
 #include <algorithm>
-#include <cerrno>
 
 QString StatusTimeText(qint64 seconds) {
     const qint64 days = seconds / 86400;
@@ -67,15 +67,7 @@ void LogConsole::line(const QString& text) {
 }
 
 void LogConsole::put(const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const std::int64_t n = WriteSome(m_fd, bytes.constData() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return; // nowhere to say it
-        done += n;
-    }
+    WriteAll(m_fd, bytes); // on failure, there is nowhere to say it
 }
 
 int LogConsole::width() const {

@@ -18,15 +18,6 @@
 
 namespace {
 
-LogConsole* console = nullptr;
-
-// Qt's warnings (a port error's reason from the link control among them) go through the console,
-// so they never land in the middle of the status line.
-void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type != QtDebugMsg && console)
-        console->Say(text);
-}
-
 int usageError(const QString& text) {
     std::fprintf(stderr, "vantello-log: %s\nTry 'vantello-log --help' for the options.\n",
                  qPrintable(text));
@@ -71,8 +62,6 @@ int main(int argc, char** argv) {
         std::make_unique<NetworkPortPlatform>(MakeSystemPortPlatform());
     LogOutput output;
     LogConsole stderrConsole(2, StandardErrorIsConsole(), options->quiet);
-    console = &stderrConsole;
-    qInstallMessageHandler(onQtMessage);
     LogSession session({port, *platform, output, stderrConsole}, *options);
     // Queued: a run that ends before the event loop runs still ends it.
     QObject::connect(&session, &LogSession::Finished, &app, &QCoreApplication::exit,

@@ -1,11 +1,11 @@
 #include "logger/LogOutput.h"
 
 #include "logger/LogPlatform.h"
+#include "reports/AtomicFileWriter.h"
 #include "state/SystemTexts.h"
+#include "state/WriteAll.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdint>
@@ -66,35 +66,22 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
         return start(append, heading, error);
     }
 
-    // A new file beside the old one, renamed over it once it holds the heading.
-    const QString folder = QFileInfo(target).absolutePath();
-    QString temporary;
-    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        temporary = QStringLiteral("%1/.%2.%3.tmp")
-                        .arg(folder, QFileInfo(target).fileName())
-                        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        m_fd = OpenLogFile(temporary, O_WRONLY | O_CREAT | O_EXCL | O_APPEND);
-        if (m_fd < 0 && errno != EEXIST)
-            break;
+    // The heading, in a file that takes the old one's place whole; the lines go to its end. A file
+    // replaced keeps its permissions (and its owner, where this user may give it).
+    const KeptPermissions kept = PermissionsOf(target);
+    QString reason;
+    if (!WriteFileAtomically(target, heading, &reason)) {
+        *error = QStringLiteral("cannot create %1: %2").arg(QuotedPath(path), reason);
+        return false;
     }
+    m_fd = OpenLogFile(target, O_WRONLY | O_APPEND);
     if (m_fd < 0) {
         *error = QStringLiteral("cannot create %1: %2").arg(QuotedPath(path), systemError(errno));
         return false;
     }
     m_regular = true;
-    // A file replaced keeps its permissions (and its owner, where this user may give it).
     if (exists)
-        KeepPermissionsOf(target, m_fd);
-    if (!writeAll(heading, error)) {
-        QFile::remove(temporary);
-        return false;
-    }
-    QString reason;
-    if (!ReplaceLogFile(temporary, target, &reason)) {
-        *error = QStringLiteral("cannot create %1: %2").arg(QuotedPath(path), reason);
-        QFile::remove(temporary);
-        return false;
-    }
+        GivePermissions(m_fd, kept);
     return true;
 }
 
@@ -133,25 +120,17 @@ bool LogOutput::Write(const QByteArray& line, QString* error) {
 
 bool LogOutput::writeAll(const QByteArray& bytes, QString* error) {
     qsizetype done = 0;
-    while (done < bytes.size()) {
-        const std::int64_t n = WriteSome(m_fd, bytes.constData() + done, bytes.size() - done);
-        if (n > 0) {
-            done += n;
-            continue;
+    const int code = WriteAll(m_fd, bytes, &done);
+    if (code == 0)
+        return true;
+    const std::int64_t size = m_regular ? RegularFileSize(m_fd).value_or(0) : 0;
+    if (done > 0 && size >= done) {
+        if (!TruncateLogFile(m_fd, size - done)) {
+            // Nothing more to do: the file keeps the part written.
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        const int code = n < 0 ? errno : ENOSPC;
-        const std::int64_t size = m_regular ? RegularFileSize(m_fd).value_or(0) : 0;
-        if (done > 0 && size >= done) {
-            if (!TruncateLogFile(m_fd, size - done)) {
-                // Nothing more to do: the file keeps the part written.
-            }
-        }
-        *error = QStringLiteral("cannot write to %1: %2").arg(ShownName(), systemError(code));
-        return false;
     }
-    return true;
+    *error = QStringLiteral("cannot write to %1: %2").arg(ShownName(), systemError(code));
+    return false;
 }
 
 bool LogOutput::Close(QString* error) {

@@ -54,18 +54,21 @@ PathKindOf PathKind(const QString& path);
 // Reads up to size bytes at offset without moving the descriptor's position: how many were read,
 // -1 when that fails.
 std::int64_t ReadAt(int fd, std::int64_t offset, char* data, std::int64_t size);
-// Gives the file open as fd the permissions (and, where allowed, the owner) of the file at path,
-// which it is about to replace. Nothing on Windows, where a new file takes its folder's.
-void KeepPermissionsOf(const QString& path, int fd);
+// The permissions and owner of the file at path, which is about to be replaced, and giving them
+// to its replacement open as fd (the owner where this user may give it). Nothing on Windows,
+// where a new file takes its folder's.
+struct KeptPermissions {
+    bool known = false;
+    std::uint32_t mode = 0;
+    std::int64_t owner = -1;
+    std::int64_t group = -1;
+};
+KeptPermissions PermissionsOf(const QString& path);
+void GivePermissions(int fd, const KeptPermissions& kept);
 // Forces the file's written bytes to disk; false with errno set when that fails.
 bool SyncLogFile(int fd);
-// Puts the file `from` in the place of `to` in one step (rename(2); MoveFileEx on Windows, which
-// replaces an existing file); false and the system's reason when that fails.
-bool ReplaceLogFile(const QString& from, const QString& to, QString* reason);
 // The size of what fd refers to when it is a regular file; nothing for a device or a pipe.
 std::optional<std::int64_t> RegularFileSize(int fd);
-// write(2): the bytes the system took, or -1 with errno set.
-std::int64_t WriteSome(int fd, const char* data, std::int64_t size);
 // Cuts the file to size bytes.
 bool TruncateLogFile(int fd, std::int64_t size);
 // close(2); false with errno set when the system reports a failure.

@@ -87,12 +87,19 @@ std::int64_t ReadAt(int fd, std::int64_t offset, char* data, std::int64_t size) 
     return ::pread(fd, data, size_t(size), off_t(offset));
 }
 
-void KeepPermissionsOf(const QString& path, int fd) {
+KeptPermissions PermissionsOf(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {true, std::uint32_t(st.st_mode & 07777), std::int64_t(st.st_uid),
+            std::int64_t(st.st_gid)};
+}
+
+void GivePermissions(int fd, const KeptPermissions& kept) {
+    if (!kept.known)
         return;
-    ::fchmod(fd, st.st_mode & 07777);
-    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+    ::fchmod(fd, mode_t(kept.mode));
+    if (::fchown(fd, uid_t(kept.owner), gid_t(kept.group)) != 0) {
         // Another user's file becomes this user's, as any program's saved file would.
     }
 }
@@ -101,22 +108,11 @@ bool SyncLogFile(int fd) {
     return ::fsync(fd) == 0;
 }
 
-bool ReplaceLogFile(const QString& from, const QString& to, QString* reason) {
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return true;
-    *reason = QString::fromLocal8Bit(std::strerror(errno));
-    return false;
-}
-
 std::optional<std::int64_t> RegularFileSize(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     return std::int64_t(st.st_size);
-}
-
-std::int64_t WriteSome(int fd, const char* data, std::int64_t size) {
-    return ::write(fd, data, size_t(size));
 }
 
 bool TruncateLogFile(int fd, std::int64_t size) {

@@ -165,9 +165,14 @@ std::int64_t ReadAt(int fd, std::int64_t offset, char* data, std::int64_t size) 
     return got;
 }
 
-void KeepPermissionsOf(const QString& path, int fd) {
+KeptPermissions PermissionsOf(const QString& path) {
     Q_UNUSED(path);
+    return {};
+}
+
+void GivePermissions(int fd, const KeptPermissions& kept) {
     Q_UNUSED(fd);
+    Q_UNUSED(kept);
 }
 
 bool SyncLogFile(int fd) {
@@ -185,31 +190,11 @@ bool SyncLogFile(int fd) {
     return false;
 }
 
-bool ReplaceLogFile(const QString& from, const QString& to, QString* reason) {
-    if (MoveFileExW(wide(from), wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    const DWORD code = GetLastError();
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    *reason = text ? QString::fromWCharArray(text).trimmed()
-                   : QStringLiteral("Windows error %1").arg(code);
-    LocalFree(text);
-    return false;
-}
-
 std::optional<std::int64_t> RegularFileSize(int fd) {
     struct _stat64 st {};
     if (_fstat64(fd, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG)
         return std::nullopt;
     return std::int64_t(st.st_size);
-}
-
-std::int64_t WriteSome(int fd, const char* data, std::int64_t size) {
-    // One call takes at most what an unsigned int counts; the caller writes the rest.
-    const unsigned chunk = unsigned(std::min<std::int64_t>(size, 1 << 30));
-    return _write(fd, data, chunk);
 }
 
 bool TruncateLogFile(int fd, std::int64_t size) {

@@ -7,16 +7,17 @@
 #include "link/SerialPort.h"
 #include "live/LineControl.h"
 #include "live/ShowForm.h"
+#include "recording/RecordingWindows.h"
 #include "recovery/RecoveryLog.h"
 #include "reports/AtomicFileWriter.h"
 #include "reports/TextReportWriter.h"
+#include "seams/MessageBoxes.h"
+#include "seams/SaveDialog.h"
 #include "shell/AppIcon.h"
 #include "state/GVarMod.h"
 #include "state/SystemTexts.h"
 #include "table/DataForm.h"
 #include "traverse/TraverseWindowHost.h"
-#include "widgets/MessageBoxes.h"
-#include "widgets/SaveDialog.h"
 #include "widgets/ScreenUpdatePacing.h"
 #include "widgets/WindowLayout.h"
 
@@ -57,7 +58,7 @@ MainForm::MainForm(MainParts parts)
     setFixedSize(kOuterWidth, kOuterHeight);
     PaceScreenUpdates(*this); // a fast stream of frames must not flood the window system
 
-    m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform, m_parts.messages);
+    m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform);
     m_recovery = std::make_unique<RecoveryLog>(m_parts.recoveryFolder, m_parts.messages);
     m_connectForm = new ConnectForm(m_parts.platform);
     m_showForm = new ShowForm(m_parts.state, extremes);
@@ -69,6 +70,8 @@ MainForm::MainForm(MainParts parts)
     printing.setup = m_parts.print;
     m_graphs =
         std::make_unique<GraphWindowHost>(m_parts.state, *m_showForm, m_parts.messages, printing);
+    m_recordings = std::make_unique<RecordingWindows>(
+        RecordingWindows::Seams{m_parts.messages, m_parts.openDialog, nullptr, m_parts.print});
     m_traverse = std::make_unique<TraverseWindowHost>(
         m_parts.messages, TraverseWindowHost::Seams{m_parts.traverseDialog, m_parts.traverseClock,
                                                     m_parts.print.target, m_parts.now});
@@ -79,10 +82,11 @@ MainForm::~MainForm() {
     // The graph window refers to the live display: close it before the children go.
     m_graphs.reset();
     m_traverse.reset();
+    m_recordings.reset();
 }
 
 void MainForm::wireWindows() {
-    m_connectForm->Attach(*m_link);
+    m_connectForm->Attach(*m_link, m_parts.messages);
     connect(m_connectForm, &ConnectForm::ShowReadoutOnline, m_showForm, &ShowForm::ShowLinkOnline);
     connect(m_connectForm, &ConnectForm::ShowReadoutOffline, m_showForm,
             &ShowForm::ShowLinkOffline);
@@ -116,6 +120,18 @@ void MainForm::wireWindows() {
     addAction(openTraverse);
     connect(openTraverse, &QAction::triggered, this, [this] { m_traverse->Open(); });
     connect(m_showForm, &ShowForm::TraverseRequested, this, [this] { m_traverse->Open(); });
+
+    // Recordings: Ctrl+O here or the live display's recording button.
+    auto* openRecording = new QAction(this);
+    openRecording->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    addAction(openRecording);
+    connect(openRecording, &QAction::triggered, this, [this] { m_recordings->AskAndOpen(this); });
+    connect(m_showForm, &ShowForm::RecordingRequested, this,
+            [this] { m_recordings->AskAndOpen(this); });
+}
+
+void MainForm::OpenRecordings(const QStringList& paths) {
+    m_recordings->Open(paths, this);
 }
 
 void MainForm::placeChild(QWidget* child, QPoint at) {
@@ -196,14 +212,14 @@ void MainForm::storeReading(const MeterFrame& frame) {
     Reading& r = state.AppendRecord();
     const DecodedFrame d = DecodeFrame(frame);
     r.TRH = d.trhText;
-    if (d.unitText)
-        r.Unit = *d.unitText;
+    if (const std::optional<QString> unit = d.UnitText())
+        r.Unit = *unit;
     r.Value = d.value;
     r.Data = d.dataText;
     const QDateTime at = m_parts.now();
     r.Time = ReadingTimeText(at);
-    m_recovery->Append(r, d.kindLabel.value_or(QString()), at);
-    showStoredReading(r, d.kindLabel);
+    m_recovery->Append(r, d.KindLabel().value_or(QString()), at);
+    showStoredReading(r, d.KindLabel());
     if (TraverseForm* traverse = m_traverse->Listening())
         traverse->AcceptReading(d);
     if (state.ReadingCount >= kReadingLimit)
@@ -289,6 +305,8 @@ bool MainForm::MDIForm_Unload() {
         m_parts.messages.Message(kExitCancelledText);
         return false;
     }
+    for (RecordingForm* window : m_recordings->Windows())
+        window->close();
     m_recovery->EndRun(); // the user has decided, and what was saved is whole
     return true;
 }

@@ -2,7 +2,6 @@
 
 #include "link/DemoStart.h"
 #include "link/DeviceSerialPort.h"
-#include "link/GivenPortPlatform.h"
 #include "link/LinkController.h"
 #include "link/NetworkPortPlatform.h"
 #include "link/NetworkSerialPort.h"
@@ -33,9 +32,8 @@ int MainMod(const StartOptions& options) {
         }
         platform = std::move(demo.platform);
     } else if (!options.port.isEmpty()) {
-        platform = std::make_unique<GivenPortPlatform>(
-            std::make_unique<NetworkPortPlatform>(MakeSystemPortPlatform()), options.port,
-            GivenPortPlatform::Role::StartText);
+        platform = std::make_unique<NetworkPortPlatform>(MakeSystemPortPlatform());
+        platform->GivePort(options.port, PortPlatform::GivenRole::StartText);
     } else {
         platform = std::make_unique<NetworkPortPlatform>(MakeSystemPortPlatform());
     }
@@ -59,5 +57,6 @@ int MainMod(const StartOptions& options) {
     form.MDIForm_Load();
     if (!options.port.isEmpty())
         form.link().btn_conn_Click(); // the port box shows the given port
+    form.OpenRecordings(options.files);
     return QApplication::exec();
 }

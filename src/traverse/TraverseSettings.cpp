@@ -54,7 +54,7 @@ void SaveTraverseSetup(QSettings& s, const TraverseSetup& t) {
     s.setValue(QStringLiteral("faceRows"), t.faceRows);
     s.setValue(QStringLiteral("faceColumns"), t.faceColumns);
     s.setValue(QStringLiteral("velocityUnit"),
-               t.resultUnit ? VelocityUnitText(*t.resultUnit) : QStringLiteral("meter"));
+               t.resultUnit ? UnitText(*t.resultUnit) : QStringLiteral("meter"));
     s.setValue(QStringLiteral("takeSeconds"), t.takeSeconds);
     s.setValue(QStringLiteral("designValue"), t.designValue);
     s.setValue(QStringLiteral("designFlowUnit"), FlowUnitText(t.designFlowUnit));
@@ -85,7 +85,7 @@ TraverseSetup LoadTraverseSetup(const QSettings& s) {
     t.diameters = whole(s, key("diameters"), d.diameters, 2, 3);
     t.faceRows = whole(s, key("faceRows"), d.faceRows, 1, kMaxFaceCells);
     t.faceColumns = whole(s, key("faceColumns"), d.faceColumns, 1, kMaxFaceCells);
-    t.resultUnit = VelocityUnitFromText(s.value(key("velocityUnit")).toString());
+    t.resultUnit = UnitFromText(ReadingKind::Velocity, s.value(key("velocityUnit")).toString());
     t.takeSeconds = whole(s, key("takeSeconds"), d.takeSeconds, kMinTakeSeconds, kMaxTakeSeconds);
     bool ok = false;
     const double design = s.value(key("designValue")).toDouble(&ok);

@@ -195,8 +195,8 @@ void NetworkPortTest::linkConnectsLosesAndFindsTheBridgeAgain() {
     ScriptedMessages messages;
     LoggingPanel panel;
     panel.text = bridge.Name();
-    LinkController link(port, platform, messages);
-    link.SetPanel(&panel);
+    LinkController link(port, platform);
+    link.SetPanel(panel, messages);
     QSignalSpy frames(&port, &SerialPort::OnComm);
 
     link.btn_conn_Click();

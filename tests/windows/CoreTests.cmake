@@ -4,6 +4,8 @@
 #   link_port_discovery    sysfs, /dev and pseudo-terminals (the Windows rules it holds are pinned
 #                          by the Qt-free link_windows_cross_compile check and the Wine proof)
 #   reports_text_report    fork(2) and resource limits for the write failures
+#   recovery_log, logger_rules  user ids, links, FIFOs, tmpfs and resource limits of the real
+#                          conditions their rows run against
 #   link_network_port and every other test linking the serial or window libraries: pseudo-
 #   terminals, a display server, CUPS, openbox, the Linux programs they start
 include(${PROJECT_SOURCE_DIR}/cmake/WindowsRuntime.cmake)
@@ -33,7 +35,5 @@ core_test(charts_cursor SOURCES charts/ChartCursorTest.cpp)
 core_test(reports_csv_export SOURCES reports/CsvExportTest.cpp)
 core_test(reports_print_layout SOURCES reports/PrintLayoutTest.cpp)
 core_test(reports_print_checks SOURCES reports/PrintChecksTest.cpp)
-core_test(recovery_log SOURCES recovery/RecoveryLogTest.cpp)
-core_test(logger_rules SOURCES logger/LogRulesTest.cpp)
 core_test(table_grid_texts SOURCES table/DataGridTextsTest.cpp)
 core_test(traverse_logic SOURCES traverse/TraverseLogicTest.cpp traverse/ManualClock.h)

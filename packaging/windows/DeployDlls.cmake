@@ -72,7 +72,7 @@ while(queue)
             list(APPEND queue "${BIN_DIR}/${dll}")
             continue()
         endif()
-        string(REGEX REPLACE "\\.dll$" "" stem "${key}")
+        string(REGEX REPLACE "\\.(dll|drv)$" "" stem "${key}") # winspool.drv is a DLL too
         if(EXISTS "${SYSTEM_LIB_DIR}/lib${stem}.a" OR key MATCHES "^api-ms-win-")
             continue() # part of Windows
         endif()

@@ -1,5 +1,6 @@
 #include "recovery/EarlierRuns.h"
 #include "shell/MainMod.h"
+#include "state/CommandLineAnswers.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -16,29 +17,26 @@
 
 namespace {
 
-// A Windows program without a console window (vantello.exe) started from a command prompt answers
-// --help and --version there; without a console to print to Qt shows them in a message box.
-// Output redirected to a file or a pipe stays where it goes.
-void useStartingConsole() {
+// --help and --version print and exit before the windows' application exists, so they need no
+// display. A Windows program without a console window (vantello.exe) started from a command
+// prompt answers in the prompt's console; output redirected to a file or a pipe stays where it
+// goes. Started with no console at all, Qt's message box answers. Everything else on the command
+// line is read by the windows' application.
+void answerWithoutDisplay(QCommandLineParser& parser, int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    parser.parse(QCoreApplication::arguments());
+    if (!parser.isSet(QStringLiteral("help")) && !parser.isSet(QStringLiteral("version")))
+        return;
 #ifdef Q_OS_WIN
-    if (GetStdHandle(STD_OUTPUT_HANDLE) == nullptr && AttachConsole(ATTACH_PARENT_PROCESS)) {
+    if (GetStdHandle(STD_OUTPUT_HANDLE) == nullptr) {
+        if (!AttachConsole(ATTACH_PARENT_PROCESS))
+            parser.process(app); // the message box, then exit
         std::freopen("CONOUT$", "w", stdout);
         std::freopen("CONOUT$", "w", stderr);
     }
 #endif
-}
-
-// --help and --version print and exit before the windows' application exists, so they need no
-// display. Everything else on the command line is read by the windows' application.
-void answerWithoutDisplay(QCommandLineParser& parser, int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    parser.parse(QCoreApplication::arguments());
-    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")))
-        useStartingConsole();
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp();
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
+    if (AnswerHelpOrVersion(parser))
+        std::exit(0);
 }
 
 // Without a display (and without -platform or QT_QPA_PLATFORM naming another way to show

@@ -11,6 +11,7 @@
 #include "logger/LogOutput.h"
 #include "logger/LogPlatform.h"
 #include "logger/LogSession.h"
+#include "state/CommandLineAnswers.h"
 
 #include <QCoreApplication>
 
@@ -35,10 +36,8 @@ int main(int argc, char** argv) {
     QCommandLineParser& parser = commandLine.parser;
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
+    if (AnswerHelpOrVersion(parser))
+        return 0;
     QString error;
     const std::optional<LogOptions> options = commandLine.Read(&error);
     if (!options)

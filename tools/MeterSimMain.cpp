@@ -99,8 +99,9 @@ private:
                 client->write(buffer, n);
     }
 
-    QTcpServer m_server;
+    // The clients' list outlives the server, whose clients leave the list as they go.
     QList<QTcpSocket*> m_clients;
+    QTcpServer m_server;
     std::unique_ptr<QSocketNotifier> m_notifier;
     int m_line = -1;
 };

@@ -200,6 +200,7 @@ void MeterSimulatorTest::toolPassesTheLineOnOverTcp() {
     QTRY_VERIFY_WITH_TIMEOUT((got += client.readAll()).size() >= frames.size(), 5000);
     QCOMPARE(got, frames);
     QVERIFY(tool.waitForFinished(5000));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit); // ending with a client still connected
     QCOMPARE(tool.exitCode(), 0);
 
     QProcess bad;

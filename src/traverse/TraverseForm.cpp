@@ -397,7 +397,7 @@ QWidget* TraverseForm::buildTestTab() {
     for (VelocityUnit u : kVelocityUnits)
         BandUnitBox->addItem(VelocityUnitText(u), int(u));
     form->addRow(
-        QStringLiteral("Face velocity band"),
+        QStringLiteral("Hood band"),
         row({BandLowBox, new QLabel(QStringLiteral("to"), box), BandHighBox, BandUnitBox}));
     MaxCvBox = numberBox(box, 0.1, 100, 1, QStringLiteral(" %"));
     form->addRow(QStringLiteral("Largest CV"), MaxCvBox);
@@ -914,11 +914,12 @@ void TraverseForm::refresh() {
     SummaryLabel->setText(SetupSummary(s, QLocale()));
     NoteLabel->setText(MeasuringNote(s.type));
 
+    // The Take button and the points list stay enabled during a take (the take ignores them):
+    // disabling the focused one would move the focus to the next button, and the next Space
+    // would press that one.
     for (QPushButton* b : {NewButton, SkipButton, SaveButton, PrintButton, PdfButton})
         b->setEnabled(!taking);
-    TakeButton->setEnabled(!taking);
     CancelButton->setEnabled(taking);
-    PointTable->setEnabled(!taking);
     refreshTable();
     refreshResults();
     refreshStatus();
@@ -984,6 +985,7 @@ void TraverseForm::refreshResults() {
         auto* l = new QLabel(this);
         l->setTextFormat(Qt::PlainText);
         const int k = int(m_resultLabels.size());
+        l->setWordWrap(k % 2 == 1); // long texts (the air's origin) go on a second line
         m_results->addWidget(l, k / 2, k % 2);
         m_resultLabels.append(l);
     }
@@ -1082,7 +1084,11 @@ void TraverseForm::Take() {
     const TakeStart start = m_logic.StartTake();
     refresh();
     const QString why = TakeStartMessage(start);
-    if (!why.isEmpty())
+    // Space once more after the last point only says so on the status line; an offline meter
+    // is a message.
+    if (start == TakeStart::AlreadyTaken)
+        StatusLabel->setText(why);
+    else if (!why.isEmpty())
         m_parts.messages.Message(why);
 }
 

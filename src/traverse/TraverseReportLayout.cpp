@@ -132,13 +132,18 @@ void drawSection(Writer& w, const TraverseReportData& d, const QLocale& l, doubl
     }
 }
 
+// Label and text lines; a text too long for the room right of textX goes on further lines.
 void labelled(Writer& w, const std::vector<ResultLine>& lines, double labelX, double textX,
               double points) {
+    // An Arial character is about 0.55 of the size wide on average.
+    const int room = std::max(10, int((kRight - textX) / (points * kTwipsPerPoint * 0.55)));
     for (const ResultLine& r : lines) {
         if (!r.label.isEmpty())
             w.text(labelX, w.y, r.label, points, true);
-        w.text(textX, w.y, r.text, points);
-        w.y += points * 26;
+        for (const QString& part : wrap(r.text, room)) {
+            w.text(textX, w.y, part, points);
+            w.y += points * 26;
+        }
     }
 }
 

@@ -22,6 +22,7 @@
 #include "traverse/TraverseSettings.h"
 #include "traverse/TraverseWindowHost.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -320,6 +321,7 @@ void TraverseWindowTest::reportsOnPaper() {
         d.value = values[qsizetype(i) % values.size()];
         d.kindLabel = QStringLiteral("VEL");
         d.unitText = QStringLiteral("m/s");
+        d.modeLabel = QStringLiteral("DP"); // the longest text of the air's origin
         logic.AcceptReading(d);
         clock.Advance(setup.takeSeconds * 1000);
     }
@@ -445,6 +447,14 @@ void TraverseWindowTest::keyboardAndUnits() {
     QTest::keyClick(t.SkipButton, Qt::Key_Space);
     QVERIFY(t.Logic().Records()[0].skipped);
     QVERIFY(!t.Logic().Taking());
+    // A take from the focused Take button leaves the focus there: Space again skips nothing.
+    t.TakeButton->setFocus();
+    QTest::keyClick(t.TakeButton, Qt::Key_Space);
+    QVERIFY(t.Logic().Taking());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(t.Logic().Taking());
+    QVERIFY(!t.Logic().Records()[1].skipped);
+    t.CancelTake();
     t.PointTable->setFocus();
     QTest::keyClick(t.PointTable, Qt::Key_Tab);
     QVERIFY(!t.PointTable->hasFocus());

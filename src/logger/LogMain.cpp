@@ -81,7 +81,9 @@ int main(int argc, char** argv) {
     console = &stderrConsole;
     qInstallMessageHandler(onQtMessage);
     LogSession session({port, *platform, output, stderrConsole}, *options);
-    QObject::connect(&session, &LogSession::Finished, &app, &QCoreApplication::exit);
+    // Queued: a run that ends before the event loop runs still ends it.
+    QObject::connect(&session, &LogSession::Finished, &app, &QCoreApplication::exit,
+                     Qt::QueuedConnection);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &session, &LogSession::Stop);
 
     if (const std::optional<int> status = session.Start())

@@ -1,5 +1,7 @@
 #include "logger/LogOutput.h"
 
+#include "state/SystemTexts.h"
+
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -44,20 +46,29 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
                          QString* error) {
     m_name = path;
     m_own = true;
+    m_waitsForReader = false;
     const QFileInfo info(path);
-    // Writing goes to what a symbolic link names; the link stays.
-    const QString target = info.exists() ? info.canonicalFilePath() : path;
+    // Writing goes to what a symbolic link names, even one that names nothing yet; the link stays.
+    const QString target = info.isSymLink() ? info.symLinkTarget()
+                           : info.exists()  ? info.canonicalFilePath()
+                                            : path;
     struct stat st {};
     const bool exists = ::stat(nativePath(target).constData(), &st) == 0;
     if (append || (exists && !S_ISREG(st.st_mode))) {
-        // Read as well, to see how an existing file ends.
+        // Read as well, to see how an existing file ends. Never waits in open for a FIFO's
+        // reader: without one, the caller waits and tries again while it can still be stopped.
         const int access = exists && !S_ISREG(st.st_mode) ? O_WRONLY : O_RDWR;
-        m_fd =
-            ::open(nativePath(target).constData(), access | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        m_fd = ::open(nativePath(target).constData(),
+                      access | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
         if (m_fd < 0) {
-            *error = QStringLiteral("cannot open %1: %2").arg(path, systemError(errno));
+            m_waitsForReader = errno == ENXIO && exists && S_ISFIFO(st.st_mode);
+            *error = m_waitsForReader
+                         ? QStringLiteral("no program reads %1 yet").arg(QuotedPath(path))
+                         : QStringLiteral("cannot open %1: %2")
+                               .arg(QuotedPath(path), systemError(errno));
             return false;
         }
+        ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
         m_regular = isRegular(m_fd);
         return start(append, heading, error);
     }
@@ -75,16 +86,23 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
             break;
     }
     if (m_fd < 0) {
-        *error = QStringLiteral("cannot create %1: %2").arg(path, systemError(errno));
+        *error = QStringLiteral("cannot create %1: %2").arg(QuotedPath(path), systemError(errno));
         return false;
     }
     m_regular = true;
+    // A file replaced keeps its permissions (and its owner, where this user may give it).
+    if (exists) {
+        ::fchmod(m_fd, st.st_mode & 07777);
+        if (::fchown(m_fd, st.st_uid, st.st_gid) != 0) {
+            // Another user's file becomes this user's, as any program's saved file would.
+        }
+    }
     if (!writeAll(heading, error)) {
         ::unlink(nativePath(temporary).constData());
         return false;
     }
     if (::rename(nativePath(temporary).constData(), nativePath(target).constData()) != 0) {
-        *error = QStringLiteral("cannot create %1: %2").arg(path, systemError(errno));
+        *error = QStringLiteral("cannot create %1: %2").arg(QuotedPath(path), systemError(errno));
         ::unlink(nativePath(temporary).constData());
         return false;
     }
@@ -95,6 +113,19 @@ bool LogOutput::start(bool append, const QByteArray& heading, QString* error) {
     struct stat st {};
     const off_t size = m_regular && ::fstat(m_fd, &st) == 0 ? st.st_size : 0;
     if (append && size > 0) {
+        // Only lines of the same form are added: a csv file starts with the heading, a jsonl
+        // file with an object.
+        QByteArray first(heading.isEmpty() ? 1 : heading.size(), '\0');
+        const ssize_t got = ::pread(m_fd, first.data(), size_t(first.size()), 0);
+        first.truncate(got < 0 ? 0 : got);
+        if (heading.isEmpty() ? first != "{" : first != heading) {
+            m_wrongContents = true;
+            *error = QStringLiteral("%1 holds no %2 lines of vantello-log; nothing is appended to "
+                                    "it. Name another file, or leave out --append to replace it.")
+                         .arg(m_name == u"standard output" ? m_name : QuotedPath(m_name),
+                              heading.isEmpty() ? QStringLiteral("jsonl") : QStringLiteral("csv"));
+            return false;
+        }
         // A line cut short by a run that was killed gets its end, so the next line starts clean.
         char last = '\n';
         if (::pread(m_fd, &last, 1, size - 1) == 1 && last != '\n')
@@ -102,6 +133,10 @@ bool LogOutput::start(bool append, const QByteArray& heading, QString* error) {
         return true;
     }
     return writeAll(heading, error);
+}
+
+QString LogOutput::ShownName() const {
+    return m_own ? QuotedPath(m_name) : m_name;
 }
 
 bool LogOutput::Write(const QByteArray& line, QString* error) {
@@ -125,7 +160,7 @@ bool LogOutput::writeAll(const QByteArray& bytes, QString* error) {
                 // Nothing more to do: the file keeps the part written.
             }
         }
-        *error = QStringLiteral("cannot write to %1: %2").arg(m_name, systemError(code));
+        *error = QStringLiteral("cannot write to %1: %2").arg(ShownName(), systemError(code));
         return false;
     }
     return true;
@@ -136,11 +171,11 @@ bool LogOutput::Close(QString* error) {
         return true;
     bool ok = true;
     if (m_regular && ::fsync(m_fd) != 0 && errno != EINVAL) {
-        *error = QStringLiteral("cannot write to %1: %2").arg(m_name, systemError(errno));
+        *error = QStringLiteral("cannot write to %1: %2").arg(ShownName(), systemError(errno));
         ok = false;
     }
     if (m_own && ::close(m_fd) != 0 && ok) {
-        *error = QStringLiteral("cannot write to %1: %2").arg(m_name, systemError(errno));
+        *error = QStringLiteral("cannot write to %1: %2").arg(ShownName(), systemError(errno));
         ok = false;
     }
     m_fd = -1;

@@ -10,7 +10,8 @@
 // it, which then takes the file's name, so a reader never sees half of either. With append, lines
 // are added to the end; the heading goes only into an empty file, and a last line cut short by an
 // earlier run is ended first. A device or pipe named as the file (/dev/null, a FIFO) is written
-// as it is, never replaced.
+// as it is, never replaced; a file replaced keeps its permissions; a symbolic link stays and the
+// file it names is written.
 //
 // A line either arrives whole or not at all: when the system takes only part of it (a full disk,
 // a file-size limit), that part is taken back from a regular file, so the file ends with the last
@@ -36,6 +37,13 @@ public:
 
     // "standard output", or the file's name as given.
     QString Name() const { return m_name; }
+    // The same for messages: a file's name quoted (QuotedPath).
+    QString ShownName() const;
+    // OpenFile failed because the file is a FIFO that no program reads yet: trying again later
+    // may succeed.
+    bool WaitsForReader() const { return m_waitsForReader; }
+    // Open failed because --append named a file that holds other lines than these.
+    bool WrongContents() const { return m_wrongContents; }
 
 private:
     bool start(bool append, const QByteArray& heading, QString* error);
@@ -45,4 +53,6 @@ private:
     bool m_own = false;     // the descriptor is closed here
     bool m_regular = false; // a regular file: a part written can be taken back
     QString m_name;
+    bool m_waitsForReader = false;
+    bool m_wrongContents = false;
 };

@@ -1,5 +1,7 @@
 #include "logger/LogSession.h"
 
+#include "state/SystemTexts.h"
+
 #include "link/PortPlatform.h"
 #include "link/SerialPort.h"
 #include "logger/LogConsole.h"
@@ -52,6 +54,16 @@ LogSession::LogSession(LogParts parts, LogOptions options, QObject* parent)
     connect(&m_parts.port, &SerialPort::OnComm, this, &LogSession::onComm);
     m_deadlineTimer.setSingleShot(true);
     connect(&m_deadlineTimer, &QTimer::timeout, this, &LogSession::checkDeadline);
+    m_readerTimer.setInterval(100);
+    connect(&m_readerTimer, &QTimer::timeout, this, [this] {
+        QString error;
+        if (openOutput(&error)) {
+            m_readerTimer.stop();
+            outputOpened();
+        } else if (!m_parts.output.WaitsForReader()) {
+            finish(kLogWriteFailed, error);
+        }
+    });
     m_statusTimer.setInterval(kStatusTickMs);
     connect(&m_statusTimer, &QTimer::timeout, this, [this] { updateStatus(true); });
 }
@@ -83,38 +95,54 @@ std::optional<int> LogSession::Start() {
     }
     if (m_link->State() == LinkState::Closed) {
         if (!m_messages->said)
-            m_parts.console.Say(QStringLiteral("%1 cannot be opened").arg(port));
+            m_parts.console.Say(QStringLiteral("%1 cannot be opened").arg(QuotedPath(port)));
         return kLogNoMeter;
     }
 
     QString error;
-    const QByteArray heading = LogHeading(m_options.format);
-    const bool opened =
-        m_options.output.isEmpty() || m_options.output == u"-"
-            ? m_parts.output.OpenStandardOutput(m_options.append, heading, &error)
-            : m_parts.output.OpenFile(m_options.output, m_options.append, heading, &error);
-    if (!opened) {
+    if (m_options.durationMs)
+        m_deadlineTimer.start(0); // a deadline passed already ends the run in the event loop
+    if (!openOutput(&error)) {
+        if (m_parts.output.WaitsForReader()) {
+            // A FIFO without a reader: looked at again until one comes, while a signal or the
+            // deadline can still end the run.
+            m_parts.console.Say(error + QStringLiteral("; waiting for one"));
+            m_readerTimer.start();
+            return std::nullopt;
+        }
         m_link->Shutdown();
         m_parts.console.Say(error);
-        return kLogWriteFailed;
+        return m_parts.output.WrongContents() ? kLogNoMeter : kLogWriteFailed;
     }
-    if (m_options.durationMs)
-        checkDeadline();
+    outputOpened();
+    return std::nullopt;
+}
+
+bool LogSession::openOutput(QString* error) {
+    const QByteArray heading = LogHeading(m_options.format);
+    return m_options.output.isEmpty() || m_options.output == u"-"
+               ? m_parts.output.OpenStandardOutput(m_options.append, heading, error)
+               : m_parts.output.OpenFile(m_options.output, m_options.append, heading, error);
+}
+
+void LogSession::outputOpened() {
+    m_outputOpen = true;
     if (m_parts.console.ShowsStatus())
         m_statusTimer.start();
     updateStatus(true);
-    return std::nullopt;
 }
 
 void LogSession::onComm() {
     if (m_finished || m_parts.port.CommEvent() != kCommEventReceive)
         return;
     while (!m_finished) {
-        // Every whole frame waiting, cut from the stream by the link as for the program.
+        // Every whole frame waiting, cut from the stream by the link as for the program; none is
+        // kept before the output is open.
         const std::optional<MeterFrame> frame = m_link->TakeFrame();
         if (!frame)
             return;
-        store(*frame);
+        if (m_outputOpen)
+            store(*frame);
     }
 }
 
@@ -154,10 +182,11 @@ void LogSession::onLinkState(LinkState state) {
     const QString port = m_parts.port.CommPort();
     if (!m_inStep)
         m_parts.console.Notice(QStringLiteral("reading the meter on %1, writing to %2")
-                                   .arg(port, m_parts.output.Name()));
+                                   .arg(QuotedPath(port), m_parts.output.ShownName()));
     else if (m_waiting)
-        m_parts.console.Say(
-            QStringLiteral("meter back on %1; readings go on from %2").arg(port).arg(m_no + 1));
+        m_parts.console.Say(QStringLiteral("meter back on %1; readings go on from %2")
+                                .arg(QuotedPath(port))
+                                .arg(m_no + 1));
     m_inStep = true;
     m_waiting = false;
     updateStatus(true);
@@ -196,6 +225,7 @@ void LogSession::finish(int status, const QString& why) {
     m_link->Shutdown();
     m_deadlineTimer.stop();
     m_statusTimer.stop();
+    m_readerTimer.stop();
     m_lastStatusMs = -1000;
     updateStatus(true);
     m_parts.console.EndStatus();

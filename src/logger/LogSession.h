@@ -70,6 +70,8 @@ private:
     void checkDeadline();
     void updateStatus(bool force);
     void finish(int status, const QString& why = {});
+    bool openOutput(QString* error);
+    void outputOpened();
 
     LogParts m_parts;
     LogOptions m_options;
@@ -80,6 +82,8 @@ private:
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
     QTimer m_deadlineTimer;
     QTimer m_statusTimer;
+    QTimer m_readerTimer; // looks again for a reader of the FIFO named as the output
+    bool m_outputOpen = false;
     qint64 m_lastStatusMs = -1000;
     qint64 m_no = 0;
     QString m_last;

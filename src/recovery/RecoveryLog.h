@@ -15,6 +15,9 @@ struct EarlierRun;
 inline constexpr char16_t kRestoreQuestion[] =
     u"Readings from a run that did not end normally were found: %1 readings, %2 to %3. "
     u"Restore them?";
+inline constexpr char16_t kEarlierRunsQuestion[] =
+    u"Readings from %1 runs that did not end normally were found:%2\n\n"
+    u"Restore them, or keep each run's readings as a CSV file?";
 inline constexpr char16_t kLogFailedText[] =
     u"Readings are no longer written to the recovery log: %1. They are still kept in memory.";
 
@@ -40,10 +43,11 @@ public:
     // returns the stored record.
     using RestoreStep = std::function<const Reading&(const LoggedReading&)>;
 
-    // At start-up, before the link opens: offers each earlier run's readings in turn, oldest
-    // first. Yes restores them through restore (the first restored log goes on as this run's
-    // log; a later one follows on if the table has room). No keeps them as a CSV file beside the
-    // logs and names its path.
+    // At start-up, before the link opens: offers the earlier runs' readings, oldest first: one
+    // question for one run, and for several one question listing them (restore all, keep all,
+    // or decide for each in turn). Yes restores them through restore (the first restored log goes
+    // on as this run's log; a later one follows on if the table has room). No keeps them as a CSV
+    // file beside the logs and names its path.
     void OfferEarlierRuns(const GVarMod& state, const RestoreStep& restore);
     // Makes this run's log, unless a restored one goes on already.
     void StartRun();
@@ -56,7 +60,7 @@ public:
 
 private:
     void fail(const QString& reason);
-    void keepAsCsv(EarlierRun& run, const QString& why);
+    void keepAsCsv(EarlierRun& run, qint64 from, const QString& why);
 
     QString m_folder;
     MessageBoxes& m_messages;

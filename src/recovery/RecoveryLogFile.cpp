@@ -15,6 +15,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #else
 #include <io.h>
@@ -54,6 +55,22 @@ QString cannotWrite(const QString& path, const QString& why) {
 }
 
 } // namespace
+
+QString RecoveryFolderRefusal(const QString& folder) {
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0)
+        return {};
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("%1 is not a folder").arg(QDir::toNativeSeparators(folder));
+    if (st.st_uid != ::geteuid())
+        return QStringLiteral("the folder %1 belongs to another user")
+            .arg(QDir::toNativeSeparators(folder));
+#else
+    Q_UNUSED(folder);
+#endif
+    return {};
+}
 
 QString RecoveryLockPath(const QString& logPath) {
     return logPath + QStringLiteral(".lock");
@@ -110,8 +127,17 @@ void RecoveryLogFile::close() {
 
 bool RecoveryLogFile::Create(const QString& folder, QString* reason) {
     close();
+    // The folder is the user's alone: made 0700, and refused when another user owns it.
+    const bool existed = QFileInfo::exists(folder);
     if (!QDir().mkpath(folder)) {
         *reason = cannotCreate(folder, QStringLiteral("the folder cannot be made"));
+        return false;
+    }
+    if (!existed)
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString refusal = RecoveryFolderRefusal(folder);
+    if (!refusal.isEmpty()) {
+        *reason = cannotCreate(folder, refusal);
         return false;
     }
     const QString stamp =
@@ -131,6 +157,7 @@ bool RecoveryLogFile::Create(const QString& folder, QString* reason) {
             return false;
         }
         m_file.setFileName(path);
+        m_path = path;
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             if (QFileInfo::exists(path))
                 continue;
@@ -150,14 +177,37 @@ bool RecoveryLogFile::Create(const QString& folder, QString* reason) {
 bool RecoveryLogFile::Adopt(const QString& path, qint64 intactSize, std::unique_ptr<QLockFile> lock,
                             QString* reason) {
     close();
+#ifdef Q_OS_UNIX
+    // The log itself, never what a link put in its place points to; a torn last entry is cut
+    // off, so that the next entry starts a line of its own.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::ftruncate(fd, intactSize) != 0) {
+        *reason = cannotWrite(path, QString::fromLocal8Bit(std::strerror(fd < 0 ? errno : EINVAL)));
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
     m_file.setFileName(path);
-    // Cut off a torn last entry, so that the next entry starts a line of its own.
+    m_path = path;
+    if (!m_file.open(fd, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
+                     QFileDevice::AutoCloseHandle)) {
+        *reason = cannotWrite(path, m_file.errorString());
+        ::close(fd);
+        return false;
+    }
+#else
+    m_file.setFileName(path);
+    m_path = path;
     if (!m_file.resize(intactSize) ||
         !m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         *reason = cannotWrite(path, m_file.errorString());
         m_file.close();
         return false;
     }
+#endif
     m_lock = std::move(lock);
     m_sync.Watch(int(m_file.handle()), QFileInfo(path).absolutePath());
     return true;
@@ -165,7 +215,7 @@ bool RecoveryLogFile::Adopt(const QString& path, qint64 intactSize, std::unique_
 
 bool RecoveryLogFile::Append(const QByteArray& entry, QString* reason) {
     if (!m_file.isOpen()) {
-        *reason = cannotWrite(m_file.fileName(), QStringLiteral("the log is closed"));
+        *reason = cannotWrite(m_path, QStringLiteral("the log is closed"));
         return false;
     }
 #ifdef Q_OS_UNIX
@@ -181,7 +231,7 @@ bool RecoveryLogFile::Append(const QByteArray& entry, QString* reason) {
         if (n <= 0) {
             const int error = n < 0 ? errno : ENOSPC;
             m_sync.Written();
-            *reason = cannotWrite(m_file.fileName(), QString::fromLocal8Bit(std::strerror(error)));
+            *reason = cannotWrite(m_path, QString::fromLocal8Bit(std::strerror(error)));
             return false;
         }
         data += n;
@@ -194,13 +244,13 @@ bool RecoveryLogFile::Append(const QByteArray& entry, QString* reason) {
     m_sync.Written();
     if (written == entry.size())
         return true;
-    *reason = cannotWrite(m_file.fileName(), m_file.errorString());
+    *reason = cannotWrite(m_path, m_file.errorString());
     return false;
 #endif
 }
 
 void RecoveryLogFile::Remove() {
-    const QString path = m_file.fileName();
+    const QString path = m_path;
     const bool open = m_file.isOpen();
     m_sync.Watch(-1, {});
     m_file.close();

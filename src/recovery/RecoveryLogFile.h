@@ -66,15 +66,20 @@ public:
     void Remove();
 
     bool IsOpen() const { return m_file.isOpen(); }
-    QString Path() const { return m_file.fileName(); }
+    QString Path() const { return m_path; }
 
 private:
     void close();
 
     QFile m_file;
+    QString m_path; // m_file may be opened by its descriptor, which leaves its name empty
     std::unique_ptr<QLockFile> m_lock;
     DiskSync m_sync;
 };
+
+// Why folder may not hold this user's recovery logs (it is not a folder, or another user owns
+// it), or empty when it may (or does not exist yet).
+QString RecoveryFolderRefusal(const QString& folder);
 
 // The lock file that guards the log at path.
 QString RecoveryLockPath(const QString& logPath);

@@ -2,6 +2,7 @@
 
 #include "state/SystemTexts.h"
 
+#include <QBuffer>
 #include <QLocale>
 
 #include <algorithm>
@@ -10,7 +11,9 @@
 namespace {
 
 constexpr char kHeader[] = "VANTELLO RECOVERY LOG 1\n";
-constexpr qsizetype kFieldCount = 9; // the tag and eight fields, before the checksum
+constexpr char kHeaderName[] = "VANTELLO RECOVERY LOG ";
+constexpr double kLargestValue = 65535; // four digits and a decimal point at most
+constexpr qsizetype kFieldCount = 9;    // the tag and eight fields, before the checksum
 constexpr qsizetype kCrcDigits = 8;
 
 QByteArray escaped(const QString& text) {
@@ -77,8 +80,8 @@ QByteArray crcText(const QByteArray& payload) {
         .rightJustified(kCrcDigits, '0');
 }
 
-// One line without its LF, or nothing when it is not an intact entry numbered `expected`.
-bool parseEntry(QByteArrayView line, std::int32_t expected, LoggedReading* out) {
+// One line without its LF, or nothing when it is not an intact entry numbered above `before`.
+bool parseEntry(QByteArrayView line, std::int32_t before, LoggedReading* out) {
     const qsizetype lastTab = line.lastIndexOf('\t');
     if (lastTab < 0 || line.size() - lastTab - 1 != kCrcDigits)
         return false;
@@ -97,15 +100,18 @@ bool parseEntry(QByteArrayView line, std::int32_t expected, LoggedReading* out) 
         f[std::size_t(k)] = payload.sliced(at, tab - at);
         at = tab + 1;
     }
+    if (f[8].contains('\t'))
+        return false; // a field more than this version writes
     if (f[0] != "R")
         return false;
 
     Reading& r = out->reading;
-    if (f[1].toInt(&ok) != expected || !ok)
+    r.No = f[1].toInt(&ok);
+    if (!ok || r.No <= before)
         return false;
-    r.No = expected;
     r.Value = f[2].toDouble(&ok);
-    if (!ok)
+    // Never negative, never more than the meter's digits, never NaN.
+    if (!ok || !(r.Value >= 0 && r.Value <= kLargestValue))
         return false;
     QString instant;
     if (!unescaped(f[3], &out->kind) || !unescaped(f[4], &r.TRH) || !unescaped(f[5], &r.Unit) ||
@@ -156,28 +162,95 @@ QByteArray RecoveryLogEntry(const LoggedReading& entry) {
     return line;
 }
 
-RecoveryLogContent ParseRecoveryLog(const QByteArray& bytes) {
-    RecoveryLogContent content;
+RecoveryLogReader::RecoveryLogReader(QIODevice& in)
+    : m_in(in) {
     const QByteArrayView header(kHeader);
-    if (!bytes.startsWith(header)) {
+    const QByteArray start = in.read(header.size());
+    if (start != header) {
         // A log cut off while its header was written holds no reading.
-        content.recognised = header.startsWith(bytes);
-        return content;
+        m_scan.recognised = header.startsWith(start) && in.atEnd();
+        m_scan.laterVersion =
+            !m_scan.recognised && start.size() == header.size() && start.startsWith(kHeaderName);
+        m_scan.inSequence = false;
+        m_done = true;
+        return;
     }
-    content.recognised = true;
-    qsizetype at = header.size();
-    content.intactSize = at;
+    m_scan.recognised = true;
+    m_offset = header.size();
+    m_scan.intactSize = m_offset;
+}
+
+bool RecoveryLogReader::nextLine() {
     for (;;) {
-        const qsizetype end = bytes.indexOf('\n', at);
-        if (end < 0)
-            break;
-        LoggedReading entry;
-        if (!parseEntry(QByteArrayView(bytes).sliced(at, end - at),
-                        std::int32_t(content.readings.size()) + 1, &entry))
-            break;
-        content.readings.push_back(std::move(entry));
-        at = end + 1;
-        content.intactSize = at;
+        if (m_rest.isEmpty()) {
+            m_chunk.resize(kChunk);
+            const qint64 n = m_done ? 0 : m_in.read(m_chunk.data(), kChunk);
+            if (n <= 0) {
+                m_done = true;
+                return false; // what is left is a torn last line, or nothing
+            }
+            m_rest = QByteArrayView(m_chunk.constData(), n);
+        }
+        const qsizetype end = m_rest.indexOf('\n');
+        const QByteArrayView piece = end < 0 ? m_rest : m_rest.first(end);
+        if (!m_overlong) {
+            if (m_line.size() + piece.size() > kLongestEntryLine) {
+                m_overlong = true;
+                m_line.clear();
+            } else {
+                m_line += piece;
+            }
+        }
+        m_offset += piece.size();
+        if (end < 0) {
+            m_rest = {};
+            continue;
+        }
+        m_rest = m_rest.sliced(end + 1);
+        m_offset += 1;
+        m_scan.intactSize = m_offset;
+        return true;
     }
+}
+
+bool RecoveryLogReader::Next(LoggedReading* out) {
+    while (nextLine()) {
+        LoggedReading entry;
+        const bool intact = !m_overlong && parseEntry(m_line, m_lastNo, &entry);
+        m_line.clear();
+        m_overlong = false;
+        if (!intact) {
+            ++m_scan.skipped;
+            m_scan.inSequence = false;
+            continue;
+        }
+        m_lastNo = entry.reading.No;
+        if (entry.reading.No != m_scan.good + 1)
+            m_scan.inSequence = false;
+        if (m_scan.good == 0)
+            m_scan.first = entry;
+        ++m_scan.good;
+        m_scan.last = entry;
+        *out = std::move(entry);
+        return true;
+    }
+    return false;
+}
+
+RecoveryLogContent ReadRecoveryLog(QIODevice& in, std::size_t keep) {
+    RecoveryLogContent content;
+    RecoveryLogReader reader(in);
+    LoggedReading entry;
+    while (reader.Next(&entry))
+        if (content.readings.size() < keep)
+            content.readings.push_back(std::move(entry));
+    static_cast<RecoveryLogScan&>(content) = reader.Scan();
     return content;
+}
+
+RecoveryLogContent ParseRecoveryLog(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return ReadRecoveryLog(buffer, std::size_t(-1));
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QIODevice>
 #include <QString>
 
 #include <cstdint>
@@ -35,16 +36,61 @@ QByteArray RecoveryLogHeader();
 // The entry line of one reading, LF included.
 QByteArray RecoveryLogEntry(const LoggedReading& entry);
 
-struct RecoveryLogContent {
+// The longest entry line a reading can make (its texts are a few dozen characters each); a longer
+// line is damaged, and is never held whole in memory.
+inline constexpr qsizetype kLongestEntryLine = 4096;
+
+// What a log holds, read in one pass.
+struct RecoveryLogScan {
     // The bytes start with the header, or are a beginning of it (a log cut off as it was made).
     bool recognised = false;
-    // The complete entries from the start, numbered 1, 2, 3 ... The first line that is torn,
-    // broken or out of sequence ends them; nothing after it is taken.
-    std::vector<LoggedReading> readings;
-    // Where the last complete entry (or the header) ends: the log goes on from here.
+    // The header of a later version of this log ("VANTELLO RECOVERY LOG 2" ...): not read.
+    bool laterVersion = false;
+    // Intact entries found; every line that is complete but no intact entry (a wrong checksum, a
+    // field too many or too few, a value the meter cannot send, a number not above the one
+    // before, a line longer than any reading) is skipped and counted, and reading goes on. Only a
+    // last line without its LF (the entry a killed program was writing) is neither.
+    qint64 good = 0;
+    qint64 skipped = 0;
+    // The entries are numbered 1, 2, 3 ... with none skipped: the log may simply go on.
+    bool inSequence = true;
+    // Where the last complete line (or the header) ends: the log goes on from here.
     qint64 intactSize = 0;
+    // The first and the last intact entry.
+    LoggedReading first;
+    LoggedReading last;
 };
 
+// Reads a log from in, in pieces, so memory stays bounded whatever its size.
+class RecoveryLogReader {
+public:
+    explicit RecoveryLogReader(QIODevice& in);
+    // The next intact entry; false at the end.
+    bool Next(LoggedReading* out);
+    // What was read so far (all of it once Next returned false).
+    const RecoveryLogScan& Scan() const { return m_scan; }
+
+private:
+    bool nextLine();
+
+    static constexpr qint64 kChunk = 256 * 1024;
+    QIODevice& m_in;
+    RecoveryLogScan m_scan;
+    QByteArray m_chunk;
+    QByteArrayView m_rest;
+    QByteArray m_line; // never longer than the longest entry
+    bool m_overlong = false;
+    bool m_done = false;
+    qint64 m_offset = 0;
+    std::int32_t m_lastNo = 0;
+};
+
+struct RecoveryLogContent : RecoveryLogScan {
+    // The first intact entries, up to the number asked for.
+    std::vector<LoggedReading> readings;
+};
+
+RecoveryLogContent ReadRecoveryLog(QIODevice& in, std::size_t keep);
 RecoveryLogContent ParseRecoveryLog(const QByteArray& bytes);
 
 // CRC-32 as zip and PNG compute it (reflected polynomial EDB88320).

@@ -1,5 +1,7 @@
 #include "reports/AnsiText.h"
 
+#include <QString>
+
 namespace {
 
 // Windows-1252 bytes 0x80 to 0x9F; 0 where the code page leaves the byte undefined.
@@ -8,13 +10,36 @@ constexpr char16_t kHighControls[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-char toAnsi(char16_t c) {
+// Letters with a stroke or without a dot, which have no decomposition, and their plain forms.
+constexpr char16_t kStroked[][2] = {{0x0110, 'D'}, {0x0111, 'd'}, {0x0126, 'H'}, {0x0127, 'h'},
+                                    {0x0131, 'i'}, {0x0141, 'L'}, {0x0142, 'l'}, {0x0166, 'T'},
+                                    {0x0167, 't'}, {0x0180, 'b'}, {0x0197, 'I'}, {0x01B5, 'Z'},
+                                    {0x01B6, 'z'}, {0x0248, 'J'}, {0x0249, 'j'}};
+
+// The byte of c in the code page, or 0 when it has none.
+char inCodePage(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return static_cast<char>(c);
     for (int i = 0; i < 32; ++i) {
         if (kHighControls[i] != 0 && kHighControls[i] == c)
             return static_cast<char>(0x80 + i);
     }
+    return 0;
+}
+
+char toAnsi(char16_t c) {
+    if (c == 0)
+        return 0;
+    if (const char b = inCodePage(c))
+        return b;
+    // The nearest plain form: the letter without its marks ("ź" is "z"), else "?".
+    for (const auto& s : kStroked)
+        if (s[0] == c)
+            return static_cast<char>(s[1]);
+    const QString parts = QChar(c).decomposition();
+    if (!parts.isEmpty())
+        if (const char b = inCodePage(parts.at(0).unicode()); b && b != '?')
+            return b;
     return '?';
 }
 

@@ -7,17 +7,21 @@
 
 QString CsvExportRow(qint64 no, const QString& trh, double value, const QString& unit,
                      const QString& time) {
-    // Texts are quoted as they are: none of them holds a quotation mark.
+    // Texts are quoted, a quotation mark in them doubled (the meter's texts hold none, so their
+    // bytes are as ever; a text read back from a damaged or crafted log cannot add cells).
+    const auto text = [](const QString& t) {
+        return t.contains(u'"') ? QString(t).replace(u'"', QStringLiteral("\"\"")) : t;
+    };
     QString row = QString::number(no);
     row.reserve(trh.size() + unit.size() + time.size() + 40);
     row += QLatin1String(",\"");
-    row += trh;
+    row += text(trh);
     row += QLatin1String("\",");
     row += FullStopNumberText(value);
     row += QLatin1String(",\"");
-    row += unit;
+    row += text(unit);
     row += QLatin1String("\",\"");
-    row += time;
+    row += text(time);
     row += u'"';
     return row;
 }

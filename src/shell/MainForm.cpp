@@ -34,6 +34,10 @@ namespace {
 const QString kTextFilter = QStringLiteral("text files (*.txt)|*.txt");
 const QString kSaveQuestion = QStringLiteral("Please save data!");
 const QString kExitQuestion = QStringLiteral("Do you want to save data?");
+const QString kExitCancelledText =
+    QStringLiteral("The readings were not saved, so Vantello stays open and keeps its recovery "
+                   "log. Save them to another place (a disk with room), or press CONNECT to go "
+                   "on receiving.");
 const QString kLimitReportTitle = QStringLiteral("Anemometer Data Report");
 const QString kExitReportTitle = QStringLiteral("Brisel Data Report");
 } // namespace
@@ -281,37 +285,48 @@ void MainForm::resetAtLimit() {
     m_link->RequestResync();
 }
 
-void MainForm::MDIForm_Unload() {
+bool MainForm::MDIForm_Unload() {
     if (m_unloaded)
-        return;
+        return true;
     m_unloaded = true;
     m_link->Shutdown();
     m_graphs->CloseGraph();
     m_traverse->Close();
     m_traverse->OfferSaveAtExit();
-    offerSaveAtExit();
-    m_recovery->EndRun(); // the user has decided
+    if (!offerSaveAtExit()) {
+        m_unloaded = false;
+        m_parts.messages.Message(kExitCancelledText);
+        return false;
+    }
+    m_recovery->EndRun(); // the user has decided, and what was saved is whole
+    return true;
 }
 
-void MainForm::offerSaveAtExit() {
+bool MainForm::offerSaveAtExit() {
     if (m_parts.state.ReadingCount <= 0)
-        return;
+        return true;
     if (!m_parts.messages.Question(kExitQuestion))
-        return;
-    // A failed write is reported and the dialog offered again; No or Cancel still ends.
+        return true;
+    // A failed write is reported and the dialog offered again. No or Cancel ends the program,
+    // unless a save failed: then the readings are in no file yet, and the program stays.
+    bool failed = false;
     for (;;) {
         const QString path = AskSavePath(m_parts.commonDialog, kTextFilter);
         if (path.isEmpty())
-            return;
+            return !failed;
         QString error;
         if (WriteTextReport(m_parts.state, path, kExitReportTitle, &error, m_parts.now()))
-            return;
+            return true;
+        failed = true;
         m_parts.messages.Message(FileWriteErrorText(path, error));
     }
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {
-    MDIForm_Unload();
+    if (!MDIForm_Unload()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QMainWindow::closeEvent(event);
 }

@@ -64,8 +64,9 @@ public:
     void MDIForm_Resize();
     // The serial port's event: stores and shows one reading per 13-byte frame waiting.
     void MSComm1_OnComm();
-    // The closing steps: stop reception, close the graph, offer to save. Never cancelled.
-    void MDIForm_Unload();
+    // The closing steps: stop reception, close the graph, offer to save. False when a save failed
+    // and the user gave up saving: the program stays open with its recovery log.
+    bool MDIForm_Unload();
 
     // The running extremes varmax / varmin.
     RunningExtremes extremes;
@@ -93,7 +94,7 @@ private:
     const Reading& restoreReading(const LoggedReading& entry);
     void storeReading(const MeterFrame& frame);
     void onReadingLimit();
-    void offerSaveAtExit();
+    bool offerSaveAtExit();
     void resetAtLimit();
 
     MainParts m_parts;

@@ -149,3 +149,21 @@ QString FullStopNumberText(double value) {
         value = 0.0; // turns -0 into +0
     return QString::number(value, 'g', 15);
 }
+
+QString QuotedPath(const QString& path) {
+    QString out = QStringLiteral("'");
+    out.reserve(path.size() + 2);
+    for (const QChar c : path) {
+        if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\t')
+            out += QStringLiteral("\\t");
+        else if (c == u'\\' || c == u'\'')
+            out += u'\\' + QString(c);
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out + u'\'';
+}

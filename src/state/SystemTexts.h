@@ -14,6 +14,11 @@
 // separators "." and ","; invisible direction marks are dropped. Everything else is kept.
 QString PlainText(QString text);
 
+// A path as messages on a terminal show it: in single quotes, with a line end, a tab, another
+// control character, a backslash or a single quote in it written as an escape (\n, \t, \x1b, \\,
+// \'), so that a crafted name can neither start a line of its own nor hide its end.
+QString QuotedPath(const QString& path);
+
 // A double as display text: up to 15 significant digits, no trailing zeros, no trailing decimal
 // separator, no group separators, no leading space, the locale's decimal separator. Whole values
 // carry no decimal part. Negative zero reads "0".

@@ -26,6 +26,15 @@ QByteArray quoted(const QString& text) {
     return '"' + ToAnsi(escaped) + '"';
 }
 
+// A text the user typed: one that starts like a formula is written with a single quote before it,
+// so that a spreadsheet shows it instead of running it.
+QByteArray typed(const QString& text) {
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && kFormulaStarts.contains(text.front()))
+        return quoted(u'\'' + text);
+    return quoted(text);
+}
+
 QByteArray line(std::initializer_list<QByteArray> cells) {
     QByteArray out;
     bool first = true;
@@ -324,21 +333,25 @@ QByteArray TraverseCsvBytes(const TraverseReportData& d) {
     const auto text = [&](const char* label, const QString& value) {
         return line({quoted(QString::fromUtf8(label)), quoted(value)});
     };
+    // What the user typed never runs as a formula in a spreadsheet.
+    const auto typedText = [&](const char* label, const QString& value) {
+        return line({quoted(QString::fromUtf8(label)), typed(value)});
+    };
 
     QByteArray out;
     out += line({quoted(TestReportTitle(s.type))});
-    out += text("Project", d.people.project);
-    out += text("System / terminal", d.people.tag);
-    out += text("Location", d.people.location);
-    out += text("Technician", d.people.technician);
+    out += typedText("Project", d.people.project);
+    out += typedText("System / terminal", d.people.tag);
+    out += typedText("Location", d.people.location);
+    out += typedText("Technician", d.people.technician);
     out +=
         text("Taken", d.first.isValid() ? d.first.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
                                               QStringLiteral(" to ") +
                                               d.last.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
                                         : QString());
     for (const ResultLine& i : InstrumentLines(d, c))
-        out += line({quoted(i.label), quoted(i.text)});
-    out += text("Notes", d.people.notes);
+        out += line({quoted(i.label), typed(i.text)});
+    out += typedText("Notes", d.people.notes);
     out += text("Test", TestTypeText(s.type));
     out += text("Cross-section", TraverseShapeText(s.shape));
     out += text("Setup", SetupSummary(s, c));
@@ -352,7 +365,7 @@ QByteArray TraverseCsvBytes(const TraverseReportData& d) {
     } else if (s.shape == TraverseShape::Grille) {
         out += line({quoted(QStringLiteral("Ak (") + AreaUnitText(s.akUnit) + u')'),
                      s.akValue > 0 ? size(s.akValue) : QByteArray()});
-        out += text("Ak source", s.akSource);
+        out += typedText("Ak source", s.akSource);
     } else {
         out += line({quoted(QStringLiteral("Width") + length), size(s.width)});
         out += line({quoted(QStringLiteral("Height") + length), size(s.height)});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The caption of every message box that has none of its own.
 inline constexpr char16_t kMessageCaption[] = u"Brisel";
@@ -12,6 +13,12 @@ public:
 
     // A question with Yes and No buttons; true for Yes.
     virtual bool Question(const QString& text) = 0;
+
+    // A question with a button for each choice (the first is the default; the last is also
+    // what closing the box chooses); the index of the button chosen.
+    virtual int Choice(const QString& text, const QStringList& choices) {
+        return Question(text) ? 0 : int(choices.size()) - 1;
+    }
 
     // A message with an OK button.
     virtual void Message(const QString& text) = 0;

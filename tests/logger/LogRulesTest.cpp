@@ -1,3 +1,4 @@
+#include "state/SystemTexts.h"
 // The logger's rules below the program: durations and the rest of the command line, the status
 // line's text, and how the output file is created, replaced and added to.
 
@@ -23,7 +24,9 @@ private slots:
     void statusLine();
     void outputFile_data();
     void outputFile();
-    void outputThroughSymbolicLink();
+    void outputOverWhatIsThere_data();
+    void outputOverWhatIsThere();
+    void pathsAreQuotedInMessages();
 };
 
 namespace {
@@ -180,22 +183,73 @@ void LogRulesTest::outputFile() {
              before == "(missing)" ? 1 : 2);
 }
 
-void LogRulesTest::outputThroughSymbolicLink() {
+void LogRulesTest::outputOverWhatIsThere_data() {
+    QTest::addColumn<QString>("there"); // what the name is before the run
+    QTest::addColumn<bool>("append");
+    QTest::addColumn<QByteArray>("heading");
+    QTest::addColumn<QByteArray>("after"); // what the file written holds; empty: refused
+    QTest::newRow("link to a file") << "link" << false << QByteArray("H\n") << QByteArray("H\n");
+    QTest::newRow("dangling link") << "dangling" << false << QByteArray("H\n") << QByteArray("H\n");
+    QTest::newRow("file of mode 0640") << "0640" << false << QByteArray("H\n") << QByteArray("H\n");
+    QTest::newRow("append, same heading")
+        << "H" << true << QByteArray("H\n") << QByteArray("H\nr\n");
+    QTest::newRow("append, other heading") << "G" << true << QByteArray("H\n") << QByteArray();
+    QTest::newRow("append jsonl onto csv") << "H" << true << QByteArray() << QByteArray();
+    QTest::newRow("append jsonl onto jsonl") << "{}" << true << QByteArray() << QByteArray("{}\n");
+}
+
+void LogRulesTest::outputOverWhatIsThere() {
+    QFETCH(QString, there);
+    QFETCH(bool, append);
+    QFETCH(QByteArray, heading);
+    QFETCH(QByteArray, after);
     QTemporaryDir dir;
     const QString target = dir.filePath("target.csv");
-    const QString link = dir.filePath("today.csv");
-    QVERIFY(writeFile(target, "old\n"));
-    QVERIFY(QFile::link(target, link));
+    const QString path = dir.filePath("today.csv");
+    if (there == "link" || there == "dangling") {
+        if (there == "link")
+            QVERIFY(writeFile(target, "old\n"));
+        QVERIFY(QFile::link(target, path));
+    } else {
+        QVERIFY(writeFile(path, there == "0640" ? QByteArray("old\n") : there.toUtf8() + '\n'));
+        QVERIFY(
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    }
+    const QByteArray before = readAll(path);
     LogOutput output;
     QString error;
-    QVERIFY(output.OpenFile(link, false, "H\n", &error));
-    QVERIFY(output.Close(&error));
-    QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(readAll(target), QByteArray("H\n"));
+    const bool opened = output.OpenFile(path, append, heading, &error);
+    QCOMPARE(opened, !after.isEmpty());
+    if (!opened) {
+        QVERIFY(output.WrongContents());
+        QCOMPARE(error, "'" + path + "' holds no " + (heading.isEmpty() ? "jsonl" : "csv") +
+                            " lines of vantello-log; nothing is appended to it. Name another "
+                            "file, or leave out --append to replace it.");
+        QCOMPARE(readAll(path), before);
+        return;
+    }
+    if (append)
+        QVERIFY(output.Write(heading.isEmpty() ? "" : "r\n", &error));
+    QVERIFY2(output.Close(&error), qPrintable(error));
+    const QString written = there == "link" || there == "dangling" ? target : path;
+    QCOMPARE(readAll(written), after);
+    if (written == target)
+        QVERIFY(QFileInfo(path).isSymLink()); // the link stays
+    else
+        QCOMPARE(QFileInfo(path).permissions(),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser |
+                     QFile::ReadGroup); // 0640 kept
+}
 
-    QVERIFY(!output.OpenFile(dir.filePath("no/such/folder.csv"), false, "H\n", &error));
-    QCOMPARE(error,
-             "cannot create " + dir.filePath("no/such/folder.csv") + ": No such file or directory");
+void LogRulesTest::pathsAreQuotedInMessages() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("no/such\nfolder.csv");
+    LogOutput output;
+    QString error;
+    QVERIFY(!output.OpenFile(path, false, "H\n", &error));
+    QCOMPARE(error, "cannot create '" + dir.filePath("no/such\\nfolder.csv") +
+                        "': No such file or directory");
+    QCOMPARE(QuotedPath("a'b\\c\td\x1b"), QString("'a\\'b\\\\c\\td\\x1b'"));
 }
 
 QTEST_GUILESS_MAIN(LogRulesTest)

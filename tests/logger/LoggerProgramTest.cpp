@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <csignal>
 #include <fcntl.h>
 #include <pty.h>
@@ -231,6 +233,8 @@ private slots:
     void appendWritesNoSecondHeading();
     void fullDiskKeepsEarlierRows();
     void durationAndStatusLineOnTerminal();
+    void neverHangs_data();
+    void neverHangs();
     void noMeterToRead_data();
     void noMeterToRead();
     void meterComesBack_data();
@@ -281,8 +285,9 @@ void LoggerProgramTest::knownFrames() {
         QCOMPARE(lines[n], expected[n]);
     QVERIFY(lines.last().isEmpty());
     // Standard error is no terminal: the notice, and no status line.
-    QCOMPARE(run.err, "vantello-log: reading the meter on " + run.meter.Path().toUtf8() +
-                          ", writing to " + (jsonl ? file.toUtf8() : "standard output") + "\n");
+    QCOMPARE(run.err, "vantello-log: reading the meter on '" + run.meter.Path().toUtf8() +
+                          "', writing to " +
+                          (jsonl ? "'" + file.toUtf8() + "'" : "standard output") + "\n");
 }
 
 void LoggerProgramTest::endsCleanlyOnSignal_data() {
@@ -320,6 +325,33 @@ void LoggerProgramTest::endsCleanlyOnSignal() {
     for (qsizetype n = 1; n + 1 < lines.size(); ++n)
         QCOMPARE(lines[n], expectedLine(false, int(n), int(n - 1)));
     QVERIFY(lines.last().isEmpty()); // the file ends with a whole line
+}
+
+void LoggerProgramTest::neverHangs_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO without a reader, SIGTERM") << "fifo";
+    QTest::newRow("duration over before the loop runs") << "duration";
+}
+
+void LoggerProgramTest::neverHangs() {
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    Run run;
+    if (kind == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(run.Start({"--output", fifo}));
+        QVERIFY(QTest::qWaitFor([&] { return run.err.contains("waiting for one"); }, 60000));
+        ::kill(pid_t(run.process.processId()), SIGTERM);
+    } else {
+        QVERIFY(run.Start({"--duration", "0.001"}));
+    }
+    QVERIFY(run.Finish());
+    QCOMPARE(run.process.exitCode(), 0);
+    if (kind == "fifo")
+        QVERIFY2(run.err.startsWith("vantello-log: no program reads '" + fifo.toUtf8() +
+                                    "' yet; waiting for one\n"),
+                 run.err.constData());
 }
 
 void LoggerProgramTest::appendWritesNoSecondHeading() {
@@ -377,8 +409,8 @@ void LoggerProgramTest::fullDiskKeepsEarlierRows() {
     }
     QCOMPARE(output().size(), size);
     QVERIFY(size + expectedLine(false, sent + 1, sent).size() - 4 + 29 > qsizetype(kLimit));
-    QVERIFY2(run.err.endsWith("vantello-log: cannot write to " + file.toUtf8() +
-                              ": File too large; the " + QByteArray::number(sent) +
+    QVERIFY2(run.err.endsWith("vantello-log: cannot write to '" + file.toUtf8() +
+                              "': File too large; the " + QByteArray::number(sent) +
                               " readings written before it are kept\n"),
              run.err);
 }
@@ -494,7 +526,7 @@ void LoggerProgramTest::meterComesBack() {
     QTest::qWait(pauseMs);
     QVERIFY(run.meter.Open() && pointLinkAt(link, run.meter));
     const QByteArray back =
-        "vantello-log: meter back on " + link.toUtf8() + "; readings go on from 4";
+        "vantello-log: meter back on '" + link.toUtf8() + "'; readings go on from 4";
     QVERIFY(QTest::qWaitFor([&] { return said().contains(back); }, 60000));
     // A slow machine may reach the end of --duration first: that says nothing of the wait.
     const auto over = [&] {
@@ -529,8 +561,9 @@ void LoggerProgramTest::meterComesBack() {
     QCOMPARE(withoutTimes(run.out, run.started, QDateTime::currentDateTime()), expected);
     const QByteArray disconnected = "vantello-log: meter disconnected, waiting for it to return";
     if (!terminal) {
-        QCOMPARE(run.err, "vantello-log: reading the meter on " + link.toUtf8() +
-                              ", writing to standard output\n" + disconnected + '\n' + back + '\n');
+        QCOMPARE(run.err, "vantello-log: reading the meter on '" + link.toUtf8() +
+                              "', writing to standard output\n" + disconnected + '\n' + back +
+                              '\n');
         return;
     }
     // The status line says that the meter is waited for while it is, to the end.

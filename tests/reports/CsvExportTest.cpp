@@ -12,6 +12,10 @@ private slots:
     void init() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
     void headingAndRows();
     void writesFileAsNamed();
+    void textsStayInTheirCells_data();
+    void textsStayInTheirCells();
+    void plainFormOutsideTheCodePage_data();
+    void plainFormOutsideTheCodePage();
 };
 
 void CsvExportTest::headingAndRows() {
@@ -54,6 +58,49 @@ void CsvExportTest::writesFileAsNamed() {
     QString error;
     QVERIFY(!WriteCsvExport(s, "/nonexistent-dir/x.csv", &error));
     QVERIFY(!error.isEmpty());
+}
+
+void CsvExportTest::textsStayInTheirCells_data() {
+    // A text read back from a crafted recovery log; quotation marks doubled, line ends inside
+    // the cell's quotes.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("cell");
+    QTest::newRow("cells") << "x\",\"=1+1" << QByteArray("\"x\"\",\"\"=1+1\"");
+    QTest::newRow("rows") << "a\r\n9,\"x" << QByteArray("\"a\r\n9,\"\"x\"");
+    QTest::newRow("meter text") << QString::fromUtf8(" -5.2°C 45.6%")
+                                << QByteArray("\" -5.2\xB0"
+                                              "C 45.6%\"");
+}
+
+void CsvExportTest::textsStayInTheirCells() {
+    QFETCH(QString, text);
+    QFETCH(QByteArray, cell);
+    GVarMod s;
+    Reading& r = s.AppendRecord();
+    r.TRH = text;
+    r.Unit = text;
+    r.Time = text;
+    r.Value = 2;
+    QCOMPARE(CsvExportBytes(s).split('\n').mid(1).join('\n'),
+             "1," + cell + ",2," + cell + ',' + cell + "\r\n");
+}
+
+void CsvExportTest::plainFormOutsideTheCodePage_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("marks dropped") << QString::fromUtf8("Łódź Đakovo Şişli")
+                                   << QByteArray("L\xF3"
+                                                 "dz Dakovo Sisli");
+    QTest::newRow("in the code page") << QString::fromUtf8("€ Œ ü") << QByteArray("\x80 \x8C \xFC");
+    QTest::newRow("no plain form") << QString::fromUtf8("温度 ✓ 😀") << QByteArray("?? ? ?");
+}
+
+void CsvExportTest::plainFormOutsideTheCodePage() {
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    GVarMod s;
+    s.AppendRecord().Unit = text;
+    QCOMPARE(CsvExportBytes(s).split('\n').value(1), "1,\"\",0,\"" + bytes + "\",\"\"\r");
 }
 
 QTEST_GUILESS_MAIN(CsvExportTest)

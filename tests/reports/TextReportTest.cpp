@@ -1,7 +1,9 @@
 #include "link/MeterFrame.h"
+#include "reports/AtomicFileWriter.h"
 #include "reports/TextReportWriter.h"
 #include "state/GVarMod.h"
 #include "state/SystemTexts.h"
+#include "support/FullDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,6 +45,7 @@ private slots:
     void longItemsPushOnlyTheirLine();
     void recordNumberColumns();
     void emptyAndSingle();
+    void failedWriteKeepsOldFile_data();
     void failedWriteKeepsOldFile();
     void unwritablePathReportsWhy();
     void writableFileInAReadOnlyFolder();
@@ -126,33 +129,52 @@ void TextReportTest::emptyAndSingle() {
     QVERIFY(one.endsWith("t\r\n"));
 }
 
-void TextReportTest::failedWriteKeepsOldFile() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("keep.txt");
-    {
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old contents");
+void TextReportTest::failedWriteKeepsOldFile_data() {
+    QTest::addColumn<bool>("tmpfs"); // else a 1 KiB file-size limit in a child process
+    QTest::addColumn<int>("size");   // of the new contents
+    QTest::addColumn<bool>("written");
+    for (const int size : {1271, 5000, 20000}) {
+        QTest::addRow("size limit, %d bytes", size) << false << size << false;
+        QTest::addRow("full tmpfs, %d bytes", size) << true << size << false;
     }
-    GVarMod s;
-    for (int i = 0; i < 1000; ++i)
-        addReading(s, "trh", "1", "u", "t");
+    QTest::newRow("size limit, fits") << false << 1000 << true;
+}
 
-    // A file size limit makes the disk "full" part-way through the report, also for root.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+void TextReportTest::failedWriteKeepsOldFile() {
+    QFETCH(bool, tmpfs);
+    QFETCH(int, size);
+    QFETCH(bool, written);
+    // The contents lie in the writer's buffer when the disk runs out of room: the save fails and
+    // the file saved before stays whole.
+    SmallTmpfs disk(16 * 1024);
+    QTemporaryDir dir;
+    if (tmpfs && !disk.Mounted())
+        QSKIP("no tmpfs can be mounted here (needs root)");
+    const QString folder = tmpfs ? disk.Path() : dir.path();
+    const QString path = folder + QStringLiteral("/keep.txt");
+    const QByteArray old(3300, 'o');
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(old), old.size());
+    }
+    const QByteArray bytes(size, 'n');
     QString error;
-    const bool written = WriteTextReport(s, path, "T", &error, kSaved);
-    setrlimit(RLIMIT_FSIZE, &saved);
-
-    QVERIFY(!written);
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(readAll(path), QByteArray("old contents"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.txt"}); // no leftovers
+    bool ok = false;
+    if (tmpfs) {
+        disk.Fill();
+        ok = WriteFileAtomically(path, bytes, &error);
+        QVERIFY(ok || !error.isEmpty());
+        QFile::remove(disk.FilePath(QStringLiteral("filler")));
+    } else {
+        const int status =
+            WithFileSizeLimit(1024, [&] { return WriteFileAtomically(path, bytes, &error); });
+        QVERIFY(status == 0 || status == 1);
+        ok = status == 0;
+    }
+    QCOMPARE(ok, written);
+    QCOMPARE(readAll(path), written ? bytes : old);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"keep.txt"}); // no leftovers
 }
 
 void TextReportTest::unwritablePathReportsWhy() {

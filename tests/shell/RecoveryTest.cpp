@@ -98,6 +98,7 @@ private slots:
     void logFollowsTheTable_data();
     void logFollowsTheTable();
     void failingWriteShowsOneMessageAndReceptionGoesOn();
+    void exitOnAFullDiskKeepsWindowAndLog();
     void killedProgramsReadingsComeBack();
     void helpSaysWhereTheLogLives();
 };
@@ -171,6 +172,46 @@ void RecoveryTest::failingWriteShowsOneMessageAndReceptionGoesOn() {
     QVERIFY(p.send(9));
     QCOMPARE(logged(p.log()), std::size_t(1));
     QCOMPARE(p.messages.shown.size(), 1);
+}
+
+void RecoveryTest::exitOnAFullDiskKeepsWindowAndLog() {
+    QTemporaryDir folder;
+    Program p(folder.path(), {});
+    QVERIFY(p.connect());
+    QVERIFY(p.send(1));
+    QVERIFY(p.send(2));
+    p.form->show();
+    const QString log = p.log();
+    const QString report = p.dir.filePath(QStringLiteral("exit.txt"));
+    QFile old(report);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old report") == 10);
+    old.close();
+
+    // The report's first line does not fit under the limit: Yes, the save fails, then Cancel.
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 40;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    p.messages.answers = {true};
+    p.commonDialog.answers = {report, QString()};
+    const bool closed = p.form->close();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY(!closed);
+    QVERIFY(p.form->isVisible());
+    QCOMPARE(p.messages.shown.size(), 3);
+    QVERIFY(p.messages.shown[1].startsWith("The file could not be written:\n" + report));
+    QVERIFY(p.messages.shown[2].startsWith("The readings were not saved"));
+    QCOMPARE(readFile(report), QByteArray("old report"));
+    QCOMPARE(logged(log), std::size_t(2));
+    QVERIFY(QFile::exists(log + QStringLiteral(".lock")));
+
+    // With room again the save is whole and the log goes.
+    p.messages.answers = {true};
+    p.commonDialog.answers = {report};
+    QVERIFY(p.form->close());
+    QVERIFY(readFile(report).count("\r\n") >= 3);
+    QCOMPARE(filesIn(folder.path()), QStringList());
 }
 
 void RecoveryTest::killedProgramsReadingsComeBack() {

@@ -18,6 +18,13 @@ public:
         shown << text;
         return answers.isEmpty() ? false : answers.takeFirst();
     }
+    QList<int> choices;  // choices made in turn; the last one offered once they run out
+    QStringList offered; // the choices of every Choice box, joined by "|"
+    int Choice(const QString& text, const QStringList& buttons) override {
+        shown << text;
+        offered << buttons.join(u'|');
+        return choices.isEmpty() ? int(buttons.size()) - 1 : choices.takeFirst();
+    }
     void Message(const QString& text) override { shown << text; }
     void DetailedMessage(const QString& text, const QString& detail) override {
         shown << text;

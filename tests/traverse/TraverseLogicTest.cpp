@@ -91,6 +91,8 @@ private slots:
     void takesThatStoreNothing();
     void anyOrderRetakeAndSkip();
     void csvBytes();
+    void typedTextsNeverRunInASpreadsheet_data();
+    void typedTextsNeverRunInASpreadsheet();
 };
 
 void TraverseLogicTest::pointCounts_data() {
@@ -525,6 +527,35 @@ void TraverseLogicTest::csvBytes() {
     const QByteArray bytes = TraverseCsvBytes(d);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QCOMPARE(bytes, expected);
+}
+
+void TraverseLogicTest::typedTextsNeverRunInASpreadsheet_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("cell");
+    QTest::newRow("=") << "=HYPERLINK(\"http://x\")"
+                       << QByteArray("\"'=HYPERLINK(\"\"http://x\"\")\"");
+    QTest::newRow("+") << "+1+1" << QByteArray("\"'+1+1\"");
+    QTest::newRow("-") << "-2+3" << QByteArray("\"'-2+3\"");
+    QTest::newRow("@") << "@SUM(A1)" << QByteArray("\"'@SUM(A1)\"");
+    QTest::newRow("tab") << "\t=1" << QByteArray("\"'\t=1\"");
+    QTest::newRow("CR") << "\r=1" << QByteArray("\"'\r=1\"");
+    QTest::newRow("inside") << "Hall 2 = west" << QByteArray("\"Hall 2 = west\"");
+    QTest::newRow("cells") << "x\",\"=1+1" << QByteArray("\"x\"\",\"\"=1+1\"");
+}
+
+void TraverseLogicTest::typedTextsNeverRunInASpreadsheet() {
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, cell);
+    ManualClock clock;
+    TraverseLogic t(clock);
+    t.NewTraverse(rectangle(1200, 600));
+    const QDateTime when(QDate(2026, 12, 9), QTime(10, 11, 12));
+    TestPeople people;
+    people.location = typed;
+    people.technician = typed;
+    const QByteArray bytes = TraverseCsvBytes(MakeTraverseReport(t, people, std::nullopt, when));
+    QVERIFY2(bytes.contains("\"Location\"," + cell + "\r\n\"Technician\"," + cell + "\r\n"),
+             bytes.left(120).constData());
 }
 
 QTEST_GUILESS_MAIN(TraverseLogicTest)

@@ -458,6 +458,31 @@ void TraverseWindowTest::keyboardAndUnits() {
     t.PointTable->setFocus();
     QTest::keyClick(t.PointTable, Qt::Key_Tab);
     QVERIFY(!t.PointTable->hasFocus());
+
+    // A long, low face of 10 x 10 points (rows 2 px apart in the drawing): drawn and listed
+    // without a word on standard error (the platform's own notes aside).
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler before =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            if (!text.contains(QStringLiteral("This plugin does not support")))
+                warnings << text;
+        });
+    messages.answers = {true};
+    t.NewTraverse();
+    t.WidthBox->setValue(3000);
+    t.HeightBox->setValue(300);
+    t.RowsBox->setValue(10);
+    t.ColumnsBox->setValue(10);
+    t.resize(700, 500);
+    t.grab();
+    t.Take();
+    t.AcceptReading(DecodeFrame(EncodeFrame(MeterFrameFields{})));
+    clock.Advance(t.TakeTimeBox->value() * 1000);
+    t.grab();
+    qInstallMessageHandler(before);
+    QCOMPARE(int(t.Logic().Points().size()), 100);
+    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(u'\n')));
 }
 
 QTEST_MAIN(TraverseWindowTest)

@@ -1,5 +1,7 @@
 #include "traverse/AirDensity.h"
 
+#include "traverse/TraverseTexts.h"
+
 #include <cmath>
 
 QString PressureUnitText(PressureUnit unit) {
@@ -102,27 +104,29 @@ AirDensityUsed DensityFor(const AirInputs& in, const MeterAir& meter) {
     return u;
 }
 
-QString PressureOriginText(const AirInputs& in, const AirDensityUsed& u) {
-    const QString kpa = QString::number(u.pressureKpa, 'f', 3) + QStringLiteral(" kPa");
+QString PressureOriginText(const AirInputs& in, const AirDensityUsed& u, const QLocale& l) {
+    const auto given = [&](double v) {
+        QLocale plain = l;
+        plain.setNumberOptions(QLocale::OmitGroupSeparator);
+        return plain.toString(v, 'g', 6);
+    };
+    const QString kpa = FixedText(u.pressureKpa, 3, l) + QStringLiteral(" kPa");
     switch (u.pressureOrigin) {
     case PressureOrigin::Measured:
-        return kpa +
-               QStringLiteral(" (barometer: %1 %2)")
-                   .arg(QString::number(in.pressure, 'g', 6), PressureUnitText(in.pressureUnit));
+        return kpa + QStringLiteral(" (barometer: %1 %2)")
+                         .arg(given(in.pressure), PressureUnitText(in.pressureUnit));
     case PressureOrigin::Altitude:
-        return kpa +
-               QStringLiteral(" from the altitude %1 %2")
-                   .arg(QString::number(in.altitude, 'g', 6), AltitudeUnitText(in.altitudeUnit));
+        return kpa + QStringLiteral(" from the altitude %1 %2")
+                         .arg(given(in.altitude), AltitudeUnitText(in.altitudeUnit));
     case PressureOrigin::Assumed:
         break;
     }
     return kpa + QStringLiteral(" assumed (no pressure or altitude given)");
 }
 
-QString AirOriginText(const AirDensityUsed& u) {
-    const QString values =
-        QStringLiteral("%1 °C, %2 % RH")
-            .arg(QString::number(u.temperatureC, 'f', 1), QString::number(u.humidity, 'f', 1));
+QString AirOriginText(const AirDensityUsed& u, const QLocale& l) {
+    const QString values = QStringLiteral("%1 °C, %2 % RH")
+                               .arg(FixedText(u.temperatureC, 1, l), FixedText(u.humidity, 1, l));
     switch (u.airOrigin) {
     case AirOrigin::Meter:
         return values + QStringLiteral(" from the meter (mean over the test)");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 #include <array>
@@ -92,5 +93,7 @@ AirDensityUsed DensityFor(const AirInputs& inputs, const MeterAir& meter);
 
 // "84.556 kPa from the altitude 1500 m", "101.325 kPa assumed (no pressure or altitude given)",
 // "20.0 °C, 0 % RH from the meter", and the like.
-QString PressureOriginText(const AirInputs& inputs, const AirDensityUsed& used);
-QString AirOriginText(const AirDensityUsed& used);
+// Numbers in the given locale.
+QString PressureOriginText(const AirInputs& inputs, const AirDensityUsed& used,
+                           const QLocale& locale);
+QString AirOriginText(const AirDensityUsed& used, const QLocale& locale);

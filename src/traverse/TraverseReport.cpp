@@ -288,8 +288,8 @@ std::vector<ResultLine> DensityLines(const TraverseReportData& d, const QLocale&
     const AirDensityUsed& u = d.results.density;
     return {
         {QStringLiteral("Air density"), FixedText(u.density, 4, l) + QStringLiteral(" kg/m3")},
-        {QStringLiteral("Pressure"), PressureOriginText(d.setup.air, u)},
-        {QStringLiteral("Air"), AirOriginText(u)},
+        {QStringLiteral("Pressure"), PressureOriginText(d.setup.air, u, l)},
+        {QStringLiteral("Air"), AirOriginText(u, l)},
         {QStringLiteral("Standard air"), StandardAirText(d.setup.air.standard)},
         {QStringLiteral("Probe"), d.setup.air.probe == ProbeType::Vane
                                       ? QStringLiteral("vane (reads actual velocity)")

@@ -2,8 +2,8 @@
 
 #include "recovery/EarlierRuns.h"
 #include "reports/AtomicFileWriter.h"
+#include "seams/MessageBoxes.h"
 #include "state/GVarMod.h"
-#include "widgets/MessageBoxes.h"
 
 #include <QDir>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "table/DataGridView.h"
 
-#include "widgets/ScreenUpdatePacing.h"
+#include "widgets/BeforeNextRepaint.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

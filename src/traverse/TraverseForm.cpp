@@ -3,10 +3,10 @@
 #include "link/MeterFrame.h"
 #include "reports/AtomicFileWriter.h"
 #include "reports/PrintTarget.h"
+#include "seams/MessageBoxes.h"
+#include "seams/SaveDialog.h"
 #include "traverse/TraverseClock.h"
 #include "traverse/TraversePrint.h"
-#include "widgets/MessageBoxes.h"
-#include "widgets/SaveDialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -132,7 +132,7 @@ void TraverseSectionView::paintEvent(QPaintEvent*) {
                    QPointF(f.left() + g.x2() * f.width(), f.top() + g.y2() * f.height()));
 
     const TraverseResults results = m_logic.Results();
-    const VelocityUnit unit = m_logic.ResultUnit();
+    const MeterUnit unit = m_logic.ResultUnit();
     const int count = int(m_logic.Points().size());
     // Values in a font small enough to stay clear of the next point, or none where even the
     // smallest would not (the table has them).
@@ -368,8 +368,8 @@ QWidget* TraverseForm::buildTestTab() {
 
     VelocityUnitBox = new QComboBox(box);
     VelocityUnitBox->addItem(QStringLiteral("the meter's"), -1);
-    for (VelocityUnit u : kVelocityUnits)
-        VelocityUnitBox->addItem(VelocityUnitText(u), int(u));
+    for (MeterUnit u : kVelocityUnits)
+        VelocityUnitBox->addItem(UnitText(u), int(u));
     TakeTimeBox = new QSpinBox(box);
     TakeTimeBox->setRange(kMinTakeSeconds, kMaxTakeSeconds);
     TakeTimeBox->setSuffix(QStringLiteral(" s"));
@@ -394,8 +394,8 @@ QWidget* TraverseForm::buildTestTab() {
     BandLowBox = numberBox(box, 0, 100000, 2);
     BandHighBox = numberBox(box, 0, 100000, 2);
     BandUnitBox = new QComboBox(box);
-    for (VelocityUnit u : kVelocityUnits)
-        BandUnitBox->addItem(VelocityUnitText(u), int(u));
+    for (MeterUnit u : kVelocityUnits)
+        BandUnitBox->addItem(UnitText(u), int(u));
     form->addRow(
         QStringLiteral("Hood band"),
         row({BandLowBox, new QLabel(QStringLiteral("to"), box), BandHighBox, BandUnitBox}));
@@ -553,8 +553,8 @@ void TraverseForm::fillDesignUnits(bool flow) {
         for (FlowUnit u : kFlowUnits)
             DesignUnitBox->addItem(FlowUnitText(u), int(u));
     else
-        for (VelocityUnit u : kVelocityUnits)
-            DesignUnitBox->addItem(VelocityUnitText(u), int(u));
+        for (MeterUnit u : kVelocityUnits)
+            DesignUnitBox->addItem(UnitText(u), int(u));
     m_designFlow = flow;
 }
 
@@ -647,13 +647,13 @@ TraverseSetup TraverseForm::setupFromControls() const {
     s.akSource = AkSourceBox->text();
     const int unit = VelocityUnitBox->currentData().toInt();
     if (unit >= 0)
-        s.resultUnit = VelocityUnit(unit);
+        s.resultUnit = MeterUnit(unit);
     s.takeSeconds = TakeTimeBox->value();
     s.designValue = DesignBox->value();
     if (m_designFlow)
         s.designFlowUnit = FlowUnit(DesignUnitBox->currentData().toInt());
     else
-        s.designVelocityUnit = VelocityUnit(DesignUnitBox->currentData().toInt());
+        s.designVelocityUnit = MeterUnit(DesignUnitBox->currentData().toInt());
     const TraverseSetup& was = m_logic.Setup();
     if (m_designFlow)
         s.designVelocityUnit = was.designVelocityUnit;
@@ -664,7 +664,7 @@ TraverseSetup TraverseForm::setupFromControls() const {
     s.faceFlagPercent = FlagBox->value();
     s.bandLow = BandLowBox->value();
     s.bandHigh = BandHighBox->value();
-    s.bandUnit = VelocityUnit(BandUnitBox->currentData().toInt());
+    s.bandUnit = MeterUnit(BandUnitBox->currentData().toInt());
     s.maxVariationPercent = MaxCvBox->value();
     AirInputs& a = s.air;
     a.pressureOrigin = PressureOrigin(PressureSourceBox->currentData().toInt());
@@ -771,11 +771,11 @@ void TraverseForm::designUnitEdited() {
     const double value = DesignBox->value();
     const double converted =
         m_designFlow ? FlowInUnit(value, FlowUnit(m_shownDesignUnit), FlowUnit(to))
-                     : VelocityInUnit(value, VelocityUnit(m_shownDesignUnit), VelocityUnit(to));
+                     : VelocityInUnit(value, MeterUnit(m_shownDesignUnit), MeterUnit(to));
     m_shownDesignUnit = to;
     m_showing = true;
     DesignBox->setDecimals(m_designFlow ? std::max(FlowDecimals(FlowUnit(to)), 1)
-                                        : VelocityDecimals(VelocityUnit(to)) + 1);
+                                        : VelocityDecimals(MeterUnit(to)) + 1);
     DesignBox->setValue(converted);
     m_showing = false;
     setupEdited();
@@ -931,7 +931,7 @@ void TraverseForm::refreshTable() {
     const bool takeTimes = TakeTimesDiffer(data.records);
     QStringList headings{QStringLiteral("Point")};
     headings << PositionHeadings(data.setup);
-    const QString v = QStringLiteral(" (") + VelocityUnitText(data.unit) + u')';
+    const QString v = QStringLiteral(" (") + UnitText(data.unit) + u')';
     headings << QStringLiteral("Average") + v << QStringLiteral("Minimum") + v
              << QStringLiteral("Maximum") + v << QStringLiteral("Count");
     if (takeTimes)

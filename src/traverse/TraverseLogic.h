@@ -95,7 +95,7 @@ public:
 
     // The velocity unit of the results: the setup's, or else the unit of the last velocity
     // reading seen, or m/s before any.
-    VelocityUnit ResultUnit() const;
+    MeterUnit ResultUnit() const;
     TraverseResults Results() const;
     // When the test was taken: the first and the last point's end (invalid before any).
     QDateTime FirstTaken() const;
@@ -139,5 +139,5 @@ private:
     };
     std::optional<Take> m_take;
     int m_lastSecondsLeft = -1;
-    std::optional<VelocityUnit> m_meterUnit;
+    std::optional<MeterUnit> m_meterUnit;
 };

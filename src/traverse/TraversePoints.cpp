@@ -105,7 +105,7 @@ TraverseSetup DefaultSetup(TestType type) {
         s.width = 1200;
         s.height = 600;
         s.designValue = 0.45;
-        s.designVelocityUnit = VelocityUnit::MetresPerSecond;
+        s.designVelocityUnit = MeterUnit::MetresPerSecond;
         s.tolerancePercent = 10;
         s.maxVariationPercent = 15;
         s.takeSeconds = 10;
@@ -377,6 +377,6 @@ double FlowInUnit(double value, FlowUnit from, FlowUnit to) {
     return value / FlowFromCubicMetresPerSecond(1.0, from) * FlowFromCubicMetresPerSecond(1.0, to);
 }
 
-double VelocityInUnit(double value, VelocityUnit from, VelocityUnit to) {
-    return value * MetresPerSecondPer(from) / MetresPerSecondPer(to);
+double VelocityInUnit(double value, MeterUnit from, MeterUnit to) {
+    return value * SiPerUnit(from) / SiPerUnit(to);
 }

@@ -53,8 +53,8 @@ struct TraverseSetup {
     int diameters = 2; // 2 (holes at 90 degrees) or 3 (at 60 degrees)
     int faceRows = 2;  // face grid, 1 ... kMaxFaceCells each
     int faceColumns = 2;
-    std::optional<VelocityUnit> resultUnit; // nothing: the unit the meter sends
-    int takeSeconds = 10;                   // 1 ... 120
+    std::optional<MeterUnit> resultUnit; // nothing: the unit the meter sends
+    int takeSeconds = 10;                // 1 ... 120
     // Grille or diffuser: the number of readings (1 ... 50), the maker's effective area and where
     // it was found.
     int grilleReadings = 5;
@@ -65,14 +65,14 @@ struct TraverseSetup {
     // velocity in designVelocityUnit for the faces; actual or standard air.
     double designValue = 0;
     FlowUnit designFlowUnit = FlowUnit::CubicMetresPerHour;
-    VelocityUnit designVelocityUnit = VelocityUnit::MetresPerSecond;
+    MeterUnit designVelocityUnit = MeterUnit::MetresPerSecond;
     bool designStandard = false;
     double tolerancePercent = 10; // PASS within design +- this
     double faceFlagPercent = 20;  // a face point further than this from the face's mean is flagged
     // Fume hood: the band the mean face velocity must be in.
     double bandLow = 80;
     double bandHigh = 120;
-    VelocityUnit bandUnit = VelocityUnit::FeetPerMinute;
+    MeterUnit bandUnit = MeterUnit::FeetPerMinute;
     // Clean air unit: the largest coefficient of variation that passes.
     double maxVariationPercent = 15;
     AirInputs air;
@@ -161,4 +161,4 @@ bool DesignIsFlow(TestType type);
 TraverseSetup WithTestType(const TraverseSetup& setup, TestType type);
 // A design value in another unit of the same kind.
 double FlowInUnit(double value, FlowUnit from, FlowUnit to);
-double VelocityInUnit(double value, VelocityUnit from, VelocityUnit to);
+double VelocityInUnit(double value, MeterUnit from, MeterUnit to);

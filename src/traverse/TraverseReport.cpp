@@ -261,7 +261,7 @@ std::vector<ResultLine> ResultLines(const TraverseReportData& d, const QLocale& 
                          QStringLiteral("%1 to %2 %3")
                              .arg(FixedText(s.bandLow, VelocityDecimals(s.bandUnit), l),
                                   FixedText(s.bandHigh, VelocityDecimals(s.bandUnit), l),
-                                  VelocityUnitText(s.bandUnit))});
+                                  UnitText(s.bandUnit))});
     if (s.type == TestType::CleanAirUnit)
         lines.push_back({QStringLiteral("Variation limit"),
                          QStringLiteral("CV at most ") + PercentText(s.maxVariationPercent, 0, l)});
@@ -270,7 +270,7 @@ std::vector<ResultLine> ResultLines(const TraverseReportData& d, const QLocale& 
             s.designStandard ? QStringLiteral(" standard") : QStringLiteral(" actual");
         const QString design =
             face ? FixedText(s.designValue, VelocityDecimals(s.designVelocityUnit), l) + u' ' +
-                       VelocityUnitText(s.designVelocityUnit)
+                       UnitText(s.designVelocityUnit)
                  : FixedText(s.designValue, FlowDecimals(s.designFlowUnit), l) + u' ' +
                        FlowUnitText(s.designFlowUnit);
         lines.push_back(
@@ -325,7 +325,7 @@ QByteArray TraverseCsvBytes(const TraverseReportData& d) {
     const TraverseSetup& s = d.setup;
     const TraverseResults& r = d.results;
     const QString length = QStringLiteral(" (") + LengthUnitText(s.lengthUnit) + u')';
-    const QString velocity = QStringLiteral(" (") + VelocityUnitText(d.unit) + u')';
+    const QString velocity = QStringLiteral(" (") + UnitText(d.unit) + u')';
     const bool face = s.shape == TraverseShape::FaceGrid;
     const auto size = [&](double v) {
         return number(sizeText(v, c));
@@ -377,7 +377,7 @@ QByteArray TraverseCsvBytes(const TraverseReportData& d) {
     const QString note = MeasuringNote(s.type);
     if (!note.isEmpty())
         out += text("Note", note);
-    out += text("Velocity unit", VelocityUnitText(d.unit));
+    out += text("Velocity unit", UnitText(d.unit));
     out += line({quoted(QStringLiteral("Take time (s)")), QByteArray::number(s.takeSeconds)});
     out += line({quoted(QStringLiteral("Air density (kg/m3)")),
                  number(FixedText(r.density.density, 4, c))});
@@ -388,10 +388,10 @@ QByteArray TraverseCsvBytes(const TraverseReportData& d) {
         const QString air =
             s.designStandard ? QStringLiteral("standard") : QStringLiteral("actual");
         if (face)
-            out += line(
-                {quoted(QStringLiteral("Design face velocity (") +
-                        VelocityUnitText(s.designVelocityUnit) + QStringLiteral(", ") + air + u')'),
-                 number(FixedText(s.designValue, VelocityDecimals(s.designVelocityUnit), c))});
+            out +=
+                line({quoted(QStringLiteral("Design face velocity (") +
+                             UnitText(s.designVelocityUnit) + QStringLiteral(", ") + air + u')'),
+                      number(FixedText(s.designValue, VelocityDecimals(s.designVelocityUnit), c))});
         else
             out += line({quoted(QStringLiteral("Design flow (") + FlowUnitText(s.designFlowUnit) +
                                 QStringLiteral(", ") + air + u')'),
@@ -401,7 +401,7 @@ QByteArray TraverseCsvBytes(const TraverseReportData& d) {
     if (face)
         out += line({quoted(QStringLiteral("Flag above (%)")), size(s.faceFlagPercent)});
     if (s.type == TestType::FumeHood)
-        out += line({quoted(QStringLiteral("Band (") + VelocityUnitText(s.bandUnit) + u')'),
+        out += line({quoted(QStringLiteral("Band (") + UnitText(s.bandUnit) + u')'),
                      size(s.bandLow), size(s.bandHigh)});
     if (s.type == TestType::CleanAirUnit)
         out += line({quoted(QStringLiteral("Largest CV (%)")), size(s.maxVariationPercent)});

@@ -21,7 +21,7 @@ struct TraverseReportData {
     std::vector<TraversePoint> points;
     std::vector<PointRecord> records;
     TraverseResults results;
-    VelocityUnit unit = VelocityUnit::MetresPerSecond; // of the results
+    MeterUnit unit = MeterUnit::MetresPerSecond; // of the results
     TestPeople people;
     std::optional<Instrument> instrument;
     // When the test was taken: its first and last point (invalid before any point is taken).

@@ -155,7 +155,7 @@ void drawTable(Writer& w, const TraverseReportData& d, const QLocale& l) {
         headings << h;
         widths.push_back(1250);
     }
-    const QString v = QStringLiteral(" (") + VelocityUnitText(d.unit) + u')';
+    const QString v = QStringLiteral(" (") + UnitText(d.unit) + u')';
     for (const QString& h :
          {QStringLiteral("Average") + v, QStringLiteral("Min"), QStringLiteral("Max")}) {
         headings << h;

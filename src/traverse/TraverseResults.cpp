@@ -88,7 +88,7 @@ TraverseResults ComputeTraverseResults(const TraverseSetup& setup,
                                                     setup.designFlowUnit);
         else
             measured = (setup.designStandard ? r.standardMean : r.actualMean) /
-                       MetresPerSecondPer(setup.designVelocityUnit);
+                       SiPerUnit(setup.designVelocityUnit);
         if (!(flowDesign && r.area <= 0))
             r.designDeviationPercent = 100 * (measured - setup.designValue) / setup.designValue;
     }

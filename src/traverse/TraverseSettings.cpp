@@ -93,7 +93,7 @@ void SaveTraverseSetup(QSettings& s, const TraverseSetup& t) {
     s.setValue(QStringLiteral("faceRows"), t.faceRows);
     s.setValue(QStringLiteral("faceColumns"), t.faceColumns);
     s.setValue(QStringLiteral("velocityUnit"),
-               t.resultUnit ? VelocityUnitText(*t.resultUnit) : QStringLiteral("meter"));
+               t.resultUnit ? UnitText(*t.resultUnit) : QStringLiteral("meter"));
     s.setValue(QStringLiteral("takeSeconds"), t.takeSeconds);
     s.setValue(QStringLiteral("designValue"), t.designValue);
     s.setValue(QStringLiteral("designFlowUnit"), FlowUnitText(t.designFlowUnit));
@@ -103,11 +103,11 @@ void SaveTraverseSetup(QSettings& s, const TraverseSetup& t) {
     s.setValue(QStringLiteral("akValue"), t.akValue);
     s.setValue(QStringLiteral("akUnit"), AreaUnitText(t.akUnit));
     s.setValue(QStringLiteral("akSource"), t.akSource);
-    s.setValue(QStringLiteral("designVelocityUnit"), VelocityUnitText(t.designVelocityUnit));
+    s.setValue(QStringLiteral("designVelocityUnit"), UnitText(t.designVelocityUnit));
     s.setValue(QStringLiteral("designStandard"), t.designStandard);
     s.setValue(QStringLiteral("bandLow"), t.bandLow);
     s.setValue(QStringLiteral("bandHigh"), t.bandHigh);
-    s.setValue(QStringLiteral("bandUnit"), VelocityUnitText(t.bandUnit));
+    s.setValue(QStringLiteral("bandUnit"), UnitText(t.bandUnit));
     s.setValue(QStringLiteral("maxVariationPercent"), t.maxVariationPercent);
     const AirInputs& a = t.air;
     s.setValue(QStringLiteral("pressureOrigin"),
@@ -161,7 +161,7 @@ TraverseSetup LoadTraverseSetup(const QSettings& s) {
     t.diameters = whole(s, key("diameters"), d.diameters, 2, 3);
     t.faceRows = whole(s, key("faceRows"), d.faceRows, 1, kMaxFaceCells);
     t.faceColumns = whole(s, key("faceColumns"), d.faceColumns, 1, kMaxFaceCells);
-    t.resultUnit = VelocityUnitFromText(s.value(key("velocityUnit")).toString());
+    t.resultUnit = UnitFromText(ReadingKind::Velocity, s.value(key("velocityUnit")).toString());
     t.takeSeconds = whole(s, key("takeSeconds"), d.takeSeconds, kMinTakeSeconds, kMaxTakeSeconds);
     bool ok = false;
     const double design = s.value(key("designValue")).toDouble(&ok);
@@ -179,11 +179,12 @@ TraverseSetup LoadTraverseSetup(const QSettings& s) {
                                                                           : AreaUnit::SquareMetres;
     t.akSource = s.value(key("akSource")).toString();
     const TraverseSetup typeDefaults = DefaultSetup(t.type);
-    t.designVelocityUnit = VelocityUnitFromText(s.value(key("designVelocityUnit")).toString())
-                               .value_or(typeDefaults.designVelocityUnit);
+    t.designVelocityUnit =
+        UnitFromText(ReadingKind::Velocity, s.value(key("designVelocityUnit")).toString())
+            .value_or(typeDefaults.designVelocityUnit);
     t.designStandard = s.value(key("designStandard")).toBool();
-    t.bandUnit =
-        VelocityUnitFromText(s.value(key("bandUnit")).toString()).value_or(typeDefaults.bandUnit);
+    t.bandUnit = UnitFromText(ReadingKind::Velocity, s.value(key("bandUnit")).toString())
+                     .value_or(typeDefaults.bandUnit);
     t.bandLow = positive(s, key("bandLow"), typeDefaults.bandLow, 100000);
     t.bandHigh = positive(s, key("bandHigh"), typeDefaults.bandHigh, 100000);
     if (t.bandHigh < t.bandLow) {

@@ -12,12 +12,12 @@ QString FixedText(double value, int decimals, const QLocale& locale) {
     return l.toString(rounded, 'f', decimals);
 }
 
-QString VelocityText(double metresPerSecond, VelocityUnit unit, const QLocale& locale) {
-    return FixedText(metresPerSecond / MetresPerSecondPer(unit), VelocityDecimals(unit), locale);
+QString VelocityText(double metresPerSecond, MeterUnit unit, const QLocale& locale) {
+    return FixedText(metresPerSecond / SiPerUnit(unit), VelocityDecimals(unit), locale);
 }
 
-QString VelocityWithUnit(double metresPerSecond, VelocityUnit unit, const QLocale& locale) {
-    return VelocityText(metresPerSecond, unit, locale) + u' ' + VelocityUnitText(unit);
+QString VelocityWithUnit(double metresPerSecond, MeterUnit unit, const QLocale& locale) {
+    return VelocityText(metresPerSecond, unit, locale) + u' ' + UnitText(unit);
 }
 
 QString LengthText(double value, LengthUnit unit, const QLocale& locale) {

@@ -43,7 +43,7 @@ QString aboveOrBelow(double percent) {
 
 TraverseVerdict JudgeTraverse(const TraverseSetup& s, const std::vector<TraversePoint>& points,
                               const std::vector<PointRecord>& records, const TraverseResults& r,
-                              VelocityUnit unit, const QLocale& l) {
+                              MeterUnit unit, const QLocale& l) {
     TraverseVerdict v;
     v.total = int(records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
@@ -67,7 +67,7 @@ TraverseVerdict JudgeTraverse(const TraverseSetup& s, const std::vector<Traverse
         const bool pass = within(std::abs(percent), s.tolerancePercent);
         const QString designText =
             FixedText(s.designValue, VelocityDecimals(s.designVelocityUnit), l) + u' ' +
-            VelocityUnitText(s.designVelocityUnit) +
+            UnitText(s.designVelocityUnit) +
             (s.designStandard ? QStringLiteral(" standard") : QString());
         v.criteria.push_back(
             {CriterionKind::MeanVelocity, pass,
@@ -130,13 +130,13 @@ TraverseVerdict JudgeTraverse(const TraverseSetup& s, const std::vector<Traverse
         }
         break;
     case TestType::FumeHood: {
-        const double low = s.bandLow * MetresPerSecondPer(s.bandUnit);
-        const double high = s.bandHigh * MetresPerSecondPer(s.bandUnit);
+        const double low = s.bandLow * SiPerUnit(s.bandUnit);
+        const double high = s.bandHigh * SiPerUnit(s.bandUnit);
         const double mean = r.actualMean;
         const QString band =
             QStringLiteral("the band %1 to %2").arg(VelocityText(low, unit, l), velocity(high));
         // Judged as written in the band's unit, so a mean shown as the limit passes.
-        const double meanInBand = mean / MetresPerSecondPer(s.bandUnit);
+        const double meanInBand = mean / SiPerUnit(s.bandUnit);
         const bool below = !within(s.bandLow, meanInBand);
         const bool above = !within(meanInBand, s.bandHigh);
         v.criteria.push_back({CriterionKind::MeanVelocity, !below && !above,

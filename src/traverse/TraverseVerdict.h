@@ -40,5 +40,5 @@ struct TraverseVerdict {
 // unit: the velocity unit figures are written in.
 TraverseVerdict JudgeTraverse(const TraverseSetup& setup, const std::vector<TraversePoint>& points,
                               const std::vector<PointRecord>& records,
-                              const TraverseResults& results, VelocityUnit unit,
+                              const TraverseResults& results, MeterUnit unit,
                               const QLocale& locale);

@@ -39,8 +39,6 @@ public:
     TraverseForm* Listening() const {
         return m_window && m_window->isVisible() ? m_window.get() : nullptr;
     }
-    // The window once created, open or not.
-    TraverseForm* Window() const { return m_window.get(); }
     // Closes the window (at exit): a running take is cancelled.
     void Close();
     // Whether the meter is connected: a take does not start while it is not, and one running

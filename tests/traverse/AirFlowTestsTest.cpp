@@ -21,8 +21,8 @@ DecodedFrame reading(double value, double temperature = 20, double humidity = 0,
                      const QString& mode = QString(), const QString& unit = QStringLiteral("m/s")) {
     DecodedFrame d;
     d.value = value;
-    d.kindLabel = QStringLiteral("VEL");
-    d.unitText = unit;
+    d.kind = ReadingKind::Velocity;
+    d.unit = UnitFromText(ReadingKind::Velocity, unit);
     d.modeLabel = mode;
     d.temperature = temperature;
     d.temperatureUnit = QString::fromUtf8("°C");
@@ -262,8 +262,8 @@ void AirFlowTestsTest::actualAndStandardFlow() {
     }
     const TraverseResults r = t.Results();
     const QLocale c = QLocale::c();
-    QCOMPARE((QStringList{VelocityText(r.actualMean, VelocityUnit::MetresPerSecond, c),
-                          VelocityText(r.standardMean, VelocityUnit::MetresPerSecond, c),
+    QCOMPARE((QStringList{VelocityText(r.actualMean, MeterUnit::MetresPerSecond, c),
+                          VelocityText(r.standardMean, MeterUnit::MetresPerSecond, c),
                           FlowText(r.flow, FlowUnit::CubicMetresPerHour, c),
                           FlowText(r.standardFlow, FlowUnit::CubicMetresPerHour, c),
                           FlowText(r.standardFlow, FlowUnit::LitresPerSecond, c),

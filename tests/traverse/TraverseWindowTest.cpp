@@ -3,7 +3,6 @@
 
 #include "traverse/ManualClock.h"
 
-#include "charts/ImageButton.h"
 #include "link/ConnectForm.h"
 #include "link/DeviceSerialPort.h"
 #include "link/FakeSysfs.h"
@@ -15,12 +14,14 @@
 #include "reports/PrintTarget.h"
 #include "shell/MainForm.h"
 #include "state/GVarMod.h"
+#include "support/PrintFixtures.h"
 #include "support/ProgramOnALine.h"
 #include "support/ScriptedSeams.h"
 #include "traverse/TraverseForm.h"
 #include "traverse/TraversePrint.h"
 #include "traverse/TraverseSettings.h"
 #include "traverse/TraverseWindowHost.h"
+#include "widgets/ImageButton.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -53,17 +54,9 @@ QByteArray frame(std::uint8_t kind, std::uint8_t unit, std::uint16_t hundredths)
     return QByteArray(reinterpret_cast<const char*>(m.data()), kFrameLength);
 }
 
-QString run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return QStringLiteral("<%1 failed>").arg(program);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 // Words of page 1 with their top-left corner in twips.
 QMultiMap<QString, QPointF> pdfWords(const QString& path) {
-    const QString out = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, "-"});
+    const QString out = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, "-"});
     static const QRegularExpression word(
         QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>([^<]*)</word>"));
     QMultiMap<QString, QPointF> words;
@@ -184,7 +177,7 @@ void TraverseWindowTest::takesThroughTheSerialLayer() {
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(p.traverse(), t);
     QCOMPARE(table->item(0, 3)->text(), QStringLiteral("5.17"));
-    QCOMPARE(VelocityUnitText(t->Logic().ResultUnit()), QStringLiteral("m/s"));
+    QCOMPARE(UnitText(t->Logic().ResultUnit()), QStringLiteral("m/s"));
 }
 
 void TraverseWindowTest::unpluggedMidTake() {
@@ -319,8 +312,8 @@ void TraverseWindowTest::reportsOnPaper() {
         logic.StartTake();
         DecodedFrame d;
         d.value = values[qsizetype(i) % values.size()];
-        d.kindLabel = QStringLiteral("VEL");
-        d.unitText = QStringLiteral("m/s");
+        d.kind = ReadingKind::Velocity;
+        d.unit = UnitFromText(ReadingKind::Velocity, QStringLiteral("m/s"));
         d.modeLabel = QStringLiteral("DP"); // the longest text of the air's origin
         logic.AcceptReading(d);
         clock.Advance(setup.takeSeconds * 1000);
@@ -337,11 +330,11 @@ void TraverseWindowTest::reportsOnPaper() {
     const TraverseReportData data = MakeTraverseReport(logic, people, meter, kNow);
     QCOMPARE(PrintTraverseReport(data, boxes, PrintSetup{&target}), PrintOutcome::Printed);
     QVERIFY(boxes.shown.isEmpty());
-    const QString info = run(QStringLiteral("pdfinfo"), {path});
+    const QString info = RunTool(QStringLiteral("pdfinfo"), {path});
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\n").arg(pages))),
              qPrintable(info));
     // Every page's words, within an A4 sheet less half an inch all round (595 x 842 pt).
-    const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, "-"});
+    const QString text = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, "-"});
     static const QRegularExpression box(
         QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
                        "yMax=\"([\\d.]+)\">([^<]*)<"));

@@ -114,6 +114,14 @@ void MainForm::wireWindows() {
     };
     m_dataForm->SetHooks(std::move(hooks));
 
+    // The traverse window hears whether the meter is connected: a take never runs on without it.
+    const auto online = [](LinkState s) {
+        return s != LinkState::Closed && s != LinkState::Waiting;
+    };
+    m_traverse->SetMeterOnline(online(m_link->State()));
+    connect(m_link.get(), &LinkController::StateChanged, this,
+            [this, online](LinkState s) { m_traverse->SetMeterOnline(online(s)); });
+
     // The traverse window: Ctrl+T here or the live display's traverse button.
     auto* openTraverse = new QAction(this);
     openTraverse->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
@@ -300,6 +308,7 @@ bool MainForm::MDIForm_Unload() {
     m_link->Shutdown();
     m_graphs->CloseGraph();
     m_traverse->Close();
+    m_traverse->OfferSaveAtExit();
     if (!offerSaveAtExit()) {
         m_unloaded = false;
         m_parts.messages.Message(kExitCancelledText);

@@ -9,7 +9,7 @@ PrintOutcome PrintTraverseReport(const TraverseReportData& data, MessageBoxes& b
                                  const PrintSetup& setup) {
     const auto* file = dynamic_cast<const PdfFileTarget*>(setup.target);
     return PrintSinglePage(
-        QStringLiteral("Traverse Report"), [&] { return TraverseReportPage(data, QLocale()); },
+        TestReportTitle(data.setup.type), [&] { return TraverseReportPage(data, QLocale()); },
         boxes, setup,
         [file](const QString& why) {
             return file ? QStringLiteral("The traverse report was not written to %1:\n%2.")

@@ -3,6 +3,7 @@
 #include "recovery/EarlierRuns.h"
 #include "reports/AtomicFileWriter.h"
 #include "state/GVarMod.h"
+#include "state/SystemTexts.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QDir>
@@ -91,7 +92,7 @@ void RecoveryLog::keepAsCsv(EarlierRun& run, qint64 from, const QString& why) {
         RemoveEarlierRun(run);
         m_messages.Message(why +
                            QStringLiteral("The readings of that run were kept in this file:\n") +
-                           QDir::toNativeSeparators(path));
+                           QuotedPath(QDir::toNativeSeparators(path)));
     } else {
         // The log stays, to be offered again at the next start.
         m_messages.Message(why + FileWriteErrorText(path, reason));

@@ -5,6 +5,7 @@
 #include "reports/PrintTarget.h"
 #include "traverse/TraverseClock.h"
 #include "traverse/TraversePrint.h"
+#include "traverse/TraverseRanges.h"
 #include "traverse/TraverseSettings.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/SaveDialog.h"
@@ -44,12 +45,18 @@ QString withSuffix(const QString& path, const QString& suffix) {
     return QFileInfo(path).suffix().isEmpty() ? path + u'.' + suffix : path;
 }
 
+// A box offering range: its decimals first, so that the bounds are not rounded by the old ones.
+void setRange(QDoubleSpinBox* box, const SetupRange& range) {
+    box->setDecimals(range.decimals);
+    box->setRange(range.least, range.most);
+}
+
+void setRange(QSpinBox* box, const SetupRange& range) {
+    box->setRange(int(range.least), int(range.most));
+}
+
 void setSizeRange(QDoubleSpinBox* box, LengthUnit unit) {
-    box->setDecimals(LengthDecimals(unit));
-    if (unit == LengthUnit::Millimetres)
-        box->setRange(10, 10000);
-    else
-        box->setRange(0.5, 400);
+    setRange(box, SizeRange(unit));
     box->setSingleStep(unit == LengthUnit::Millimetres ? 10 : 0.5);
     box->setSuffix(u' ' + LengthUnitText(unit));
 }
@@ -281,7 +288,7 @@ QWidget* TraverseForm::buildSetup() {
     RowsBox = new QSpinBox(box);
     ColumnsBox = new QSpinBox(box);
     for (QSpinBox* b : {RowsBox, ColumnsBox})
-        b->setRange(1, kMaxFaceCells);
+        setRange(b, kFaceCellsRange);
     auto* gridRow = new QHBoxLayout;
     gridRow->addWidget(RowsBox);
     gridRow->addWidget(new QLabel(QStringLiteral("rows x columns"), box));
@@ -293,7 +300,7 @@ QWidget* TraverseForm::buildSetup() {
     for (VelocityUnit u : kVelocityUnits)
         VelocityUnitBox->addItem(VelocityUnitText(u), int(u));
     TakeTimeBox = new QSpinBox(box);
-    TakeTimeBox->setRange(kMinTakeSeconds, kMaxTakeSeconds);
+    setRange(TakeTimeBox, kTakeSecondsRange);
     TakeTimeBox->setSuffix(QStringLiteral(" s"));
     auto* unitRow = new QHBoxLayout;
     unitRow->addWidget(VelocityUnitBox, 1);
@@ -302,8 +309,7 @@ QWidget* TraverseForm::buildSetup() {
     form->addRow(QStringLiteral("Velocity unit"), unitRow);
 
     DesignBox = new QDoubleSpinBox(box);
-    DesignBox->setRange(0, 1e7);
-    DesignBox->setDecimals(2);
+    setRange(DesignBox, kDesignValueRange);
     DesignBox->setSpecialValueText(QStringLiteral("none"));
     DesignUnitBox = new QComboBox(box);
     for (FlowUnit u : kFlowUnits)
@@ -314,13 +320,11 @@ QWidget* TraverseForm::buildSetup() {
     form->addRow(QStringLiteral("Design value"), designRow);
 
     ToleranceBox = new QDoubleSpinBox(box);
-    ToleranceBox->setRange(0.1, 100);
-    ToleranceBox->setDecimals(1);
+    setRange(ToleranceBox, kTolerancePercentRange);
     ToleranceBox->setPrefix(QStringLiteral("+- "));
     ToleranceBox->setSuffix(QStringLiteral(" %"));
     FlagBox = new QDoubleSpinBox(box);
-    FlagBox->setRange(1, 100);
-    FlagBox->setDecimals(0);
+    setRange(FlagBox, kFaceFlagPercentRange);
     FlagBox->setSuffix(QStringLiteral(" %"));
     FlagBox->setToolTip(QStringLiteral("A face point further than this from the mean is flagged"));
     auto* toleranceRow = new QHBoxLayout;

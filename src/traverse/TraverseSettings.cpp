@@ -1,5 +1,7 @@
 #include "traverse/TraverseSettings.h"
 
+#include "traverse/TraverseRanges.h"
+
 #include <QSettings>
 
 #include <algorithm>
@@ -19,17 +21,16 @@ QString shapeKey(TraverseShape s) {
     return {};
 }
 
-// A positive finite number from the settings, or the fallback.
-double positive(const QSettings& s, const QString& key, double fallback, double most) {
+// A number from the settings as its box would hold it (see SetupRange::Fit), or the fallback when
+// there is none.
+double fitted(const QSettings& s, const QString& key, double fallback, const SetupRange& range) {
     bool ok = false;
     const double v = s.value(key).toDouble(&ok);
-    return ok && std::isfinite(v) && v > 0 && v <= most ? v : fallback;
+    return ok && std::isfinite(v) ? range.Fit(v) : fallback;
 }
 
-int whole(const QSettings& s, const QString& key, int fallback, int least, int most) {
-    bool ok = false;
-    const int v = s.value(key).toInt(&ok);
-    return ok && v >= least && v <= most ? v : fallback;
+int whole(const QSettings& s, const QString& key, int fallback, const SetupRange& range) {
+    return int(fitted(s, key, fallback, range));
 }
 
 } // namespace
@@ -77,24 +78,23 @@ TraverseSetup LoadTraverseSetup(const QSettings& s) {
     t.lengthUnit = s.value(key("lengthUnit")).toString() == QStringLiteral("in")
                        ? LengthUnit::Inches
                        : LengthUnit::Millimetres;
-    const double most = t.lengthUnit == LengthUnit::Inches ? 400 : 10000;
-    t.diameter = positive(s, key("diameter"), d.diameter, most);
-    t.width = positive(s, key("width"), d.width, most);
-    t.height = positive(s, key("height"), d.height, most);
-    t.roundPoints = whole(s, key("roundPoints"), d.roundPoints, 8, 10) == 10 ? 10 : 8;
-    t.diameters = whole(s, key("diameters"), d.diameters, 2, 3);
-    t.faceRows = whole(s, key("faceRows"), d.faceRows, 1, kMaxFaceCells);
-    t.faceColumns = whole(s, key("faceColumns"), d.faceColumns, 1, kMaxFaceCells);
+    const SetupRange size = SizeRange(t.lengthUnit);
+    t.diameter = fitted(s, key("diameter"), d.diameter, size);
+    t.width = fitted(s, key("width"), d.width, size);
+    t.height = fitted(s, key("height"), d.height, size);
+    t.roundPoints = s.value(key("roundPoints")).toInt() == 10 ? 10 : 8;
+    t.diameters = s.value(key("diameters")).toInt() == 3 ? 3 : 2;
+    t.faceRows = whole(s, key("faceRows"), d.faceRows, kFaceCellsRange);
+    t.faceColumns = whole(s, key("faceColumns"), d.faceColumns, kFaceCellsRange);
     t.resultUnit = VelocityUnitFromText(s.value(key("velocityUnit")).toString());
-    t.takeSeconds = whole(s, key("takeSeconds"), d.takeSeconds, kMinTakeSeconds, kMaxTakeSeconds);
-    bool ok = false;
-    const double design = s.value(key("designValue")).toDouble(&ok);
-    t.designValue = ok && std::isfinite(design) && design > 0 ? design : 0;
+    t.takeSeconds = whole(s, key("takeSeconds"), d.takeSeconds, kTakeSecondsRange);
+    t.designValue = fitted(s, key("designValue"), d.designValue, kDesignValueRange);
     const QString flowUnit = s.value(key("designFlowUnit")).toString();
     for (FlowUnit u : kFlowUnits)
         if (flowUnit == FlowUnitText(u))
             t.designFlowUnit = u;
-    t.tolerancePercent = positive(s, key("tolerancePercent"), d.tolerancePercent, 100);
-    t.faceFlagPercent = positive(s, key("faceFlagPercent"), d.faceFlagPercent, 100);
+    t.tolerancePercent =
+        fitted(s, key("tolerancePercent"), d.tolerancePercent, kTolerancePercentRange);
+    t.faceFlagPercent = fitted(s, key("faceFlagPercent"), d.faceFlagPercent, kFaceFlagPercentRange);
     return t;
 }

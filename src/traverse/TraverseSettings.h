@@ -5,7 +5,9 @@
 class QSettings;
 
 // The last traverse setup, kept between runs: the program's only setting. Stored under
-// "traverse/" in the given settings; what is missing or out of range reads as the default.
+// "traverse/" in the given settings and read back through the ranges the setup's boxes offer
+// (TraverseRanges.h): a number out of range reads as the box would hold it, what is missing or no
+// number as the default.
 void SaveTraverseSetup(QSettings& settings, const TraverseSetup& setup);
 TraverseSetup LoadTraverseSetup(const QSettings& settings);
 

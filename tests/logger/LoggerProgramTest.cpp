@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -228,6 +229,7 @@ class LoggerProgramTest : public QObject {
 private slots:
     void knownFrames_data();
     void knownFrames();
+    void meterWithoutPausesIsRead();
     void endsCleanlyOnSignal_data();
     void endsCleanlyOnSignal();
     void appendWritesNoSecondHeading();
@@ -245,6 +247,34 @@ void LoggerProgramTest::knownFrames_data() {
     QTest::addColumn<bool>("jsonl");
     QTest::newRow("csv on standard output") << false;
     QTest::newRow("jsonl into a file") << true;
+}
+
+void LoggerProgramTest::meterWithoutPausesIsRead() {
+    // The known frames over and over at 73 a second, streaming before the run starts: the run
+    // says it finds frames by their structure, then logs 40 of them in order.
+    Run run;
+    QVERIFY(run.meter.Open());
+    int next = 0;
+    QTimer meter;
+    meter.setTimerType(Qt::PreciseTimer);
+    connect(&meter, &QTimer::timeout, this, [&] { run.meter.Write(frameBytes(next++)); });
+    meter.start(14);
+    QTest::qWait(300);
+    QVERIFY(run.Start({"-n", "40"}));
+    QVERIFY(QTest::qWaitFor([&] { return run.process.state() == QProcess::NotRunning; }, 60000));
+    QVERIFY(run.Finish());
+    QCOMPARE(run.process.exitCode(), 0);
+    QVERIFY2(run.err.contains("vantello-log: no pause between the meter's frames for 2 s; finding "
+                              "its frames by their structure\n"),
+             run.err.constData());
+    const QList<QByteArray> lines =
+        withoutTimes(run.out, run.started, QDateTime::currentDateTime());
+    QCOMPARE(lines.size(), 42); // heading, 40 lines, nothing after the last line end
+    int first = 0;
+    while (first < 30 && lines[1] != expectedLine(false, 1, first))
+        ++first;
+    for (int n = 1; n <= 40; ++n)
+        QCOMPARE(lines[n], expectedLine(false, n, first + n - 1));
 }
 
 void LoggerProgramTest::knownFrames() {
@@ -454,12 +484,13 @@ void LoggerProgramTest::noMeterToRead_data() {
     QTest::newRow("no bridge") << ""
                                << "vantello-log: no meter found: its USB bridge is not "
                                   "plugged in.";
-    QTest::newRow("no such device") << "/dev/ttyNOSUCH7"
-                                    << "vantello-log: port error! No such device: /dev/ttyNOSUCH7.";
+    QTest::newRow("no such device")
+        << "/dev/ttyNOSUCH7"
+        << "vantello-log: port error! No such device: '/dev/ttyNOSUCH7'.";
     QTest::newRow("bare name") << "ttyNOSUCH7"
-                               << "vantello-log: port error! No such device: /dev/ttyNOSUCH7.";
+                               << "vantello-log: port error! No such device: '/dev/ttyNOSUCH7'.";
     QTest::newRow("plain file") << "FILE"
-                                << "/kept.csv is not a serial device.";
+                                << "/kept.csv' is not a serial device.";
 }
 
 void LoggerProgramTest::noMeterToRead() {

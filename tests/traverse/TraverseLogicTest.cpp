@@ -5,9 +5,13 @@
 #include "link/MeterFrame.h"
 #include "traverse/TraverseLogic.h"
 #include "traverse/TraverseReport.h"
+#include "traverse/TraverseSettings.h"
 
 #include <QLocale>
+#include <QMap>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -93,6 +97,8 @@ private slots:
     void csvBytes();
     void typedTextsNeverRunInASpreadsheet_data();
     void typedTextsNeverRunInASpreadsheet();
+    void savedSetupReadAsTheBoxesHoldIt_data();
+    void savedSetupReadAsTheBoxesHoldIt();
 };
 
 void TraverseLogicTest::pointCounts_data() {
@@ -514,6 +520,55 @@ void TraverseLogicTest::typedTextsNeverRunInASpreadsheet() {
     const QByteArray bytes = TraverseCsvBytes(MakeTraverseReport(t, typed, typed, when));
     QVERIFY2(bytes.contains("\"Location\"," + cell + "\r\n\"Technician\"," + cell + "\r\n"),
              bytes.left(120).constData());
+}
+
+void TraverseLogicTest::savedSetupReadAsTheBoxesHoldIt_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<double>("loaded");
+    QTest::newRow("diameter below the box") << "diameter"
+                                            << "0.001" << 10.0;
+    QTest::newRow("width above the box") << "width"
+                                         << "1e9" << 10000.0;
+    QTest::newRow("width to whole millimetres") << "width"
+                                                << "612.6" << 613.0;
+    QTest::newRow("design value far above") << "designValue"
+                                            << "1e300" << 1e7;
+    QTest::newRow("design value negative: none") << "designValue"
+                                                 << "-3" << 0.0;
+    QTest::newRow("design value to cents") << "designValue"
+                                           << "12.345678" << 12.35;
+    QTest::newRow("tolerance below the box") << "tolerancePercent"
+                                             << "0.001" << 0.1;
+    QTest::newRow("flag to whole percent") << "faceFlagPercent"
+                                           << "33.3" << 33.0;
+    QTest::newRow("take time above") << "takeSeconds"
+                                     << "100000" << 120.0;
+    QTest::newRow("face rows below") << "faceRows"
+                                     << "-4" << 1.0;
+    QTest::newRow("not a number: default") << "height"
+                                           << "nan" << 400.0;
+    QTest::newRow("no number: default") << "tolerancePercent"
+                                        << "ten" << 10.0;
+}
+
+void TraverseLogicTest::savedSetupReadAsTheBoxesHoldIt() {
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(double, loaded);
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("s.ini"), QSettings::IniFormat);
+    settings.setValue("traverse/" + key, stored);
+    const TraverseSetup t = LoadTraverseSetup(settings);
+    const QMap<QString, double> fields{{"diameter", t.diameter},
+                                       {"width", t.width},
+                                       {"height", t.height},
+                                       {"designValue", t.designValue},
+                                       {"tolerancePercent", t.tolerancePercent},
+                                       {"faceFlagPercent", t.faceFlagPercent},
+                                       {"takeSeconds", t.takeSeconds},
+                                       {"faceRows", t.faceRows}};
+    QCOMPARE(fields.value(key), loaded);
 }
 
 QTEST_GUILESS_MAIN(TraverseLogicTest)

@@ -63,6 +63,11 @@ int main(int argc, char** argv) {
                        "end normally are offered back at the next start.")
             .arg(DefaultRecoveryFolder()));
     parser.addOption(noRecovery);
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("Saved files to open in recording windows: text reports, CSV exports, "
+                       "vantello-log's CSV or JSON lines, recovery logs."),
+        QStringLiteral("[FILE...]"));
 
     answerWithoutDisplay(parser, argc, argv);
     if (!displayExpected(argc, argv)) {
@@ -79,6 +84,7 @@ int main(int argc, char** argv) {
     options.demo = parser.isSet(demo);
     options.recovery = !parser.isSet(noRecovery);
     options.port = parser.value(port);
+    options.files = parser.positionalArguments();
     if (options.demo && !options.port.isEmpty()) {
         std::fprintf(stderr, "vantello: --demo and --port cannot be used together\n");
         return 2;

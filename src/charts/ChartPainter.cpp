@@ -3,9 +3,13 @@
 #include "charts/ChartArea.h"
 #include "charts/ChartGeometry.h"
 #include "charts/DottedLine.h"
+#include "charts/TimePlotLayout.h"
 #include "state/GVarMod.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace {
 
@@ -75,4 +79,108 @@ void PaintChart(QPainter& painter, const ChartGeometry& g, GVarMod& state) {
 
 void PaintChart(ChartArea& area, const ChartGeometry& geometry, GVarMod& state) {
     area.DrawChart(geometry, placedPoints(state, geometry));
+}
+
+QColor TimePlotColor(PlotRole role) {
+    switch (role) {
+    case PlotRole::Value:
+        return QColor(0, 0, 160);
+    case PlotRole::Temperature:
+        return QColor(200, 0, 0);
+    case PlotRole::Humidity:
+        return QColor(0, 130, 0);
+    }
+    return Qt::black;
+}
+
+void PaintTimePlot(QPainter& painter, const TimePlotLayout& layout) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(layout.size, Qt::white);
+    const QRectF& plot = layout.plot;
+    const auto band = [&](const std::pair<double, double>& x, const QColor& colour) {
+        const double left = std::max(plot.left(), std::min(x.first, x.second));
+        const double right = std::min(plot.right(), std::max(x.first, x.second));
+        if (right > left)
+            painter.fillRect(QRectF(left, plot.top(), right - left, plot.height()), colour);
+    };
+    for (const auto& gap : layout.gaps)
+        band(gap, kTimePlotGap);
+    if (layout.selection)
+        band(*layout.selection, kTimePlotSelection);
+
+    painter.setPen(DottedPen(kChartGrid));
+    for (const AxisTick& t : layout.timeTicks) {
+        const double x = plot.left() + t.position;
+        painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+    }
+    for (const AxisTick& t : layout.leftTicks) {
+        const double y = plot.top() + t.position;
+        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+    }
+
+    painter.save();
+    painter.setClipRect(plot.adjusted(0, 0, 1, 1));
+    for (const PlotPolyline& line : layout.curves) {
+        painter.setPen(QPen(TimePlotColor(line.role), 1));
+        if (line.points.size() == 1)
+            painter.drawPoint(line.points.front());
+        else
+            painter.drawPolyline(line.points.data(), int(line.points.size()));
+    }
+    painter.restore();
+
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(plot);
+    const QFontMetricsF metrics(painter.font());
+    const double lineHeight = metrics.height();
+    for (const AxisTick& t : layout.timeTicks) {
+        const double x = plot.left() + t.position;
+        painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + 4));
+        const double w = metrics.horizontalAdvance(t.label);
+        painter.drawText(QPointF(x - w / 2, plot.bottom() + 5 + metrics.ascent()), t.label);
+        if (!t.secondLabel.isEmpty()) {
+            const double w2 = metrics.horizontalAdvance(t.secondLabel);
+            painter.drawText(QPointF(x - w2 / 2, plot.bottom() + 5 + lineHeight + metrics.ascent()),
+                             t.secondLabel);
+        }
+    }
+    for (const AxisTick& t : layout.leftTicks) {
+        const double y = plot.top() + t.position;
+        painter.drawLine(QPointF(plot.left() - 4, y), QPointF(plot.left(), y));
+        const double w = metrics.horizontalAdvance(t.label);
+        painter.drawText(QPointF(plot.left() - 6 - w, y + metrics.ascent() / 2 - 1), t.label);
+    }
+    for (const AxisTick& t : layout.rightTicks) {
+        const double y = plot.top() + t.position;
+        painter.drawLine(QPointF(plot.right(), y), QPointF(plot.right() + 4, y));
+        painter.drawText(QPointF(plot.right() + 6, y + metrics.ascent() / 2 - 1), t.label);
+    }
+    // Axis titles above the axes, in the colour of their curves.
+    painter.setPen(TimePlotColor(PlotRole::Value));
+    painter.drawText(QPointF(plot.left() - 4, plot.top() - 4 - metrics.descent()),
+                     layout.leftTitle);
+    if (layout.rightAxis) {
+        painter.setPen(Qt::black);
+        const double w = metrics.horizontalAdvance(layout.rightTitle);
+        painter.drawText(QPointF(plot.right() + 4 - w, plot.top() - 4 - metrics.descent()),
+                         layout.rightTitle);
+    }
+    if (!layout.note.isEmpty()) {
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(plot.left() + 6, plot.top() + 4 + metrics.ascent()), layout.note);
+    }
+    if (layout.cursorX) {
+        painter.setPen(DottedPen(QColor(0, 0, 192)));
+        painter.drawLine(QPointF(*layout.cursorX, plot.top()),
+                         QPointF(*layout.cursorX, plot.bottom()));
+    }
+    if (layout.band) {
+        painter.setPen(QPen(QColor(0, 0, 192), 1, Qt::DashLine));
+        const double left = std::min(layout.band->first, layout.band->second);
+        const double right = std::max(layout.band->first, layout.band->second);
+        painter.drawRect(QRectF(left, plot.top(), right - left, plot.height()));
+    }
+    painter.restore();
 }

@@ -31,3 +31,17 @@ void PaintChart(ChartArea& area, const ChartGeometry& geometry, GVarMod& state);
 // then the curve through the points.
 void DrawChartPicture(QPainter& painter, const ChartGeometry& geometry,
                       const std::vector<QPoint>& points);
+
+struct TimePlotLayout;
+enum class PlotRole;
+
+// The colours of a plot over a time axis: the value (velocity or flow) dark blue, temperature red,
+// humidity green; the selected range a pale yellow band, gaps a pale grey one.
+QColor TimePlotColor(PlotRole role);
+inline const QColor kTimePlotSelection(255, 244, 176);
+inline const QColor kTimePlotGap(236, 236, 236);
+
+// Draws a plot over a time axis exactly as laid out: white background, gap and selection bands,
+// the dotted grid at the ticks, the curves (clipped to the plot frame, not antialiased), the frame,
+// the axes' labels and titles, the cursor line and the rubber band. Texts use the painter's font.
+void PaintTimePlot(QPainter& painter, const TimePlotLayout& layout);

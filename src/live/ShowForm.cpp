@@ -12,6 +12,7 @@
 #include "charts/ImageButton.h"
 #include "live/GraphPeer.h"
 #include "live/LineControl.h"
+#include "live/RecordingButton.h"
 #include "live/ShowFormBackground.h"
 #include "live/TraverseButton.h"
 #include "state/GVarMod.h"
@@ -143,6 +144,8 @@ void ShowForm::buildChartArea() {
     connect(Image3, &ImageButton::Click, this, &ShowForm::Image3_Click);
     Image4 = MakeTraverseButton(this, {452, 480});
     connect(Image4, &ImageButton::Click, this, &ShowForm::TraverseRequested);
+    Image5 = MakeRecordingButton(this, {452, 288});
+    connect(Image5, &ImageButton::Click, this, &ShowForm::RecordingRequested);
 
     Label12 = new QLabel(QStringLiteral("0000"), Picture1->Inside());
     Label12->setGeometry(32, 96, kLiveTagWidth, kLiveTagHeight);

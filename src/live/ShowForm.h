@@ -88,6 +88,7 @@ public:
     ImageButton* Image2 = nullptr; // zoom in
     ImageButton* Image3 = nullptr; // zoom out
     ImageButton* Image4 = nullptr; // opens the traverse window
+    ImageButton* Image5 = nullptr; // opens a recording
     QLabel* Label12 = nullptr;     // cursor tag
     VerticalDottedLine* Line1 = nullptr;
     QLabel* Label9 = nullptr;
@@ -98,6 +99,8 @@ public:
 signals:
     // The traverse button was clicked.
     void TraverseRequested();
+    // The recording button was clicked: open a saved file.
+    void RecordingRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

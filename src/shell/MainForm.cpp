@@ -7,6 +7,7 @@
 #include "link/SerialPort.h"
 #include "live/LineControl.h"
 #include "live/ShowForm.h"
+#include "recording/RecordingWindows.h"
 #include "recovery/RecoveryLog.h"
 #include "reports/AtomicFileWriter.h"
 #include "reports/TextReportWriter.h"
@@ -72,6 +73,8 @@ MainForm::MainForm(MainParts parts)
     printing.setup = m_parts.print;
     m_graphs =
         std::make_unique<GraphWindowHost>(m_parts.state, *m_showForm, m_parts.messages, printing);
+    m_recordings = std::make_unique<RecordingWindows>(
+        RecordingWindows::Seams{m_parts.messages, m_parts.openDialog, nullptr, m_parts.print});
     m_traverse = std::make_unique<TraverseWindowHost>(
         m_parts.messages, TraverseWindowHost::Seams{m_parts.traverseDialog, m_parts.traverseClock,
                                                     m_parts.print.target, m_parts.now});
@@ -82,6 +85,7 @@ MainForm::~MainForm() {
     // The graph window refers to the live display: close it before the children go.
     m_graphs.reset();
     m_traverse.reset();
+    m_recordings.reset();
 }
 
 void MainForm::wireWindows() {
@@ -119,6 +123,18 @@ void MainForm::wireWindows() {
     addAction(openTraverse);
     connect(openTraverse, &QAction::triggered, this, [this] { m_traverse->Open(); });
     connect(m_showForm, &ShowForm::TraverseRequested, this, [this] { m_traverse->Open(); });
+
+    // Recordings: Ctrl+O here or the live display's recording button.
+    auto* openRecording = new QAction(this);
+    openRecording->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    addAction(openRecording);
+    connect(openRecording, &QAction::triggered, this, [this] { m_recordings->AskAndOpen(this); });
+    connect(m_showForm, &ShowForm::RecordingRequested, this,
+            [this] { m_recordings->AskAndOpen(this); });
+}
+
+void MainForm::OpenRecordings(const QStringList& paths) {
+    m_recordings->Open(paths, this);
 }
 
 void MainForm::placeChild(QWidget* child, QPoint at) {
@@ -292,6 +308,8 @@ bool MainForm::MDIForm_Unload() {
         m_parts.messages.Message(kExitCancelledText);
         return false;
     }
+    for (RecordingForm* window : m_recordings->Windows())
+        window->close();
     m_recovery->EndRun(); // the user has decided, and what was saved is whole
     return true;
 }

@@ -18,8 +18,10 @@ class GraphWindowHost;
 class GVarMod;
 class LinkController;
 class MessageBoxes;
+class OpenDialog;
 class PortPlatform;
 class QMdiArea;
+class RecordingWindows;
 class RecoveryLog;
 struct LoggedReading;
 struct Reading;
@@ -44,6 +46,8 @@ struct MainParts {
     SaveDialog* traverseDialog = nullptr;
     TraverseClock* traverseClock = nullptr;
     QString recoveryFolder = {}; // where the recovery logs live; empty: no recovery log
+    // The dialog that picks recordings to open (Ctrl+O); null: the real file dialog.
+    OpenDialog* openDialog = nullptr;
 };
 
 // The main window: a fixed-size frame holding the live display, the data table and the connection
@@ -79,6 +83,10 @@ public:
     TraverseWindowHost& traverseHost() const { return *m_traverse; }
     LinkController& link() const { return *m_link; }
     RecoveryLog& recovery() const { return *m_recovery; }
+    RecordingWindows& recordings() const { return *m_recordings; }
+
+    // Opens saved files in recording windows (read off the interface thread).
+    void OpenRecordings(const QStringList& paths);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -106,5 +114,6 @@ private:
     std::unique_ptr<GraphWindowHost> m_graphs;
     std::unique_ptr<TraverseWindowHost> m_traverse;
     std::unique_ptr<RecoveryLog> m_recovery;
+    std::unique_ptr<RecordingWindows> m_recordings;
     bool m_unloaded = false;
 };

@@ -52,5 +52,6 @@ int MainMod(const StartOptions& options) {
     form.MDIForm_Load();
     if (!options.port.isEmpty())
         form.link().btn_conn_Click(); // the port box shows the given port
+    form.OpenRecordings(options.files);
     return QApplication::exec();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
 // How the program was started.
 struct StartOptions {
@@ -13,6 +13,8 @@ struct StartOptions {
     // Connect to this port at start, as CONNECT does with a typed name, instead of looking for the
     // meter's USB bridge. Empty: look for the bridge.
     QString port;
+    // Saved files to open in recording windows at start.
+    QStringList files;
 };
 
 // The start procedure: sets the shared state, builds the main window with its child windows on

@@ -27,7 +27,9 @@ void CommandLineTest::withoutDisplay_data() {
         << "";
     QTest::newRow("vantello --demo --help")
         << app << QStringList{"--demo", "--help"} << 0
-        << "Usage: " + app + " [options]\n|  -v, --version|  --demo"
+        << "Usage: " + app +
+               " [options] [FILE...]\n|  -v, --version|  --demo|Arguments:\n  FILE           Saved "
+               "files to open"
         << "";
     QTest::newRow("simulator --version")
         << sim << QStringList{"--version"} << 0 << "=vantello-meter-sim " + version + "\n"

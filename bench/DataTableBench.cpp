@@ -3,11 +3,11 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_data_table [--store-only]
 // --store-only stores the readings without showing them, to tell the table's memory from that of
 // the readings' own texts.
+#include "seams/MessageBoxes.h"
+#include "seams/SaveDialog.h"
 #include "state/GVarMod.h"
 #include "state/SystemTexts.h"
 #include "table/DataForm.h"
-#include "widgets/MessageBoxes.h"
-#include "widgets/SaveDialog.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -6,8 +6,8 @@
 #include "reports/PrintProgress.h"
 #include "reports/PrintReports.h"
 #include "reports/PrintTarget.h"
+#include "seams/MessageBoxes.h"
 #include "state/GVarMod.h"
-#include "widgets/MessageBoxes.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -17,18 +17,19 @@
 // rate under a real X server.
 
 #include "graph/GraphWindowHost.h"
+#include "link/LinkController.h"
 #include "link/LinuxPortPlatform.h"
 #include "link/MeterFrame.h"
 #include "link/SerialPort.h"
 #include "recovery/RecoveryLog.h"
 #include "recovery/RecoveryLogFile.h"
 #include "recovery/RecoveryLogFormat.h"
+#include "seams/MessageBoxes.h"
+#include "seams/SaveDialog.h"
 #include "shell/MainForm.h"
 #include "state/GVarMod.h"
 #include "traverse/TraverseClock.h"
 #include "traverse/TraverseWindowHost.h"
-#include "widgets/MessageBoxes.h"
-#include "widgets/SaveDialog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -154,6 +155,8 @@ int main(int argc, char** argv) {
     MainForm form(std::move(parts));
     form.show();
     form.MDIForm_Load();
+    // The link in step with the meter, as its first quiet flush tick leaves it: frames are taken.
+    form.link().Timer1_Timer();
     if (withGraph)
         form.graphHost().OpenGraph();
     if (withTraverse)

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,6 +77,11 @@ int main(int argc, char** argv) {
                              "display.\n");
         return 1;
     }
+#ifdef SIGXFSZ
+    // Past a file-size limit a write fails and says why (a saved file, the recovery log) instead
+    // of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(VANTELLO_APP_ID));
     parser.process(app);

@@ -1,9 +1,9 @@
 #include "charts/ChartWindowControls.h"
 
-#include "charts/ButtonFaces.h"
 #include "charts/ChartPaging.h"
 #include "charts/ChartScaleRules.h"
-#include "charts/ImageButton.h"
+#include "widgets/ButtonFaces.h"
+#include "widgets/ImageButton.h"
 #include "widgets/PickOnlyComboBox.h"
 #include "widgets/WindowFonts.h"
 

@@ -127,8 +127,8 @@ void ConnectForm::Form_Load() {
     m_combo1->move(32, 13);
 }
 
-void ConnectForm::Attach(LinkController& link) {
-    link.SetPanel(this);
+void ConnectForm::Attach(LinkController& link, MessageBoxes& messages) {
+    link.SetPanel(*this, messages);
     connect(m_btnConn, &QAbstractButton::clicked, &link, &LinkController::btn_conn_Click);
     // Only a pick from the list (mouse or arrow keys): not typing, not Enter, not a refresh.
     connect(m_combo1, &PickOnlyComboBox::Picked, &link, &LinkController::Combo1_Click);

@@ -12,6 +12,7 @@
 
 #include <array>
 
+class MessageBoxes;
 class PortPlatform;
 
 // The port box: an editable drop-down whose list is refreshed from the platform every time it is
@@ -55,8 +56,9 @@ public:
 
     explicit ConnectForm(PortPlatform& ports, QWidget* parent = nullptr);
 
-    // CONNECT and picks from the port list go to the link, and the link drives this panel.
-    void Attach(LinkController& link);
+    // CONNECT and picks from the port list go to the link, and the link drives this panel; its
+    // port errors are shown in messages.
+    void Attach(LinkController& link, MessageBoxes& messages);
 
     // LinkPanel
     QString PortText() const override;

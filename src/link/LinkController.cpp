@@ -2,19 +2,17 @@
 
 #include "link/PortPlatform.h"
 #include "link/SerialPort.h"
+#include "seams/MessageBoxes.h"
 #include "state/SystemTexts.h"
-#include "widgets/MessageBoxes.h"
 
 #include <QDebug>
 
 #include <algorithm>
 
-LinkController::LinkController(SerialPort& port, PortPlatform& platform, MessageBoxes& messages,
-                               QObject* parent)
+LinkController::LinkController(SerialPort& port, PortPlatform& platform, QObject* parent)
     : QObject(parent)
     , m_port(port)
     , m_platform(platform)
-    , m_messages(messages)
     , m_watch(platform) {
     m_timer1.setInterval(kFlushInterval);
     connect(&m_watch, &PortReturnWatch::Back, this, &LinkController::deviceBack);
@@ -22,56 +20,72 @@ LinkController::LinkController(SerialPort& port, PortPlatform& platform, Message
     connect(&m_port, &SerialPort::OnComm, this, &LinkController::onComm);
 }
 
-void LinkController::AutoConnect() {
+void LinkController::SetPanel(LinkPanel& panel, MessageBoxes& messages) {
+    m_panel = &panel;
+    m_messages = &messages;
+}
+
+LinkState LinkController::State() const {
+    return m_phase == Phase::WaitingHeld ? LinkState::Waiting : LinkState(int(m_phase));
+}
+
+LinkOutcome LinkController::ConnectBridge() {
+    LinkOutcome outcome;
     const std::optional<QString> found = m_platform.FindBridge();
     if (!found)
-        return;
+        return outcome;
+    outcome.port = *found;
     const std::optional<QString> device = m_platform.ResolvePort(*found);
-    if (!device) {
-        // A name this program cannot open: show it, open nothing.
-        m_panel->SetPortText(*found);
-        return;
-    }
-    if (m_port.PortOpen())
-        return;
-    QString reason;
-    if (!openPort(*device, &reason)) {
-        m_panel->SetPortText(*found);
-        portError(reason);
-        return;
-    }
-    m_panel->ShowConnectDisabled();
+    if (device && m_port.PortOpen())
+        return outcome;
+    // A name this program cannot open, or a port that does not open, is shown and nothing more.
+    outcome.opened = device && openPort(*device, &outcome.reason);
+    if (outcome.opened)
+        m_panel->ShowConnectDisabled();
     m_panel->SetPortText(*found);
+    if (outcome.opened)
+        startSyncing();
+    return outcome;
+}
+
+LinkOutcome LinkController::Connect(const QString& portText) {
+    endWait();
+    LinkOutcome outcome;
+    outcome.port = portText;
+    const std::optional<QString> device = m_platform.ResolvePort(portText);
+    // The probe and the open always use the same port; a text that names none opens nothing.
+    if (!device) {
+        outcome.reason =
+            portText.trimmed().isEmpty()
+                ? QStringLiteral("No port is named. Type or pick the meter's port.")
+                : QStringLiteral("%1 names no port here. Type or pick the meter's port.")
+                      .arg(QuotedPath(portText));
+        return outcome;
+    }
+    if (!m_platform.Probe(*device, &outcome.reason))
+        return outcome;
+    if (m_port.PortOpen()) {
+        outcome.reason = QStringLiteral("The port is already open.");
+        return outcome;
+    }
+    if (!openPort(*device, &outcome.reason))
+        return outcome;
+    m_panel->ShowConnectDisabled();
     startSyncing();
+    outcome.opened = true;
+    return outcome;
+}
+
+void LinkController::AutoConnect() {
+    const LinkOutcome outcome = ConnectBridge();
+    if (!outcome.opened && !outcome.reason.isEmpty())
+        portError(outcome.reason);
 }
 
 void LinkController::btn_conn_Click() {
-    endWait();
-    const QString name = m_panel->PortText();
-    const std::optional<QString> device = m_platform.ResolvePort(name);
-    // The probe and the open always use the same port; a text that names none opens nothing.
-    if (!device) {
-        portError(name.trimmed().isEmpty()
-                      ? QStringLiteral("No port is named. Type or pick the meter's port.")
-                      : QStringLiteral("%1 names no port here. Type or pick the meter's port.")
-                            .arg(QuotedPath(name)));
-        return;
-    }
-    QString reason;
-    if (!m_platform.Probe(*device, &reason)) {
-        portError(reason);
-        return;
-    }
-    if (m_port.PortOpen()) {
-        portError(QStringLiteral("The port is already open."));
-        return;
-    }
-    if (!openPort(*device, &reason)) {
-        portError(reason);
-        return;
-    }
-    m_panel->ShowConnectDisabled();
-    startSyncing();
+    const LinkOutcome outcome = Connect(m_panel->PortText());
+    if (!outcome.opened)
+        portError(outcome.reason);
 }
 
 void LinkController::Combo1_Click() {
@@ -108,7 +122,7 @@ void LinkController::Timer1_Timer() {
 void LinkController::arm() {
     m_port.SetRThreshold(kArmedThreshold);
     m_timer1.stop();
-    setState(LinkState::Armed);
+    setPhase(Phase::Armed);
     m_panel->ShowLinkOnline();
 }
 
@@ -125,7 +139,8 @@ void LinkController::alignByStructure() {
 }
 
 void LinkController::RequestResync() {
-    m_holdWhenBack = false;
+    if (m_phase == Phase::WaitingHeld)
+        setPhase(Phase::Waiting);
     if (!m_port.PortOpen())
         return;
     m_port.SetRThreshold(0);
@@ -134,12 +149,12 @@ void LinkController::RequestResync() {
 
 void LinkController::PauseReception() {
     m_timer1.stop();
-    if (m_state == LinkState::Waiting)
-        m_holdWhenBack = true;
+    if (m_phase == Phase::Waiting)
+        setPhase(Phase::WaitingHeld);
     if (!m_port.PortOpen())
         return;
     m_port.SetRThreshold(0);
-    setState(LinkState::Paused);
+    setPhase(Phase::Paused);
 }
 
 void LinkController::Shutdown() {
@@ -147,11 +162,11 @@ void LinkController::Shutdown() {
     m_timer1.stop();
     m_port.SetRThreshold(0);
     m_port.Close();
-    setState(LinkState::Closed);
+    setPhase(Phase::Closed);
 }
 
 std::optional<MeterFrame> LinkController::TakeFrame() {
-    if (!m_port.PortOpen() || m_port.RThreshold() <= 0 || m_port.InBufferCount() < kFrameLength)
+    if (m_phase != Phase::Armed || !m_port.PortOpen() || m_port.InBufferCount() < kFrameLength)
         return std::nullopt;
     const QByteArray bytes = m_port.TakeInput(kFrameLength);
     if (bytes.size() < kFrameLength)
@@ -181,7 +196,8 @@ bool LinkController::openPort(const QString& device, QString* reason) {
 void LinkController::portError(const QString& reason) {
     const QString text = QString::fromUtf16(kPortErrorText);
     qWarning().noquote() << text << reason;
-    m_messages.DetailedMessage(text, reason);
+    if (m_messages)
+        m_messages->DetailedMessage(text, reason);
 }
 
 void LinkController::startSyncing() {
@@ -190,46 +206,45 @@ void LinkController::startSyncing() {
     m_structure.Reset();
     m_skip.reset();
     m_timer1.start();
-    setState(LinkState::Syncing);
+    setPhase(Phase::Syncing);
 }
 
 void LinkController::disconnectPort() {
     m_port.Close();
     m_port.SetRThreshold(0);
     m_timer1.stop();
-    setState(LinkState::Closed);
+    setPhase(Phase::Closed);
     m_panel->ShowConnectEnabled();
     m_panel->ShowLinkOffline();
 }
 
 void LinkController::onComm() {
     // A device that went away has already been closed by the port; the link waits for it.
-    if (m_port.CommEvent() == kCommEventDeviceLost && m_state != LinkState::Closed &&
-        m_state != LinkState::Waiting)
+    if (m_port.CommEvent() == kCommEventDeviceLost && m_phase != Phase::Closed && !waiting())
         startWaiting();
 }
 
 void LinkController::startWaiting() {
-    m_holdWhenBack = m_state == LinkState::Paused;
+    const Phase next = m_phase == Phase::Paused ? Phase::WaitingHeld : Phase::Waiting;
     m_lostDevice = m_port.CommPort();
     m_port.Close();
     m_port.SetRThreshold(0);
     m_timer1.stop();
     m_watch.Start(m_lastingName);
-    setState(LinkState::Waiting);
+    setPhase(next);
     m_panel->ShowConnectEnabled();
     m_panel->ShowLinkOffline();
 }
 
 void LinkController::endWait() {
-    if (m_state != LinkState::Waiting)
+    if (!waiting())
         return;
     m_watch.Stop();
-    setState(LinkState::Closed);
+    setPhase(Phase::Closed);
 }
 
 void LinkController::deviceBack(const QString& device) {
-    if (m_state != LinkState::Waiting)
+    if (!waiting())
         return;
     QString reason;
     if (!openPort(device, &reason))
@@ -238,16 +253,16 @@ void LinkController::deviceBack(const QString& device) {
     if (device != m_lostDevice)
         m_panel->SetPortText(device);
     m_panel->ShowConnectDisabled();
-    if (m_holdWhenBack) {
-        setState(LinkState::Paused);
+    if (m_phase == Phase::WaitingHeld) {
+        setPhase(Phase::Paused);
         return;
     }
     startSyncing();
 }
 
-void LinkController::setState(LinkState state) {
-    if (state == m_state)
-        return;
-    m_state = state;
-    emit StateChanged(state);
+void LinkController::setPhase(Phase phase) {
+    const LinkState before = State();
+    m_phase = phase;
+    if (State() != before)
+        emit StateChanged(State());
 }

@@ -15,28 +15,37 @@ class MessageBoxes;
 class PortPlatform;
 class SerialPort;
 
-// What the link control changes on the connection panel. The panel shows; it does not decide.
+// What the link control shows on a connection panel. The panel shows; it does not decide. A link
+// without a panel (a program without windows) shows nothing: every step does nothing by default.
 class LinkPanel {
 public:
     virtual ~LinkPanel() = default;
 
     // The text of the port box.
-    virtual QString PortText() const = 0;
-    virtual void SetPortText(const QString& text) = 0;
+    virtual QString PortText() const { return {}; }
+    virtual void SetPortText(const QString& /*text*/) {}
     // The CONNECT button stops animating, is disabled and shows its grey face.
-    virtual void ShowConnectDisabled() = 0;
+    virtual void ShowConnectDisabled() {}
     // The CONNECT button is enabled and animates again.
-    virtual void ShowConnectEnabled() = 0;
-    virtual void ShowLinkOnline() = 0;
-    virtual void ShowLinkOffline() = 0;
+    virtual void ShowConnectEnabled() {}
+    virtual void ShowLinkOnline() {}
+    virtual void ShowLinkOffline() {}
 };
 
+// What programs see of the link (State, StateChanged).
 enum class LinkState {
     Closed,  // port closed, no receive events
     Syncing, // port open, threshold 0, the flush timer throws waiting bytes away
-    Armed,   // port open, receive events for every 13 waiting bytes
+    Armed,   // port open, receive events for every 13 waiting bytes; frames are taken
     Paused,  // port open, threshold 0, flush timer stopped (while the table prints)
     Waiting, // port closed: its device went away; the link opens it again when it is back
+};
+
+// What a connect call came to.
+struct LinkOutcome {
+    bool opened = false; // the port is open and the link synchronises with the meter
+    QString port;        // the port text tried: the one given, or the bridge's (empty: none found)
+    QString reason;      // when not opened: why, for the user; empty when nothing could be tried
 };
 
 inline constexpr int kFlushInterval = 50; // ms between flush ticks
@@ -60,8 +69,9 @@ inline constexpr char16_t kPortErrorText[] = u"port error!";
 // (GaplessFrameSync), still arming at a tick that finds nothing; while the port stays open, later
 // resynchronisations go that way at once.
 //
-// When a port cannot be opened, the message "port error!" carries the reason as its detail, and
-// the same reason goes to standard error.
+// Connect and ConnectBridge say whether the port was opened and, when not, why in the user's
+// words; every program asks them. The windowed program's CONNECT (btn_conn_Click) and start
+// (AutoConnect) show "port error!" with that reason as the detail, and write it to standard error.
 //
 // When the open port's device goes away (a cable pulled out), the link waits for it to come back
 // (Waiting): under the same path, or under the bridge's lasting name where the platform knows one
@@ -71,25 +81,46 @@ inline constexpr char16_t kPortErrorText[] = u"port error!";
 // shows the device when it came back under another one. Attempts that fail while waiting show
 // nothing. The user's own CONNECT or pick, and Shutdown, end the wait. A program follows the link
 // through StateChanged: Waiting when the device went away, Syncing when it is open again.
+//
+// The link is in one phase at a time; the phase alone says what the port's threshold and the
+// flush timer are. WaitingHeld is Waiting to programs: the table printed meanwhile, so the device
+// that comes back is opened paused. The transitions (anything not listed leaves the phase as it
+// is; "fails" is a port error, the phase unchanged):
+//
+//   phase        Connect     tick, none   device lost  Pause        RequestResync  device back
+//                            waiting
+//   Closed       Syncing     -            -            -            -              -
+//   Syncing      fails       Armed        Waiting      Paused       Syncing        -
+//   Armed        fails       -            Waiting      Paused       Syncing        -
+//   Paused       fails       -            WaitingHeld  Paused       Syncing        -
+//   Waiting      Syncing     -            -            WaitingHeld  Waiting        Syncing
+//   WaitingHeld  Syncing     -            -            WaitingHeld  Waiting        Paused
+//
+// Combo1_Click (a pick from the list) and Shutdown lead from every phase to Closed; a failed
+// Connect while waiting ends the wait too (Closed).
 class LinkController : public QObject {
     Q_OBJECT
 public:
-    LinkController(SerialPort& port, PortPlatform& platform, MessageBoxes& messages,
-                   QObject* parent = nullptr);
+    LinkController(SerialPort& port, PortPlatform& platform, QObject* parent = nullptr);
 
-    // The panel to drive; must be set before any of the procedures below runs.
-    void SetPanel(LinkPanel* panel) { m_panel = panel; }
+    // The windowed program's connection panel, and where its port errors are shown. Without
+    // them, nothing is shown and a port error is only said by Connect's or ConnectBridge's outcome.
+    void SetPanel(LinkPanel& panel, MessageBoxes& messages);
 
-    LinkState State() const { return m_state; }
-    // While Waiting: the name watched for (a path, or the bridge's stable name).
+    LinkState State() const;
+    // While Waiting: the name watched for (a path, or the bridge's lasting name).
     QString WaitingFor() const { return m_watch.LastingName(); }
     QTimer& Timer1() { return m_timer1; }
-    SerialPort& Port() { return m_port; }
-    PortPlatform& Platform() { return m_platform; }
 
-    // At start-up: opens the bridge's port when one is attached and starts syncing.
+    // Probes and opens the port a port text names and starts syncing; ends a wait.
+    LinkOutcome Connect(const QString& portText);
+    // Finds the meter's USB bridge and, when it can be opened, opens it and starts syncing; the
+    // panel shows the bridge's name. Nothing is tried when none is attached or the port is open.
+    LinkOutcome ConnectBridge();
+
+    // At start-up: ConnectBridge; a port error is shown.
     void AutoConnect();
-    // CONNECT: probes and opens the port named in the port box and starts syncing; ends a wait.
+    // CONNECT: Connect with the port box's text; a port error is shown.
     void btn_conn_Click();
     // The user picked an entry of the port list: disconnects when connected; ends a wait.
     void Combo1_Click();
@@ -106,9 +137,8 @@ public:
     // At exit: stops the flush timer and a wait, and closes the port.
     void Shutdown();
 
-    // The next whole frame waiting, taken out of the port's input; nothing while reception is not
-    // armed or fewer than 13 bytes wait. The receive event's handler takes frames until there is
-    // none left.
+    // The next whole frame waiting, taken out of the port's input; nothing unless the link is
+    // Armed and 13 bytes wait. The receive event's handler takes frames until there is none left.
     std::optional<MeterFrame> TakeFrame();
 
 signals:
@@ -117,6 +147,10 @@ signals:
     void Notice(const QString& text);
 
 private:
+    // LinkState's values, and WaitingHeld.
+    enum class Phase { Closed, Syncing, Armed, Paused, Waiting, WaitingHeld };
+    static_assert(int(Phase::Waiting) == int(LinkState::Waiting));
+
     bool openPort(const QString& device, QString* reason);
     void portError(const QString& reason);
     void startSyncing();
@@ -127,21 +161,22 @@ private:
     void startWaiting();
     void endWait();
     void deviceBack(const QString& device);
-    void setState(LinkState state);
+    void setPhase(Phase phase);
+    bool waiting() const { return m_phase == Phase::Waiting || m_phase == Phase::WaitingHeld; }
 
     SerialPort& m_port;
     PortPlatform& m_platform;
-    MessageBoxes& m_messages;
-    LinkPanel* m_panel = nullptr;
+    LinkPanel m_noPanel;
+    LinkPanel* m_panel = &m_noPanel;
+    MessageBoxes* m_messages = nullptr;
     QTimer m_timer1;
     PortReturnWatch m_watch;
-    LinkState m_state = LinkState::Closed;
-    QString m_lastingName;       // of the device last opened
-    QString m_lostDevice;        // the device that went away
-    bool m_holdWhenBack = false; // paused when the device went away, or since: stay paused
-    QElapsedTimer m_syncing;     // since syncing started
-    bool m_gapless = false;      // the open port's meter left no gap for kNoGapLimit
-    bool m_byStructure = false;  // syncing by the frames' structure
+    Phase m_phase = Phase::Closed;
+    QString m_lastingName;      // of the device last opened
+    QString m_lostDevice;       // the device that went away
+    QElapsedTimer m_syncing;    // since syncing started
+    bool m_gapless = false;     // the open port's meter left no gap for kNoGapLimit
+    bool m_byStructure = false; // syncing by the frames' structure
     GaplessFrameSync m_structure;
     std::optional<int> m_skip; // bytes still to come before a frame, once known
 };

@@ -152,14 +152,14 @@ QList<LinuxPortPlatform::Tty> LinuxPortPlatform::serialTtys() const {
     return ttys;
 }
 
-QStringList LinuxPortPlatform::ListPorts() {
+QStringList LinuxPortPlatform::SystemPorts() {
     QStringList list;
     for (const Tty& tty : serialTtys())
         list.append(m_devRoot + u'/' + tty.name);
     return list;
 }
 
-QString LinuxPortPlatform::StartText() {
+QString LinuxPortPlatform::SystemStartText() {
     const QStringList list = ListPorts();
     return list.isEmpty() ? QString() : list.first();
 }
@@ -199,7 +199,7 @@ bool LinuxPortPlatform::Probe(const QString& device, QString* reason) {
     return IsSerialDeviceNode(device, reason) && ProbeSerialDevice(device, reason);
 }
 
-std::optional<QString> LinuxPortPlatform::FindBridge() {
+std::optional<QString> LinuxPortPlatform::SystemBridge() {
     for (const Tty& tty : serialTtys()) {
         if (tty.driver == QLatin1String(kBridgeDriver))
             return m_devRoot + u'/' + tty.name;
@@ -237,7 +237,7 @@ QString LinuxPortPlatform::NameStamp(const QString& lastingName) {
 std::optional<QString> LinuxPortPlatform::FindAgain(const QString& lastingName,
                                                     const QString& stampWhenLost) {
     const QFileInfo name(lastingName);
-    // A stable name's link names the device node the bridge has now; that node is what the
+    // A lasting name's link names the device node the bridge has now; that node is what the
     // port box shows and the port opens.
     const QString device =
         name.absolutePath() == byIdFolder() ? QDir::cleanPath(name.symLinkTarget()) : lastingName;

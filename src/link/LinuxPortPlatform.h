@@ -9,7 +9,7 @@
 // bridge is the tty whose device is bound to the bridge's kernel driver. The roots are parameters
 // so tests can use fake trees.
 //
-// A device that went away is found again by its USB bridge's stable name under
+// A device that went away is found again by its USB bridge's lasting name under
 // <devRoot>/serial/by-id when it has one (a bridge plugged back in may come back as ttyUSB1), and
 // by its own path otherwise.
 //
@@ -23,11 +23,8 @@ public:
     explicit LinuxPortPlatform(QString sysRoot = QStringLiteral("/sys"),
                                QString devRoot = QStringLiteral("/dev"));
 
-    QStringList ListPorts() override;
-    QString StartText() override;
     std::optional<QString> ResolvePort(const QString& text) override;
     bool Probe(const QString& device, QString* reason = nullptr) override;
-    std::optional<QString> FindBridge() override;
     // The by-id link that leads to the same device node as device, or device itself.
     QString LastingName(const QString& device) override;
     // A symbolic link's inode and change time; empty for anything else.
@@ -47,6 +44,11 @@ public:
     // with a driver, by its device number), or a pseudo-terminal. Looks at the node only; never
     // opens it. When not, and reason is given, says why.
     bool IsSerialDeviceNode(const QString& path, QString* reason = nullptr) const;
+
+protected:
+    QStringList SystemPorts() override;
+    QString SystemStartText() override;
+    std::optional<QString> SystemBridge() override;
 
 private:
     struct Tty {

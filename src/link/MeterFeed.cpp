@@ -76,8 +76,8 @@ DemoLink StartDemoLink(QString* error) {
     meter->Start();
     // The simulated meter's line is the bridge; listing, probing and opening are as on the real
     // system.
-    link.platform = std::make_unique<GivenPortPlatform>(MakeSystemPortPlatform(), meter->PortPath(),
-                                                        GivenPortPlatform::Role::Bridge);
+    link.platform = MakeSystemPortPlatform();
+    link.platform->GivePort(meter->PortPath(), PortPlatform::GivenRole::Bridge);
     link.meter = std::move(meter);
     return link;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/GivenPortPlatform.h"
 #include "link/MeterSimulator.h"
+#include "link/PortPlatform.h"
 #include "link/PseudoTerminal.h"
 
 #include <QByteArray>

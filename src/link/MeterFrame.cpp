@@ -8,41 +8,11 @@ std::uint16_t word(const MeterFrame& f, int at) {
     return static_cast<std::uint16_t>(f[at] * 256 + f[at + 1]);
 }
 
-std::optional<QString> modeLabel(std::uint8_t mode) {
-    switch (mode) {
-    case 0:
-        return QString();
-    case 1:
-        return QStringLiteral("DP");
-    case 2:
-        return QStringLiteral("WB");
-    default:
-        return std::nullopt;
-    }
-}
-
-std::optional<QString> temperatureUnitText(std::uint8_t unit) {
-    switch (unit) {
-    case 1:
-        return QStringLiteral("\u00B0C");
-    case 2:
-        return QStringLiteral("\u00B0F");
-    default:
-        return std::nullopt;
-    }
-}
-
-std::optional<QString> unitText(std::uint8_t kind, std::uint8_t code) {
-    static const QString velocity[] = {QStringLiteral("m/s"),   QStringLiteral("km/h"),
-                                       QStringLiteral("mil/h"), QStringLiteral("ft/m"),
-                                       QStringLiteral("ft/s"),  QStringLiteral("knots")};
-    static const QString flow[] = {QStringLiteral("CMS"), QStringLiteral("CMM"),
-                                   QStringLiteral("CFM")};
-    if (kind == 1 && code >= 1 && code <= 6)
-        return velocity[code - 1];
-    if (kind == 2 && code >= 1 && code <= 3)
-        return flow[code - 1];
-    return std::nullopt;
+// The text of a code counted from `first`; nothing for a code without one.
+template <std::size_t N>
+std::optional<QString> textOfCode(std::uint8_t code, int first, const char16_t* const (&texts)[N]) {
+    const int at = code - first;
+    return at >= 0 && at < int(N) ? std::optional(QString::fromUtf16(texts[at])) : std::nullopt;
 }
 
 } // namespace
@@ -94,35 +64,23 @@ DecodedFrame DecodeFrame(const MeterFrame& frame) {
     if (m.temperatureSign == 1)
         t = -t;
     const double h = m.humidityTenths / 10.0;
-    d.modeLabel = modeLabel(m.mode);
+    d.modeLabel = textOfCode(m.mode, 0, {u"", u"DP", u"WB"});
     d.temperature = t == 0.0 ? 0.0 : t; // never -0
-    d.temperatureUnit = temperatureUnitText(m.temperatureUnit);
+    d.temperatureUnit = textOfCode(m.temperatureUnit, 1, {u"\u00B0C", u"\u00B0F"});
     d.humidity = h;
     // The normal mode's tag is a blank, so the temperature lines up with "DP" and "WB".
     const QString tag = m.mode == 0 ? QStringLiteral(" ") : d.modeLabel.value_or(QString());
     d.trhText =
         tag + NumberText(t) + d.temperatureUnit.value_or(QString()) + u' ' + NumberText(h) + u'%';
 
-    if (m.kind == 1)
-        d.kindLabel = QStringLiteral("VEL");
-    else if (m.kind == 2)
-        d.kindLabel = QStringLiteral("FLOW");
-    d.unitText = unitText(m.kind, m.unitCode);
+    d.kind = m.kind == 1   ? ReadingKind::Velocity
+             : m.kind == 2 ? ReadingKind::Flow
+                           : ReadingKind::Unknown;
+    d.unit = UnitOfCode(d.kind, m.unitCode);
 
-    double v = m.valueMagnitude;
-    switch (m.decimalCode) {
-    case 2:
-        v /= 10;
-        break;
-    case 3:
-        v /= 100;
-        break;
-    case 4:
-        v /= 1000;
-        break;
-    default:
-        break;
-    }
+    // Decimal codes 2, 3 and 4 put the point before the last one, two or three digits.
+    static constexpr double kDivisors[] = {1, 1, 10, 100, 1000};
+    const double v = m.valueMagnitude / (m.decimalCode < 5 ? kDivisors[m.decimalCode] : 1);
     d.value = v;
     d.dataText = NumberText(v);
     return d;

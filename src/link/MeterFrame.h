@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/MeterUnits.h"
+
 #include <QString>
 
 #include <array>
@@ -30,13 +32,20 @@ struct MeterFrameFields {
 MeterFrameFields FrameFields(const MeterFrame& frame);
 MeterFrame EncodeFrame(const MeterFrameFields& fields);
 
-// The texts and the number that a stored reading takes from one frame.
+// What one frame says: the typed kind and unit that rules decide by, and the texts and the number
+// that a stored reading takes.
 struct DecodedFrame {
-    double value = 0.0;               // the main value, never negative
-    QString dataText;                 // value as number text
-    QString trhText;                  // mode tag, temperature, temperature unit, humidity
-    std::optional<QString> kindLabel; // "VEL" or "FLOW"; absent for an unknown kind
-    std::optional<QString> unitText;  // absent for an unknown kind or unit code
+    double value = 0.0;                      // the main value, never negative, in `unit`
+    ReadingKind kind = ReadingKind::Unknown; // velocity or flow
+    std::optional<MeterUnit> unit;           // absent for an unknown kind or unit code
+    QString dataText;                        // value as number text
+    QString trhText;                         // mode tag, temperature, temperature unit, humidity
+    // "VEL" or "FLOW"; absent for an unknown kind.
+    std::optional<QString> KindLabel() const { return ::KindLabel(kind); }
+    // The unit's text; absent for an unknown kind or unit code.
+    std::optional<QString> UnitText() const {
+        return unit ? std::optional<QString>(::UnitText(*unit)) : std::nullopt;
+    }
     // The pieces of trhText, for writers that keep them apart.
     std::optional<QString> modeLabel;       // "", "DP" or "WB"; absent for an unknown mode
     double temperature = 0.0;               // degrees, negative below zero

@@ -7,15 +7,25 @@
 
 // How this platform names, lists, checks and finds serial ports. The connection panel shows the
 // list and the start text; the link control resolves, probes and finds.
+//
+// What differs from one platform to the next is virtual; what does not is here once: a port given
+// from outside (the simulated meter's line of --demo, the port named by --port) heads the list
+// and is the port box's start text whatever the platform.
 class PortPlatform {
 public:
     virtual ~PortPlatform() = default;
 
-    // The entries of the port list, in the order shown.
-    virtual QStringList ListPorts() = 0;
+    // The given port is the bridge (what AutoConnect opens), or only the start text (nothing is
+    // opened at start-up until CONNECT runs with it).
+    enum class GivenRole { Bridge, StartText };
+    void GivePort(const QString& port, GivenRole role);
 
+    // The entries of the port list, in the order shown.
+    QStringList ListPorts();
     // The port box text before any selection.
-    virtual QString StartText() = 0;
+    QString StartText();
+    // The port box text of the meter's USB bridge, when one is attached.
+    std::optional<QString> FindBridge();
 
     // The device to open for a port box text, or nothing when the text names no port here.
     virtual std::optional<QString> ResolvePort(const QString& text) = 0;
@@ -24,9 +34,6 @@ public:
     // opened for reading and writing by this program alone right now. Leaves it closed. When it
     // cannot be used and reason is given, says why and what to do, in words for the user.
     virtual bool Probe(const QString& device, QString* reason = nullptr) = 0;
-
-    // The port box text of the meter's USB bridge, when one is attached.
-    virtual std::optional<QString> FindBridge() = 0;
 
     // Finding a device again after it went away (an unplugged cable). Unless a platform knows
     // better, a device comes back under its own name and only the probe tells whether it is there.
@@ -54,4 +61,14 @@ public:
         Q_UNUSED(lastingName);
         return {};
     }
+
+protected:
+    // The platform's own list, start text and bridge, without a given port.
+    virtual QStringList SystemPorts() = 0;
+    virtual QString SystemStartText() = 0;
+    virtual std::optional<QString> SystemBridge() = 0;
+
+private:
+    QString m_given;
+    GivenRole m_givenRole = GivenRole::StartText;
 };

@@ -1,5 +1,7 @@
 #include "link/PseudoTerminal.h"
 
+#include "state/WriteAll.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -64,17 +66,7 @@ qsizetype PseudoTerminal::Write(const QByteArray& bytes) {
     if (m_master < 0)
         return 0;
     qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::write(m_master, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n > 0) {
-            done += n;
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        break;
-    }
+    WriteAll(m_master, bytes, &done);
     return done;
 }
 

@@ -1,13 +1,13 @@
 #include "link/WindowsPortPlatform.h"
 
-QStringList WindowsPortPlatform::ListPorts() {
+QStringList WindowsPortPlatform::SystemPorts() {
     QStringList list;
     for (const std::string& name : ComPortNames())
         list.append(QString::fromStdString(name));
     return list;
 }
 
-QString WindowsPortPlatform::StartText() {
+QString WindowsPortPlatform::SystemStartText() {
     return QString::fromStdString(ComPortName(kStartComPort));
 }
 
@@ -29,7 +29,7 @@ bool WindowsPortPlatform::Probe(const QString& device, QString* reason) {
     return false;
 }
 
-std::optional<QString> WindowsPortPlatform::FindBridge() {
+std::optional<QString> WindowsPortPlatform::SystemBridge() {
     const std::optional<std::string> name = FindBridgePortName(m_system.Registry());
     if (!name)
         return std::nullopt;

@@ -10,11 +10,13 @@ public:
     explicit WindowsPortPlatform(ComPortSystem& system)
         : m_system(system) {}
 
-    QStringList ListPorts() override;
-    QString StartText() override;
     std::optional<QString> ResolvePort(const QString& text) override;
     bool Probe(const QString& device, QString* reason = nullptr) override;
-    std::optional<QString> FindBridge() override;
+
+protected:
+    QStringList SystemPorts() override;
+    QString SystemStartText() override;
+    std::optional<QString> SystemBridge() override;
 
 private:
     ComPortSystem& m_system;

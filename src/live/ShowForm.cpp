@@ -1,6 +1,5 @@
 #include "live/ShowForm.h"
 
-#include "charts/ButtonFaces.h"
 #include "charts/ChartArea.h"
 #include "charts/ChartCursor.h"
 #include "charts/ChartGeometry.h"
@@ -9,7 +8,6 @@
 #include "charts/ChartScaleRules.h"
 #include "charts/ChartWindowControls.h"
 #include "charts/DottedLine.h"
-#include "charts/ImageButton.h"
 #include "live/GraphPeer.h"
 #include "live/LineControl.h"
 #include "live/RecordingButton.h"
@@ -17,6 +15,8 @@
 #include "live/TraverseButton.h"
 #include "state/GVarMod.h"
 #include "state/ReadoutRules.h"
+#include "widgets/ButtonFaces.h"
+#include "widgets/ImageButton.h"
 #include "widgets/PickOnlyComboBox.h"
 #include "widgets/WindowFonts.h"
 #include "widgets/WindowLayout.h"

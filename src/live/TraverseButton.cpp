@@ -1,6 +1,6 @@
 #include "live/TraverseButton.h"
 
-#include "charts/ImageButton.h"
+#include "widgets/ImageButton.h"
 
 #include <QPainter>
 

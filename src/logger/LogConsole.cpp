@@ -1,7 +1,8 @@
 #include "logger/LogConsole.h"
 
+#include "state/WriteAll.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -67,15 +68,7 @@ void LogConsole::line(const QString& text) {
 }
 
 void LogConsole::put(const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return; // nowhere to say it
-        done += n;
-    }
+    WriteAll(m_fd, bytes); // on failure, there is nowhere to say it
 }
 
 int LogConsole::width() const {

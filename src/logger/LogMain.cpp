@@ -19,14 +19,6 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
-LogConsole* console = nullptr;
-
-// Qt's warnings (a port error's reason from the link control among them) go through the console,
-// so they never land in the middle of the status line.
-void onQtMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type != QtDebugMsg && console)
-        console->Say(text);
-}
 
 void onSignal(int) {
     const char byte = 1;
@@ -78,8 +70,6 @@ int main(int argc, char** argv) {
     const std::unique_ptr<PortPlatform> platform = MakeSystemPortPlatform();
     LogOutput output;
     LogConsole stderrConsole(STDERR_FILENO, ::isatty(STDERR_FILENO) == 1, options->quiet);
-    console = &stderrConsole;
-    qInstallMessageHandler(onQtMessage);
     LogSession session({port, *platform, output, stderrConsole}, *options);
     // Queued: a run that ends before the event loop runs still ends it.
     QObject::connect(&session, &LogSession::Finished, &app, &QCoreApplication::exit,

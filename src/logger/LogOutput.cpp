@@ -1,9 +1,10 @@
 #include "logger/LogOutput.h"
 
+#include "reports/AtomicFileWriter.h"
 #include "state/SystemTexts.h"
+#include "state/WriteAll.h"
 
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
@@ -73,18 +74,13 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
         return start(append, heading, error);
     }
 
-    // A new file beside the old one, renamed over it once it holds the heading.
-    const QString folder = QFileInfo(target).absolutePath();
-    QString temporary;
-    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        temporary = QStringLiteral("%1/.%2.%3.tmp")
-                        .arg(folder, QFileInfo(target).fileName())
-                        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        m_fd = ::open(nativePath(temporary).constData(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
-        if (m_fd < 0 && errno != EEXIST)
-            break;
+    // The heading, in a file that takes the old one's place whole; the lines go to its end.
+    QString reason;
+    if (!WriteFileAtomically(target, heading, &reason)) {
+        *error = QStringLiteral("cannot create %1: %2").arg(QuotedPath(path), reason);
+        return false;
     }
+    m_fd = ::open(nativePath(target).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (m_fd < 0) {
         *error = QStringLiteral("cannot create %1: %2").arg(QuotedPath(path), systemError(errno));
         return false;
@@ -96,15 +92,6 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
         if (::fchown(m_fd, st.st_uid, st.st_gid) != 0) {
             // Another user's file becomes this user's, as any program's saved file would.
         }
-    }
-    if (!writeAll(heading, error)) {
-        ::unlink(nativePath(temporary).constData());
-        return false;
-    }
-    if (::rename(nativePath(temporary).constData(), nativePath(target).constData()) != 0) {
-        *error = QStringLiteral("cannot create %1: %2").arg(QuotedPath(path), systemError(errno));
-        ::unlink(nativePath(temporary).constData());
-        return false;
     }
     return true;
 }
@@ -145,25 +132,17 @@ bool LogOutput::Write(const QByteArray& line, QString* error) {
 
 bool LogOutput::writeAll(const QByteArray& bytes, QString* error) {
     qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n > 0) {
-            done += n;
-            continue;
+    const int code = WriteAll(m_fd, bytes, &done);
+    if (code == 0)
+        return true;
+    struct stat st {};
+    if (done > 0 && m_regular && ::fstat(m_fd, &st) == 0 && st.st_size >= done) {
+        if (::ftruncate(m_fd, st.st_size - done) != 0) {
+            // Nothing more to do: the file keeps the part written.
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        const int code = n < 0 ? errno : ENOSPC;
-        struct stat st {};
-        if (done > 0 && m_regular && ::fstat(m_fd, &st) == 0 && st.st_size >= done) {
-            if (::ftruncate(m_fd, st.st_size - done) != 0) {
-                // Nothing more to do: the file keeps the part written.
-            }
-        }
-        *error = QStringLiteral("cannot write to %1: %2").arg(ShownName(), systemError(code));
-        return false;
     }
-    return true;
+    *error = QStringLiteral("cannot write to %1: %2").arg(ShownName(), systemError(code));
+    return false;
 }
 
 bool LogOutput::Close(QString* error) {

@@ -6,12 +6,12 @@
 // Where the logger's lines go: a file or standard output, written line by line with one write(2)
 // each, so every line reaches the operating system (and `tail -f`) as it is written.
 //
-// A file is created, or replaced as a whole at the start: the heading goes into a new file next to
-// it, which then takes the file's name, so a reader never sees half of either. With append, lines
-// are added to the end; the heading goes only into an empty file, and a last line cut short by an
-// earlier run is ended first. A device or pipe named as the file (/dev/null, a FIFO) is written
-// as it is, never replaced; a file replaced keeps its permissions; a symbolic link stays and the
-// file it names is written.
+// A file is created, or replaced as a whole at the start: the heading is written with the
+// project's atomic writer (WriteFileAtomically), so a reader never sees half of either. With
+// append, lines are added to the end; the heading goes only into an empty file, and a last line cut
+// short by an earlier run is ended first. A device or pipe named as the file (/dev/null, a FIFO) is
+// written as it is, never replaced; a file replaced keeps its permissions; a symbolic link stays
+// and the file it names is written.
 //
 // A line either arrives whole or not at all: when the system takes only part of it (a full disk,
 // a file-size limit), that part is taken back from a regular file, so the file ends with the last

@@ -51,7 +51,7 @@ QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, con
     const QString time = IsoInstantText(at);
     if (format == LogFormat::Csv)
         return CsvExportRow(no, reading.trhText, reading.value,
-                            reading.unitText.value_or(QString()), time)
+                            reading.UnitText().value_or(QString()), time)
                    .toUtf8() +
                '\n';
     QString out;
@@ -59,8 +59,8 @@ QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, con
     appendField(out, "time", std::optional<QString>(time));
     appendField(out, "value", FullStopNumberText(reading.value));
     appendField(out, "data", std::optional<QString>(reading.dataText));
-    appendField(out, "unit", reading.unitText);
-    appendField(out, "kind", reading.kindLabel);
+    appendField(out, "unit", reading.UnitText());
+    appendField(out, "kind", reading.KindLabel());
     appendField(out, "mode", reading.modeLabel);
     appendField(out, "temperature", FullStopNumberText(reading.temperature));
     appendField(out, "temperature_unit", reading.temperatureUnit);

@@ -7,7 +7,6 @@
 #include "logger/LogConsole.h"
 #include "logger/LogOutput.h"
 #include "logger/LogRows.h"
-#include "widgets/MessageBoxes.h"
 
 #include <algorithm>
 
@@ -17,39 +16,11 @@ constexpr int kStatusTickMs = 1000;    // and this often while none arrive
 constexpr qint64 kLongestWaitMs = 3600 * 1000;
 } // namespace
 
-// The connection panel of a program without one: only the port's name. The run follows the
-// link through its state.
-class LogSession::Panel : public LinkPanel {
-public:
-    QString PortText() const override { return m_text; }
-    void SetPortText(const QString& text) override { m_text = text; }
-    void ShowConnectDisabled() override {}
-    void ShowConnectEnabled() override {}
-    void ShowLinkOnline() override {}
-    void ShowLinkOffline() override {}
-
-private:
-    QString m_text;
-};
-
-// The link control's messages: there is nobody to answer a box. A port error's reason has
-// already gone to standard error from the link control; only whether one came is kept.
-class LogSession::Messages : public MessageBoxes {
-public:
-    bool Question(const QString&) override { return false; }
-    void Message(const QString&) override { said = true; }
-    void DetailedMessage(const QString&, const QString&) override { said = true; }
-    bool said = false;
-};
-
 LogSession::LogSession(LogParts parts, LogOptions options, QObject* parent)
     : QObject(parent)
     , m_parts(std::move(parts))
     , m_options(std::move(options))
-    , m_panel(std::make_unique<Panel>())
-    , m_messages(std::make_unique<Messages>()) {
-    m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform, *m_messages);
-    m_link->SetPanel(m_panel.get());
+    , m_link(std::make_unique<LinkController>(m_parts.port, m_parts.platform)) {
     connect(m_link.get(), &LinkController::StateChanged, this, &LogSession::onLinkState);
     connect(m_link.get(), &LinkController::Notice, this,
             [this](const QString& text) { m_parts.console.Say(text); });
@@ -80,24 +51,17 @@ std::optional<int> LogSession::Start() {
         m_deadline = QDeadlineTimer(*m_options.durationMs);
 
     // The port first, so that a meter that cannot be read leaves an existing file alone.
-    QString port = m_options.port;
-    if (port.isEmpty()) {
-        const std::optional<QString> bridge = m_parts.platform.FindBridge();
-        if (!bridge) {
+    const LinkOutcome link =
+        m_options.port.isEmpty() ? m_link->ConnectBridge() : m_link->Connect(m_options.port);
+    if (!link.opened) {
+        if (link.port.isEmpty())
             m_parts.console.Say(
                 QStringLiteral("no meter found: its USB bridge is not plugged in. Plug the meter "
                                "in and switch it on, or name its port with --port."));
-            return kLogNoMeter;
-        }
-        port = *bridge;
-        m_link->AutoConnect();
-    } else {
-        m_panel->SetPortText(port);
-        m_link->btn_conn_Click();
-    }
-    if (m_link->State() == LinkState::Closed) {
-        if (!m_messages->said)
-            m_parts.console.Say(QStringLiteral("%1 cannot be opened").arg(QuotedPath(port)));
+        else if (link.reason.isEmpty())
+            m_parts.console.Say(QStringLiteral("%1 cannot be opened").arg(QuotedPath(link.port)));
+        else
+            m_parts.console.Say(QString::fromUtf16(kPortErrorText) + u' ' + link.reason);
         return kLogNoMeter;
     }
 
@@ -161,7 +125,7 @@ void LogSession::store(const MeterFrame& frame) {
         return;
     }
     ++m_no;
-    m_last = reading.unitText ? reading.dataText + u' ' + *reading.unitText : reading.dataText;
+    m_last = reading.unit ? reading.dataText + u' ' + UnitText(*reading.unit) : reading.dataText;
     updateStatus(false);
     if (m_options.count && m_no >= *m_options.count)
         finish(kLogDone);
@@ -228,7 +192,6 @@ void LogSession::finish(int status, const QString& why) {
     m_deadlineTimer.stop();
     m_statusTimer.stop();
     m_readerTimer.stop();
-    m_lastStatusMs = -1000;
     updateStatus(true);
     m_parts.console.EndStatus();
     if (!why.isEmpty())

@@ -55,15 +55,10 @@ public:
     // Ends the run cleanly (a signal).
     void Stop() { finish(kLogDone); }
 
-    qint64 Readings() const { return m_no; }
-
 signals:
     void Finished(int status);
 
 private:
-    class Panel;
-    class Messages;
-
     void onComm();
     void onLinkState(LinkState state);
     void store(const MeterFrame& frame);
@@ -75,8 +70,6 @@ private:
 
     LogParts m_parts;
     LogOptions m_options;
-    std::unique_ptr<Panel> m_panel;
-    std::unique_ptr<Messages> m_messages;
     std::unique_ptr<LinkController> m_link;
     QElapsedTimer m_clock;
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};

@@ -4,9 +4,9 @@
 #include "recording/RecordingReport.h"
 #include "reports/AtomicFileWriter.h"
 #include "reports/PrintTarget.h"
+#include "seams/MessageBoxes.h"
 #include "state/SystemTexts.h"
 #include "widgets/FileSaveDialog.h"
-#include "widgets/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "recording/RecordingWindows.h"
 
 #include "recording/RecordingReader.h"
+#include "seams/MessageBoxes.h"
 #include "widgets/FileOpenDialog.h"
-#include "widgets/MessageBoxes.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

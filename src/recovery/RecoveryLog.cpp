@@ -2,9 +2,9 @@
 
 #include "recovery/EarlierRuns.h"
 #include "reports/AtomicFileWriter.h"
+#include "seams/MessageBoxes.h"
 #include "state/GVarMod.h"
 #include "state/SystemTexts.h"
-#include "widgets/MessageBoxes.h"
 
 #include <QDir>
 #include <QStringList>

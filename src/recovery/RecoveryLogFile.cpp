@@ -2,6 +2,9 @@
 
 #include "recovery/RecoveryLogFormat.h"
 #include "state/SystemTexts.h"
+#ifdef Q_OS_UNIX
+#include "state/WriteAll.h"
+#endif
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -10,41 +13,15 @@
 #include <QLockFile>
 
 #include <cerrno>
-#include <chrono>
-#include <csignal>
 #include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#else
-#include <io.h>
 #endif
 
 namespace {
-
-void syncDescriptor(int fd) {
-#if defined(Q_OS_LINUX)
-    ::fdatasync(fd);
-#elif defined(Q_OS_UNIX)
-    ::fsync(fd);
-#else
-    ::_commit(fd);
-#endif
-}
-
-void syncFolder(const QString& folder) {
-#ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(folder);
-#endif
-}
 
 QString cannotCreate(const QString& folder, const QString& why) {
     return QStringLiteral("no file can be made in %1 (%2)")
@@ -77,45 +54,6 @@ QString RecoveryFolderRefusal(const QString& folder) {
 
 QString RecoveryLockPath(const QString& logPath) {
     return logPath + QStringLiteral(".lock");
-}
-
-DiskSync::~DiskSync() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
-    m_wake.notify_all();
-    if (m_thread.joinable())
-        m_thread.join();
-}
-
-void DiskSync::Watch(int fd, const QString& folder) {
-    std::lock_guard lock(m_mutex);
-    m_fd = fd;
-    m_folder = folder;
-    m_folderPending = fd >= 0;
-    m_dirty.store(false, std::memory_order_relaxed);
-    if (fd >= 0 && !m_thread.joinable())
-        m_thread = std::thread([this] { run(); });
-}
-
-void DiskSync::run() {
-    std::unique_lock lock(m_mutex);
-    while (!m_wake.wait_for(lock, std::chrono::seconds(1), [this] { return m_stop; })) {
-        if (m_fd >= 0 && m_dirty.exchange(false, std::memory_order_relaxed))
-            syncDescriptor(m_fd);
-        if (m_folderPending) {
-            syncFolder(m_folder);
-            m_folderPending = false;
-        }
-    }
-}
-
-RecoveryLogFile::RecoveryLogFile() {
-#ifdef SIGXFSZ
-    // Past a file-size limit, a write must fail with a reason rather than end the program.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
 }
 
 RecoveryLogFile::~RecoveryLogFile() {
@@ -222,26 +160,13 @@ bool RecoveryLogFile::Append(const QByteArray& entry, QString* reason) {
         return false;
     }
 #ifdef Q_OS_UNIX
-    // One write(2) for the whole entry; the loop only takes up what an interrupted or short
-    // write left.
-    const int fd = m_file.handle();
-    const char* data = entry.constData();
-    qsizetype left = entry.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, std::size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : ENOSPC;
-            m_sync.Written();
-            *reason = cannotWrite(m_path, QString::fromLocal8Bit(std::strerror(error)));
-            return false;
-        }
-        data += n;
-        left -= n;
-    }
+    // One write(2) for the whole entry, unless it is interrupted or short.
+    const int error = WriteAll(m_file.handle(), entry);
     m_sync.Written();
-    return true;
+    if (error == 0)
+        return true;
+    *reason = cannotWrite(m_path, QString::fromLocal8Bit(std::strerror(error)));
+    return false;
 #else
     const qint64 written = m_file.write(entry);
     m_sync.Written();

@@ -9,7 +9,7 @@ public:
     bool PrepareDefault(QPrinter& printer, const QString&, QString& reason) override {
         return UseDefaultPrinter(printer, reason);
     }
-    bool SpoolsToFile() const override { return false; }
+    bool UsesSpoolFile() const override { return false; }
     bool Submit(const PrintSubmission&, const std::atomic<int>&, QString&) override {
         return true; // the engine submitted it when the document ended
     }

@@ -1,6 +1,6 @@
 #include "reports/PrintProgress.h"
 
-#include "widgets/MessageBoxes.h"
+#include "seams/MessageBoxes.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>

@@ -64,8 +64,6 @@ public:
     // What went wrong, for diagnostics.
     const QString& Failure() const { return m_failure; }
 
-    QPrinter& Printer() { return m_printer; }
-
 private:
     bool fail(const QString& what);
     bool setUpPaper(PrintPaper paper, PageOrientation orientation);

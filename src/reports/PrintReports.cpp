@@ -4,8 +4,8 @@
 #include "reports/PrintProgress.h"
 #include "reports/PrintRenderer.h"
 #include "reports/PrintTarget.h"
+#include "seams/MessageBoxes.h"
 #include "state/GVarMod.h"
-#include "widgets/MessageBoxes.h"
 
 #include <QDate>
 #include <QDebug>

@@ -21,12 +21,12 @@ public:
     virtual ~PrintSystem() = default;
 
     // Points printer at the system's default printer. Where the service takes finished documents
-    // (SpoolsToFile()), the printer writes the job to spoolPath; otherwise the printer's own
+    // (UsesSpoolFile()), the printer writes the job to spoolPath; otherwise the printer's own
     // engine submits the job when the document ends. False with the reason when no usable default
     // printer is set up.
     virtual bool PrepareDefault(QPrinter& printer, const QString& spoolPath, QString& reason) = 0;
 
-    virtual bool SpoolsToFile() const { return true; }
+    virtual bool UsesSpoolFile() const { return true; }
 
     // Hands a complete document over. Runs off the interface thread and may block for as long as
     // a slow print server takes. Once cancel turns non-zero it returns as soon as it can and

@@ -7,26 +7,10 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPrinter>
-#include <QPrinterInfo>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-bool UseDefaultPrinter(QPrinter& printer, QString& reason) {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull() || info.printerName().isEmpty()) {
-        reason = QStringLiteral("no default printer is set up");
-        return false;
-    }
-    printer.setPrinterName(info.printerName());
-    if (printer.outputFormat() != QPrinter::NativeFormat ||
-        printer.printerName() != info.printerName() || !printer.isValid()) {
-        reason = QStringLiteral("the printer %1 cannot be used").arg(info.printerName());
-        return false;
-    }
-    return true;
-}
 
 DefaultPrinterTarget::DefaultPrinterTarget()
     : m_system(SystemPrintService()) {}
@@ -43,7 +27,7 @@ bool DefaultPrinterTarget::Prepare(QPrinter& printer, const QString& spoolPath, 
 }
 
 bool DefaultPrinterTarget::UsesSpoolFile() const {
-    return m_system.SpoolsToFile();
+    return m_system.UsesSpoolFile();
 }
 
 bool DefaultPrinterTarget::Deliver(const QPrinter& printer, const QString& spoolPath,

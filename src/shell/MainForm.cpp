@@ -11,13 +11,13 @@
 #include "recovery/RecoveryLog.h"
 #include "reports/AtomicFileWriter.h"
 #include "reports/TextReportWriter.h"
+#include "seams/MessageBoxes.h"
+#include "seams/SaveDialog.h"
 #include "shell/AppIcon.h"
 #include "state/GVarMod.h"
 #include "state/SystemTexts.h"
 #include "table/DataForm.h"
 #include "traverse/TraverseWindowHost.h"
-#include "widgets/MessageBoxes.h"
-#include "widgets/SaveDialog.h"
 #include "widgets/ScreenUpdatePacing.h"
 #include "widgets/WindowLayout.h"
 
@@ -59,7 +59,7 @@ MainForm::MainForm(MainParts parts)
     setFixedSize(kOuterWidth, kOuterHeight);
     PaceScreenUpdates(*this); // a fast stream of frames must not flood the window system
 
-    m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform, m_parts.messages);
+    m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform);
     connect(m_link.get(), &LinkController::Notice, this,
             [](const QString& text) { qInfo().noquote() << text; }); // on standard error
     m_recovery = std::make_unique<RecoveryLog>(m_parts.recoveryFolder, m_parts.messages);
@@ -89,7 +89,7 @@ MainForm::~MainForm() {
 }
 
 void MainForm::wireWindows() {
-    m_connectForm->Attach(*m_link);
+    m_connectForm->Attach(*m_link, m_parts.messages);
     connect(m_connectForm, &ConnectForm::ShowReadoutOnline, m_showForm, &ShowForm::ShowLinkOnline);
     connect(m_connectForm, &ConnectForm::ShowReadoutOffline, m_showForm,
             &ShowForm::ShowLinkOffline);
@@ -215,14 +215,14 @@ void MainForm::storeReading(const MeterFrame& frame) {
     Reading& r = state.AppendRecord();
     const DecodedFrame d = DecodeFrame(frame);
     r.TRH = d.trhText;
-    if (d.unitText)
-        r.Unit = *d.unitText;
+    if (const std::optional<QString> unit = d.UnitText())
+        r.Unit = *unit;
     r.Value = d.value;
     r.Data = d.dataText;
     const QDateTime at = m_parts.now();
     r.Time = ReadingTimeText(at);
-    m_recovery->Append(r, d.kindLabel.value_or(QString()), at);
-    showStoredReading(r, d.kindLabel);
+    m_recovery->Append(r, d.KindLabel().value_or(QString()), at);
+    showStoredReading(r, d.KindLabel());
     if (TraverseForm* traverse = m_traverse->Listening())
         traverse->AcceptReading(d);
     if (state.ReadingCount >= kReadingLimit)

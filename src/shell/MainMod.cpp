@@ -1,7 +1,6 @@
 #include "shell/MainMod.h"
 
 #include "link/DeviceSerialPort.h"
-#include "link/GivenPortPlatform.h"
 #include "link/LinkController.h"
 #include "link/MeterFeed.h"
 #include "link/SystemPortPlatform.h"
@@ -30,8 +29,8 @@ int MainMod(const StartOptions& options) {
         }
         platform = std::move(demo.platform);
     } else if (!options.port.isEmpty()) {
-        platform = std::make_unique<GivenPortPlatform>(MakeSystemPortPlatform(), options.port,
-                                                       GivenPortPlatform::Role::StartText);
+        platform = MakeSystemPortPlatform();
+        platform->GivePort(options.port, PortPlatform::GivenRole::StartText);
     } else {
         platform = MakeSystemPortPlatform();
     }

@@ -3,9 +3,9 @@
 #include "reports/AtomicFileWriter.h"
 #include "reports/CsvExportWriter.h"
 #include "reports/TextReportWriter.h"
+#include "seams/MessageBoxes.h"
+#include "seams/SaveDialog.h"
 #include "state/GVarMod.h"
-#include "widgets/MessageBoxes.h"
-#include "widgets/SaveDialog.h"
 
 DataFormLogic::DataFormLogic(GVarMod& state, MessageBoxes& boxes, SaveDialog& dialog)
     : m_state(state)

@@ -1,7 +1,7 @@
 #include "table/DataGridView.h"
 
 #include "state/SystemTexts.h"
-#include "widgets/ScreenUpdatePacing.h"
+#include "widgets/BeforeNextRepaint.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>

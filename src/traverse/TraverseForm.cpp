@@ -3,12 +3,12 @@
 #include "link/MeterFrame.h"
 #include "reports/AtomicFileWriter.h"
 #include "reports/PrintTarget.h"
+#include "seams/MessageBoxes.h"
+#include "seams/SaveDialog.h"
 #include "traverse/TraverseClock.h"
 #include "traverse/TraversePrint.h"
 #include "traverse/TraverseRanges.h"
 #include "traverse/TraverseSettings.h"
-#include "widgets/MessageBoxes.h"
-#include "widgets/SaveDialog.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -109,7 +109,7 @@ void TraverseSectionView::paintEvent(QPaintEvent*) {
                    QPointF(f.left() + g.x2() * f.width(), f.top() + g.y2() * f.height()));
 
     const TraverseResults results = m_logic.Results();
-    const VelocityUnit unit = m_logic.ResultUnit();
+    const MeterUnit unit = m_logic.ResultUnit();
     const int count = int(m_logic.Points().size());
     // Values in a font small enough to stay clear of the next point, or none where even the
     // smallest would not (the table has them).
@@ -297,8 +297,8 @@ QWidget* TraverseForm::buildSetup() {
 
     VelocityUnitBox = new QComboBox(box);
     VelocityUnitBox->addItem(QStringLiteral("the meter's"), -1);
-    for (VelocityUnit u : kVelocityUnits)
-        VelocityUnitBox->addItem(VelocityUnitText(u), int(u));
+    for (MeterUnit u : kVelocityUnits)
+        VelocityUnitBox->addItem(UnitText(u), int(u));
     TakeTimeBox = new QSpinBox(box);
     setRange(TakeTimeBox, kTakeSecondsRange);
     TakeTimeBox->setSuffix(QStringLiteral(" s"));
@@ -407,7 +407,7 @@ TraverseSetup TraverseForm::setupFromControls() const {
     s.faceColumns = ColumnsBox->value();
     const int unit = VelocityUnitBox->currentData().toInt();
     if (unit >= 0)
-        s.resultUnit = VelocityUnit(unit);
+        s.resultUnit = MeterUnit(unit);
     s.takeSeconds = TakeTimeBox->value();
     s.designValue = DesignBox->value();
     s.designFlowUnit = FlowUnit(DesignUnitBox->currentData().toInt());
@@ -493,11 +493,11 @@ void TraverseForm::refresh() {
 
 void TraverseForm::refreshTable() {
     const TraverseSetup& s = m_logic.Setup();
-    const VelocityUnit unit = m_logic.ResultUnit();
+    const MeterUnit unit = m_logic.ResultUnit();
     const TraverseResults results = m_logic.Results();
     QStringList headings{QStringLiteral("Point")};
     headings << PositionHeadings(s);
-    const QString v = QStringLiteral(" (") + VelocityUnitText(unit) + u')';
+    const QString v = QStringLiteral(" (") + UnitText(unit) + u')';
     headings << QStringLiteral("Average") + v << QStringLiteral("Minimum") + v
              << QStringLiteral("Maximum") + v << QStringLiteral("Count") << QString();
     const QSignalBlocker quiet(PointTable);
@@ -552,10 +552,9 @@ void TraverseForm::refreshResults() {
         if (line < lines.size())
             label->setText(k % 2 == 0 ? lines[line].label : lines[line].text);
     }
-    const QString verdict = VerdictText(data.results);
-    VerdictLabel->setText(verdict);
+    VerdictLabel->setText(VerdictText(data.results));
     QPalette p = VerdictLabel->palette();
-    p.setColor(QPalette::WindowText, verdict == QStringLiteral("PASS") ? kPass : kFlagged);
+    p.setColor(QPalette::WindowText, data.results.pass.value_or(false) ? kPass : kFlagged);
     VerdictLabel->setPalette(p);
 }
 
@@ -599,7 +598,7 @@ void TraverseForm::refreshStatus() {
                 .arg(n)
                 .arg(n == 1 ? QStringLiteral("reading") : QStringLiteral("readings"))
                 .arg(n > 0 ? VelocityText(m_logic.TakeAverage(), m_logic.ResultUnit(), l) + u' ' +
-                                 VelocityUnitText(m_logic.ResultUnit())
+                                 UnitText(m_logic.ResultUnit())
                            : QStringLiteral("-")));
         return;
     }

@@ -111,9 +111,9 @@ void TraverseLogic::ToggleSkip() {
 }
 
 void TraverseLogic::AcceptReading(const DecodedFrame& reading) {
-    const bool flow = reading.kindLabel && *reading.kindLabel == QStringLiteral("FLOW");
-    const std::optional<VelocityUnit> unit =
-        !flow && reading.unitText ? VelocityUnitFromText(*reading.unitText) : std::nullopt;
+    const bool flow = reading.kind == ReadingKind::Flow;
+    const std::optional<MeterUnit> unit =
+        reading.kind == ReadingKind::Velocity ? reading.unit : std::nullopt;
     if (unit)
         m_meterUnit = unit;
     if (!m_take || finishIfDue())
@@ -126,7 +126,7 @@ void TraverseLogic::AcceptReading(const DecodedFrame& reading) {
         endTake(TakeEnd::UnknownUnit);
         return;
     }
-    const double v = reading.value * MetresPerSecondPer(*unit);
+    const double v = reading.value * SiPerUnit(*unit);
     Take& t = *m_take;
     t.minimum = t.count == 0 ? v : std::min(t.minimum, v);
     t.maximum = t.count == 0 ? v : std::max(t.maximum, v);
@@ -183,10 +183,10 @@ void TraverseLogic::moveToNextOpen() {
     m_current = std::min(m_current + 1, n - 1);
 }
 
-VelocityUnit TraverseLogic::ResultUnit() const {
+MeterUnit TraverseLogic::ResultUnit() const {
     if (m_setup.resultUnit)
         return *m_setup.resultUnit;
-    return m_meterUnit.value_or(VelocityUnit::MetresPerSecond);
+    return m_meterUnit.value_or(MeterUnit::MetresPerSecond);
 }
 
 TraverseResults TraverseLogic::Results() const {

@@ -70,7 +70,7 @@ public:
 
     // The velocity unit of the results: the setup's, or else the unit of the last velocity
     // reading seen, or m/s before any.
-    VelocityUnit ResultUnit() const;
+    MeterUnit ResultUnit() const;
     TraverseResults Results() const;
 
 signals:
@@ -101,5 +101,5 @@ private:
     int m_current = 0;
     std::optional<Take> m_take;
     int m_lastSecondsLeft = -1;
-    std::optional<VelocityUnit> m_meterUnit;
+    std::optional<MeterUnit> m_meterUnit;
 };

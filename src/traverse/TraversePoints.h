@@ -27,8 +27,8 @@ struct TraverseSetup {
     int diameters = 2;   // 2 (holes at 90 degrees) or 3 (at 60 degrees)
     int faceRows = 2;    // face grid, 1 ... kMaxFaceCells each
     int faceColumns = 2;
-    std::optional<VelocityUnit> resultUnit; // nothing: the unit the meter sends
-    int takeSeconds = 10;                   // 1 ... 120
+    std::optional<MeterUnit> resultUnit; // nothing: the unit the meter sends
+    int takeSeconds = 10;                // 1 ... 120
     // Optional design value, 0 for none: a flow in designFlowUnit for a duct, a face velocity in
     // the results' unit for a face.
     double designValue = 0;

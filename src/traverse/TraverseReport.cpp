@@ -16,8 +16,8 @@ QLocale plain(const QLocale& locale) {
     return l;
 }
 
-QString velocityWithUnit(double ms, VelocityUnit unit, const QLocale& l) {
-    return VelocityText(ms, unit, l) + u' ' + VelocityUnitText(unit);
+QString velocityWithUnit(double ms, MeterUnit unit, const QLocale& l) {
+    return VelocityText(ms, unit, l) + u' ' + UnitText(unit);
 }
 
 // signedText: a deviation, with a plus sign when it is above zero as written.
@@ -82,8 +82,8 @@ QString FixedText(double value, int decimals, const QLocale& locale) {
     return plain(locale).toString(rounded, 'f', decimals);
 }
 
-QString VelocityText(double metresPerSecond, VelocityUnit unit, const QLocale& locale) {
-    return FixedText(metresPerSecond / MetresPerSecondPer(unit), VelocityDecimals(unit), locale);
+QString VelocityText(double metresPerSecond, MeterUnit unit, const QLocale& locale) {
+    return FixedText(metresPerSecond / SiPerUnit(unit), VelocityDecimals(unit), locale);
 }
 
 QString LengthText(double value, LengthUnit unit, const QLocale& locale) {
@@ -187,7 +187,7 @@ std::vector<ResultLine> ResultLines(const TraverseReportData& d, const QLocale& 
     if (d.setup.designValue > 0) {
         const QString design =
             face ? FixedText(d.setup.designValue, VelocityDecimals(d.unit), l) + u' ' +
-                       VelocityUnitText(d.unit)
+                       UnitText(d.unit)
                  : FixedText(d.setup.designValue, FlowDecimals(d.setup.designFlowUnit), l) + u' ' +
                        FlowUnitText(d.setup.designFlowUnit);
         lines.push_back(
@@ -212,7 +212,7 @@ QByteArray TraverseCsvBytes(const TraverseReportData& d) {
     const TraverseSetup& s = d.setup;
     const TraverseResults& r = d.results;
     const QString length = QStringLiteral(" (") + LengthUnitText(s.lengthUnit) + u')';
-    const QString velocity = QStringLiteral(" (") + VelocityUnitText(d.unit) + u')';
+    const QString velocity = QStringLiteral(" (") + UnitText(d.unit) + u')';
     const bool face = s.shape == TraverseShape::FaceGrid;
     const auto size = [&](double v) {
         return number(c.toString(v, 'g', 10));
@@ -240,7 +240,7 @@ QByteArray TraverseCsvBytes(const TraverseReportData& d) {
             out += line({quoted(QStringLiteral("Columns")), QByteArray::number(s.faceColumns)});
         }
     }
-    out += line({quoted(QStringLiteral("Velocity unit")), quoted(VelocityUnitText(d.unit))});
+    out += line({quoted(QStringLiteral("Velocity unit")), quoted(UnitText(d.unit))});
     out += line({quoted(QStringLiteral("Take time (s)")), QByteArray::number(s.takeSeconds)});
     if (s.designValue > 0) {
         if (face)

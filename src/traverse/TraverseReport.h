@@ -17,7 +17,7 @@ struct TraverseReportData {
     std::vector<TraversePoint> points;
     std::vector<PointRecord> records;
     TraverseResults results;
-    VelocityUnit unit = VelocityUnit::MetresPerSecond; // of the results
+    MeterUnit unit = MeterUnit::MetresPerSecond; // of the results
     QString location;
     QString technician;
     QDateTime when;
@@ -29,7 +29,7 @@ TraverseReportData MakeTraverseReport(const TraverseLogic& traverse, const QStri
 // Numbers as the window, the report (the user's locale) and the saved file (QLocale::c()) write
 // them: a fixed number of decimals, no group separators, never "-0".
 QString FixedText(double value, int decimals, const QLocale& locale);
-QString VelocityText(double metresPerSecond, VelocityUnit unit, const QLocale& locale);
+QString VelocityText(double metresPerSecond, MeterUnit unit, const QLocale& locale);
 QString LengthText(double value, LengthUnit unit, const QLocale& locale);
 QString FlowText(double cubicMetresPerSecond, FlowUnit unit, const QLocale& locale);
 

@@ -111,7 +111,7 @@ void drawTable(PrintPage& page, const TraverseReportData& d, const QLocale& l) {
     text(page, kLeft, kTableTop - 300,
          QStringLiteral("Positions in %1 from the inner wall (a face: from its left and top "
                         "edges); velocities in %2.")
-             .arg(LengthUnitText(d.setup.lengthUnit), VelocityUnitText(d.unit)),
+             .arg(LengthUnitText(d.setup.lengthUnit), UnitText(d.unit)),
          8);
     for (int b = 0; b < blocks; ++b) {
         const double x0 = b == 0 ? kLeft : kSecondBlockX;
@@ -165,7 +165,7 @@ PrintPage TraverseReportPage(const TraverseReportData& d, const QLocale& l) {
     text(page, kLeft, 2150,
          QStringLiteral("Each point averaged over %1 s; velocities in %2.")
              .arg(d.setup.takeSeconds)
-             .arg(VelocityUnitText(d.unit)),
+             .arg(UnitText(d.unit)),
          10);
     line(page, {kLeft, 2500}, {11000, 2500});
 
@@ -178,9 +178,8 @@ PrintPage TraverseReportPage(const TraverseReportData& d, const QLocale& l) {
         text(page, kResultsTextX, y, r.text, 10);
         y += kLineStep;
     }
-    const QString verdict = VerdictText(d.results);
-    if (!verdict.isEmpty())
-        text(page, kResultsLabelX, y + 100, verdict, 24, true);
+    if (d.results.pass)
+        text(page, kResultsLabelX, y + 100, VerdictText(d.results), 24, true);
 
     line(page, {kLeft, kTableTop - 450}, {11000, kTableTop - 450});
     drawTable(page, d, l);

@@ -4,7 +4,7 @@
 
 TraverseResults ComputeTraverseResults(const TraverseSetup& setup,
                                        const std::vector<PointRecord>& records,
-                                       VelocityUnit resultUnit) {
+                                       MeterUnit resultUnit) {
     TraverseResults r;
     r.pointCount = int(records.size());
     r.area = InsideAreaSquareMetres(setup);
@@ -45,7 +45,7 @@ TraverseResults ComputeTraverseResults(const TraverseSetup& setup,
             }
     }
     if (setup.designValue > 0) {
-        const double measured = face ? r.mean / MetresPerSecondPer(resultUnit)
+        const double measured = face ? r.mean / SiPerUnit(resultUnit)
                                      : FlowFromCubicMetresPerSecond(r.flow, setup.designFlowUnit);
         const double percent = 100 * (measured - setup.designValue) / setup.designValue;
         r.designDeviationPercent = percent;

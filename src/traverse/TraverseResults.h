@@ -47,4 +47,4 @@ struct TraverseResults {
 // resultUnit: the unit the design face velocity is given in.
 TraverseResults ComputeTraverseResults(const TraverseSetup& setup,
                                        const std::vector<PointRecord>& records,
-                                       VelocityUnit resultUnit);
+                                       MeterUnit resultUnit);

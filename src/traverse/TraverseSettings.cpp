@@ -55,7 +55,7 @@ void SaveTraverseSetup(QSettings& s, const TraverseSetup& t) {
     s.setValue(QStringLiteral("faceRows"), t.faceRows);
     s.setValue(QStringLiteral("faceColumns"), t.faceColumns);
     s.setValue(QStringLiteral("velocityUnit"),
-               t.resultUnit ? VelocityUnitText(*t.resultUnit) : QStringLiteral("meter"));
+               t.resultUnit ? UnitText(*t.resultUnit) : QStringLiteral("meter"));
     s.setValue(QStringLiteral("takeSeconds"), t.takeSeconds);
     s.setValue(QStringLiteral("designValue"), t.designValue);
     s.setValue(QStringLiteral("designFlowUnit"), FlowUnitText(t.designFlowUnit));
@@ -86,7 +86,7 @@ TraverseSetup LoadTraverseSetup(const QSettings& s) {
     t.diameters = s.value(key("diameters")).toInt() == 3 ? 3 : 2;
     t.faceRows = whole(s, key("faceRows"), d.faceRows, kFaceCellsRange);
     t.faceColumns = whole(s, key("faceColumns"), d.faceColumns, kFaceCellsRange);
-    t.resultUnit = VelocityUnitFromText(s.value(key("velocityUnit")).toString());
+    t.resultUnit = UnitFromText(ReadingKind::Velocity, s.value(key("velocityUnit")).toString());
     t.takeSeconds = whole(s, key("takeSeconds"), d.takeSeconds, kTakeSecondsRange);
     t.designValue = fitted(s, key("designValue"), d.designValue, kDesignValueRange);
     const QString flowUnit = s.value(key("designFlowUnit")).toString();

@@ -2,60 +2,19 @@
 
 #include <cmath>
 
-QString VelocityUnitText(VelocityUnit unit) {
+int VelocityDecimals(MeterUnit unit) {
     switch (unit) {
-    case VelocityUnit::MetresPerSecond:
-        return QStringLiteral("m/s");
-    case VelocityUnit::KilometresPerHour:
-        return QStringLiteral("km/h");
-    case VelocityUnit::MilesPerHour:
-        return QStringLiteral("mil/h");
-    case VelocityUnit::FeetPerMinute:
-        return QStringLiteral("ft/m");
-    case VelocityUnit::FeetPerSecond:
-        return QStringLiteral("ft/s");
-    case VelocityUnit::Knots:
-        return QStringLiteral("knots");
-    }
-    return {};
-}
-
-std::optional<VelocityUnit> VelocityUnitFromText(const QString& text) {
-    for (VelocityUnit u : kVelocityUnits)
-        if (VelocityUnitText(u) == text)
-            return u;
-    return std::nullopt;
-}
-
-double MetresPerSecondPer(VelocityUnit unit) {
-    switch (unit) {
-    case VelocityUnit::MetresPerSecond:
-        return 1.0;
-    case VelocityUnit::KilometresPerHour:
-        return 1.0 / 3.6;
-    case VelocityUnit::MilesPerHour:
-        return 0.44704;
-    case VelocityUnit::FeetPerMinute:
-        return 0.00508;
-    case VelocityUnit::FeetPerSecond:
-        return 0.3048;
-    case VelocityUnit::Knots:
-        return 1852.0 / 3600.0;
-    }
-    return 1.0;
-}
-
-int VelocityDecimals(VelocityUnit unit) {
-    switch (unit) {
-    case VelocityUnit::MetresPerSecond:
-    case VelocityUnit::MilesPerHour:
-    case VelocityUnit::Knots:
+    case MeterUnit::MetresPerSecond:
+    case MeterUnit::MilesPerHour:
+    case MeterUnit::Knots:
         return 2;
-    case VelocityUnit::KilometresPerHour:
-    case VelocityUnit::FeetPerSecond:
+    case MeterUnit::KilometresPerHour:
+    case MeterUnit::FeetPerSecond:
         return 1;
-    case VelocityUnit::FeetPerMinute:
+    case MeterUnit::FeetPerMinute:
         return 0;
+    default:
+        break;
     }
     return 2;
 }

@@ -1,33 +1,17 @@
 #pragma once
 
+#include "link/MeterUnits.h"
+
 #include <QString>
 
 #include <array>
-#include <optional>
 
-// The units a traverse works in: velocities as the meter sends them, lengths of its setup and the
-// flows of its results. Everything is converted through SI (m/s, m, m3/s).
+// The units a traverse works in: velocities as the meter sends them (MeterUnit, one table with the
+// decoder's), lengths of its setup and the flows of its results. Everything is converted through
+// SI (m/s, m, m3/s).
 
-enum class VelocityUnit {
-    MetresPerSecond,
-    KilometresPerHour,
-    MilesPerHour,
-    FeetPerMinute,
-    FeetPerSecond,
-    Knots
-};
-inline constexpr std::array<VelocityUnit, 6> kVelocityUnits{
-    VelocityUnit::MetresPerSecond, VelocityUnit::KilometresPerHour, VelocityUnit::MilesPerHour,
-    VelocityUnit::FeetPerMinute,   VelocityUnit::FeetPerSecond,     VelocityUnit::Knots};
-
-// The meter's text of the unit: "m/s", "km/h", "mil/h", "ft/m", "ft/s", "knots".
-QString VelocityUnitText(VelocityUnit unit);
-// The unit of a meter's unit text; nothing for any other text (flow units included).
-std::optional<VelocityUnit> VelocityUnitFromText(const QString& text);
-// One of the unit in m/s.
-double MetresPerSecondPer(VelocityUnit unit);
 // Decimals a velocity in this unit is shown with.
-int VelocityDecimals(VelocityUnit unit);
+int VelocityDecimals(MeterUnit unit);
 
 enum class LengthUnit { Millimetres, Inches };
 QString LengthUnitText(LengthUnit unit); // "mm", "in"

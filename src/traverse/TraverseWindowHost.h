@@ -38,8 +38,6 @@ public:
     TraverseForm* Listening() const {
         return m_window && m_window->isVisible() ? m_window.get() : nullptr;
     }
-    // The window once created, open or not.
-    TraverseForm* Window() const { return m_window.get(); }
     // Closes the window (at exit): a running take is cancelled.
     void Close();
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/OpenDialog.h"
+#include "seams/OpenDialog.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/SaveDialog.h"
+#include "seams/SaveDialog.h"
 
 #include <QPointer>
 #include <QWidget>

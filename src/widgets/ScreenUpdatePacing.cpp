@@ -1,5 +1,7 @@
 #include "widgets/ScreenUpdatePacing.h"
 
+#include "widgets/BeforeNextRepaint.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -75,6 +77,8 @@ private:
     const int m_interval;
     QElapsedTimer m_lastUpdate;
     QTimer m_held;
+    // Set while release() sends the request it held back: the clock has just been restarted, so
+    // without it the filter would hold that request back again and the window would never paint.
     bool m_releasing = false;
     std::vector<std::pair<QPointer<QWidget>, std::function<void()>>> m_steps;
 };

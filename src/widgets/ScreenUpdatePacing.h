@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 class QWidget;
 
 // The shortest time between two screen updates of a paced window (ms): at most 25 a second.
@@ -15,8 +13,5 @@ inline constexpr int kScreenUpdateInterval = 40;
 // updates, not a hundred, and the last state always reaches the screen.
 void PaceScreenUpdates(QWidget& window, int intervalMs = kScreenUpdateInterval);
 
-// Runs `step` just before the next repaint of the window `widget` is in: when a paced window
-// repaints, or from the event loop at once when the window is not paced. For work that must come
-// before the paint and is best done once for all changes until then, such as moving the pixels of
-// a scrolled area. Nothing runs when `widget` is gone by then.
-void BeforeNextRepaint(QWidget& widget, std::function<void()> step);
+// BeforeNextRepaint (BeforeNextRepaint.h) rides on these paced repaints; both are defined in
+// ScreenUpdatePacing.cpp, around the one pacer of a window.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/MessageBoxes.h"
+#include "seams/MessageBoxes.h"
 
 class QWidget;
 

@@ -1,12 +1,12 @@
 #include "GraphTestSupport.h"
 
 #include "charts/ChartArea.h"
-#include "charts/ImageButton.h"
 #include "graph/GraphForm.h"
 #include "graph/GraphWindowHost.h"
 #include "live/ShowForm.h"
 #include "state/GVarMod.h"
 #include "state/ReadoutRules.h"
+#include "widgets/ImageButton.h"
 #include "widgets/PickOnlyComboBox.h"
 
 #include <QApplication>

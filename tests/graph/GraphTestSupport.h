@@ -1,9 +1,9 @@
 #pragma once
 
 #include "charts/ChartArea.h"
+#include "seams/MessageBoxes.h"
 #include "state/GVarMod.h"
 #include "support/ScriptedSeams.h"
-#include "widgets/MessageBoxes.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -1,14 +1,14 @@
 #include "GraphTestSupport.h"
 
-#include "charts/ButtonFaces.h"
 #include "charts/ChartArea.h"
 #include "charts/DottedLine.h"
-#include "charts/ImageButton.h"
 #include "graph/GraphForm.h"
 #include "live/ShowForm.h"
 #include "reports/PrintTarget.h"
 #include "state/GVarMod.h"
 #include "state/ReadoutRules.h"
+#include "widgets/ButtonFaces.h"
+#include "widgets/ImageButton.h"
 #include "widgets/PickOnlyComboBox.h"
 
 #include <QApplication>

@@ -18,8 +18,8 @@ namespace {
 class ListedPorts : public LinuxPortPlatform {
 public:
     QStringList list;
-    QStringList ListPorts() override { return list; }
-    QString StartText() override { return list.value(0); }
+    QStringList SystemPorts() override { return list; }
+    QString SystemStartText() override { return list.value(0); }
 };
 
 int colourDistance(QColor a, QColor b) {
@@ -105,7 +105,7 @@ void ConnectFormTest::init() {
     m_form = new ConnectForm(*m_ports);
     m_port = new DeviceSerialPort;
     m_messages = new ScriptedMessages;
-    m_link = new LinkController(*m_port, *m_ports, *m_messages);
+    m_link = new LinkController(*m_port, *m_ports);
 }
 
 void ConnectFormTest::cleanup() {
@@ -118,7 +118,7 @@ void ConnectFormTest::cleanup() {
 }
 
 void ConnectFormTest::attach() {
-    m_form->Attach(*m_link);
+    m_form->Attach(*m_link, *m_messages);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
 }

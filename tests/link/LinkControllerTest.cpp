@@ -6,6 +6,7 @@
 #include "link/MeterFeed.h"
 #include "link/PseudoTerminal.h"
 #include "link/WindowsPortPlatform.h"
+#include "support/TestFiles.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -35,11 +36,6 @@ QByteArray frameBytes(int n) {
 
 // The meter's line again, behind the same link: a new pseudo-terminal, as a simulated meter
 // started again would make.
-bool pointLinkAt(const QString& link, const PseudoTerminal& line) {
-    return QFile::link(line.Path(), link + u'~') &&
-           ::rename(QFile::encodeName(link + u'~').constData(),
-                    QFile::encodeName(link).constData()) == 0;
-}
 
 // This test program again, as the user nobody, probing path: its output is the reason.
 QString probeAsNobody(const QString& path) {
@@ -108,8 +104,8 @@ void LinkControllerTest::init() {
     m_platform = new LinuxPortPlatform(sys.Root(), m_dir->filePath(QStringLiteral("dev")));
     m_panel = new LoggingPanel;
     m_messages = new ScriptedMessages;
-    m_link = new LinkController(*m_port, *m_platform, *m_messages);
-    m_link->SetPanel(m_panel);
+    m_link = new LinkController(*m_port, *m_platform);
+    m_link->SetPanel(*m_panel, *m_messages);
 }
 
 void LinkControllerTest::cleanup() {
@@ -308,6 +304,12 @@ void LinkControllerTest::portErrorsSayWhy() {
     QCOMPARE(m_messages->shown, QStringList{kPortError});
     QCOMPARE(m_messages->details, QStringList{reason});
     QCOMPARE(m_link->State(), LinkState::Closed);
+    // A program without windows asks the same call and gets the same reason; nothing is shown.
+    const LinkOutcome asked = m_link->Connect(port);
+    QVERIFY(!asked.opened);
+    QCOMPARE(asked.port, port);
+    QCOMPARE(asked.reason, reason);
+    QCOMPARE(m_messages->shown.size(), 1);
     holder.kill();
     holder.waitForFinished();
 }
@@ -545,14 +547,14 @@ void LinkControllerTest::userActionsEndTheWait() {
 
     // The meter comes back behind the link: nothing opens it.
     PseudoTerminal back;
-    QVERIFY(back.Open() && pointLinkAt(link, back));
+    QVERIFY(back.Open() && PointLinkAt(link, back.Path()));
     QTest::qWait(2 * PortReturnWatch::kPollInterval);
     QCOMPARE(m_link->State(), LinkState::Closed);
     QVERIFY(!m_port->PortOpen());
 }
 
 void LinkControllerTest::deviceComesBack_data() {
-    // The user's link to the line, or the bridge by its stable name (a fake /dev), back as
+    // The user's link to the line, or the bridge by its lasting name (a fake /dev), back as
     // ttyUSB1. Pauses are the table printing: a device back during a print stays paused.
     QTest::addColumn<bool>("bridge");
     QTest::addColumn<QString>("pauses");
@@ -605,7 +607,7 @@ void LinkControllerTest::deviceComesBack() {
                 QDir().mkpath(dev + QStringLiteral("/serial/by-id")) &&
                 QFile::link(QStringLiteral("../../ttyUSB1"), byId));
     else
-        QVERIFY(pointLinkAt(link, back));
+        QVERIFY(PointLinkAt(link, back.Path()));
     QTRY_COMPARE(m_link->State(), whenBack);
     const QList<LinkState> sequence =
         whenBack == LinkState::Armed
@@ -663,8 +665,8 @@ void WindowsLinkTest::init() {
     m_panel = new LoggingPanel;
     m_panel->text = m_platform->StartText();
     m_messages = new ScriptedMessages;
-    m_link = new LinkController(*m_port, *m_platform, *m_messages);
-    m_link->SetPanel(m_panel);
+    m_link = new LinkController(*m_port, *m_platform);
+    m_link->SetPanel(*m_panel, *m_messages);
 }
 
 void WindowsLinkTest::cleanup() {

@@ -6,8 +6,8 @@
 #include "link/LinkController.h"
 #include "link/SerialPort.h"
 #include "link/WindowsComPorts.h"
+#include "seams/MessageBoxes.h"
 #include "support/ScriptedSeams.h"
-#include "widgets/MessageBoxes.h"
 
 #include <QStringList>
 

@@ -24,6 +24,7 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void decodes_data();
     void decodes();
+    void unitTable_data();
     void unitTable();
     void decimalCodes();
     void decimalSeparatorFollowsLocale();
@@ -92,28 +93,52 @@ void MeterFrameTest::decodes() {
     QTEST(d.trhText, "trh");
     QTEST(d.value, "value");
     QTEST(d.dataText, "data");
-    QTEST(orAbsent(d.kindLabel), "kind");
-    QTEST(orAbsent(d.unitText), "unit");
+    QTEST(orAbsent(d.KindLabel()), "kind");
+    QTEST(orAbsent(d.UnitText()), "unit");
+}
+
+void MeterFrameTest::unitTable_data() {
+    // Each unit a frame can name by kind and code, its text and one of it in m/s or m3/s, from the
+    // units' definitions (a mile 1609.344 m, a foot 0.3048 m, a nautical mile 1852 m); other codes
+    // and kinds name none.
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<ReadingKind>("typed");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("si");
+    const ReadingKind v = ReadingKind::Velocity, f = ReadingKind::Flow;
+    QTest::newRow("m/s") << 1 << 1 << v << "m/s" << 1.0;
+    QTest::newRow("km/h") << 1 << 2 << v << "km/h" << 1000.0 / 3600.0;
+    QTest::newRow("mil/h") << 1 << 3 << v << "mil/h" << 1609.344 / 3600.0;
+    QTest::newRow("ft/m") << 1 << 4 << v << "ft/m" << 0.3048 / 60.0;
+    QTest::newRow("ft/s") << 1 << 5 << v << "ft/s" << 0.3048;
+    QTest::newRow("knots") << 1 << 6 << v << "knots" << 1852.0 / 3600.0;
+    QTest::newRow("velocity 7") << 1 << 7 << v << kAbsent << 0.0;
+    QTest::newRow("velocity 0") << 1 << 0 << v << kAbsent << 0.0;
+    QTest::newRow("CMS") << 2 << 1 << f << "CMS" << 1.0;
+    QTest::newRow("CMM") << 2 << 2 << f << "CMM" << 1.0 / 60.0;
+    QTest::newRow("CFM") << 2 << 3 << f << "CFM" << 0.3048 * 0.3048 * 0.3048 / 60.0;
+    for (int code = 4; code <= 7; ++code)
+        QTest::addRow("flow %d", code) << 2 << code << f << kAbsent << 0.0;
+    QTest::newRow("kind 0") << 0 << 1 << ReadingKind::Unknown << kAbsent << 0.0;
 }
 
 void MeterFrameTest::unitTable() {
-    const QStringList velocity{"m/s", "km/h", "mil/h", "ft/m", "ft/s", "knots", kAbsent};
-    const QStringList flow{"CMS", "CMM", "CFM", kAbsent, kAbsent, kAbsent, kAbsent};
-    for (int code = 1; code <= 7; ++code) {
-        MeterFrameFields f;
-        f.unitCode = static_cast<std::uint8_t>(code);
-        f.kind = 1;
-        QCOMPARE(orAbsent(DecodeFrame(EncodeFrame(f)).unitText), velocity[code - 1]);
-        f.kind = 2;
-        QCOMPARE(orAbsent(DecodeFrame(EncodeFrame(f)).unitText), flow[code - 1]);
-    }
-    MeterFrameFields f;
-    f.unitCode = 0;
-    QCOMPARE(orAbsent(DecodeFrame(EncodeFrame(f)).unitText), kAbsent);
-    f.kind = 0;
-    f.unitCode = 1;
-    const DecodedFrame d = DecodeFrame(EncodeFrame(f));
-    QVERIFY(!d.kindLabel && !d.unitText);
+    QFETCH(int, kind);
+    QFETCH(int, code);
+    QFETCH(ReadingKind, typed);
+    MeterFrameFields fields;
+    fields.kind = static_cast<std::uint8_t>(kind);
+    fields.unitCode = static_cast<std::uint8_t>(code);
+    const DecodedFrame d = DecodeFrame(EncodeFrame(fields));
+    QCOMPARE(d.kind, typed);
+    QTEST(orAbsent(d.UnitText()), "text");
+    QCOMPARE(d.KindLabel().has_value(), typed != ReadingKind::Unknown);
+    if (!d.unit)
+        return;
+    QCOMPARE(KindOf(*d.unit), typed);
+    QTEST(SiPerUnit(*d.unit), "si");
+    QCOMPARE(UnitFromText(typed, *d.UnitText()), d.unit); // the text names it back
 }
 
 void MeterFrameTest::decimalCodes() {

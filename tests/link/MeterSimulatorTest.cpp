@@ -38,7 +38,7 @@ void MeterSimulatorTest::readingsArePlausibleAndDriftSlowly() {
     for (int i = 0; i < 3000; ++i) {
         const MeterFrameFields f = meter.NextFields();
         const DecodedFrame d = DecodeFrame(EncodeFrame(f));
-        QVERIFY(d.kindLabel && d.unitText); // always a known kind and unit
+        QVERIFY(d.KindLabel() && d.UnitText()); // always a known kind and unit
         QCOMPARE(f.temperatureUnit, 1);
         QVERIFY(f.humidityTenths >= 100 && f.humidityTenths <= 950);
         const double shown = (f.temperatureSign == 1 ? -1 : 1) * f.temperatureMagnitude / 10.0;
@@ -51,10 +51,10 @@ void MeterSimulatorTest::readingsArePlausibleAndDriftSlowly() {
             QVERIFY(shown >= -5 && shown <= 45);
         if (f.kind == 2) {
             ++flow;
-            QCOMPARE(*d.unitText, QStringLiteral("CMM"));
+            QCOMPARE(*d.UnitText(), QStringLiteral("CMM"));
             continue;
         }
-        QCOMPARE(*d.unitText, QStringLiteral("m/s"));
+        QCOMPARE(*d.UnitText(), QStringLiteral("m/s"));
         QVERIFY(d.value >= 0 && d.value < 15);
         if (lastVelocity >= 0)
             QVERIFY2(std::abs(d.value - lastVelocity) < 0.5,
@@ -126,7 +126,7 @@ void MeterSimulatorTest::demoLinkIsFoundAsTheBridgeAndStreams() {
     QTRY_VERIFY_WITH_TIMEOUT(received.size() >= 3, 5000);
     for (const QByteArray& frame : received) {
         QCOMPARE(frame.size(), 13);
-        QVERIFY(DecodeFrame(toFrame(frame)).kindLabel.has_value());
+        QVERIFY(DecodeFrame(toFrame(frame)).KindLabel().has_value());
     }
 }
 

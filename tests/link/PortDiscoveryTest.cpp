@@ -236,7 +236,7 @@ void PortDiscoveryTest::windowsPlatformList() {
 }
 
 void PortDiscoveryTest::devicesAreFoundAgainByTheirStableName() {
-    // A fake /dev: ttyUSB0 (a character device) has a stable name; the bridge of usb-B is gone.
+    // A fake /dev: ttyUSB0 (a character device) has a lasting name; the bridge of usb-B is gone.
     QTemporaryDir dir;
     const QString dev = dir.filePath(QStringLiteral("dev"));
     const QString byId = dev + QStringLiteral("/serial/by-id/");
@@ -252,7 +252,7 @@ void PortDiscoveryTest::devicesAreFoundAgainByTheirStableName() {
     QCOMPARE(linux.LastingName(usb0), byId + QStringLiteral("usb-A"));
     QCOMPARE(linux.LastingName(mine), byId + QStringLiteral("usb-A"));
     QCOMPARE(linux.LastingName(QStringLiteral("/dev/zero")), QStringLiteral("/dev/zero"));
-    // A stable name gives the node its link names now; anything else must be a device itself.
+    // A lasting name gives the node its link names now; anything else must be a device itself.
     QCOMPARE(linux.FindAgain(byId + QStringLiteral("usb-A"), {}), usb0);
     QCOMPARE(linux.FindAgain(byId + QStringLiteral("usb-B"), {}), std::nullopt);
     QCOMPARE(linux.FindAgain(mine, linux.NameStamp(mine)), mine);

@@ -1,13 +1,13 @@
 #include "live/ShowForm.h"
-#include "charts/ButtonFaces.h"
 #include "charts/ChartArea.h"
 #include "charts/ChartPainter.h"
 #include "charts/DottedLine.h"
-#include "charts/ImageButton.h"
 #include "live/GraphPeer.h"
 #include "live/LineControl.h"
 #include "state/GVarMod.h"
 #include "state/ReadoutRules.h"
+#include "widgets/ButtonFaces.h"
+#include "widgets/ImageButton.h"
 #include "widgets/PickOnlyComboBox.h"
 
 #include <QComboBox>

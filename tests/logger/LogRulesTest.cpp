@@ -5,6 +5,7 @@
 #include "logger/LogConsole.h"
 #include "logger/LogOptions.h"
 #include "logger/LogOutput.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,19 +30,7 @@ private slots:
     void pathsAreQuotedInMessages();
 };
 
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-} // namespace
+namespace {} // namespace
 
 void LogRulesTest::durations_data() {
     QTest::addColumn<QString>("text");
@@ -162,7 +151,7 @@ void LogRulesTest::outputFile() {
     const QString path = dir.filePath("log.csv");
     const QString other = dir.filePath("other-name"); // a second name of the old file
     if (before != "(missing)") {
-        QVERIFY(writeFile(path, before));
+        QVERIFY(WriteFileBytes(path, before));
         QVERIFY(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()) ==
                 0);
     }
@@ -171,14 +160,14 @@ void LogRulesTest::outputFile() {
     QString error;
     QVERIFY2(output.OpenFile(path, append, "H\n", &error), qPrintable(error));
     // The heading is there before the first reading.
-    QCOMPARE(readAll(path), after.left(after.size() - 2));
+    QCOMPARE(ReadFileBytes(path), after.left(after.size() - 2));
     QVERIFY2(output.Write("r\n", &error), qPrintable(error));
     QVERIFY2(output.Close(&error), qPrintable(error));
-    QCOMPARE(readAll(path), after);
+    QCOMPARE(ReadFileBytes(path), after);
     // Appending writes into the same file; replacing leaves the old one whole under its other name
     // (a reader holding it open still reads it) and leaves no temporary file behind.
     if (before != "(missing)")
-        QCOMPARE(readAll(other), append ? after : before);
+        QCOMPARE(ReadFileBytes(other), append ? after : before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
              before == "(missing)" ? 1 : 2);
 }
@@ -208,14 +197,15 @@ void LogRulesTest::outputOverWhatIsThere() {
     const QString path = dir.filePath("today.csv");
     if (there == "link" || there == "dangling") {
         if (there == "link")
-            QVERIFY(writeFile(target, "old\n"));
+            QVERIFY(WriteFileBytes(target, "old\n"));
         QVERIFY(QFile::link(target, path));
     } else {
-        QVERIFY(writeFile(path, there == "0640" ? QByteArray("old\n") : there.toUtf8() + '\n'));
+        QVERIFY(
+            WriteFileBytes(path, there == "0640" ? QByteArray("old\n") : there.toUtf8() + '\n'));
         QVERIFY(
             QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     }
-    const QByteArray before = readAll(path);
+    const QByteArray before = ReadFileBytes(path);
     LogOutput output;
     QString error;
     const bool opened = output.OpenFile(path, append, heading, &error);
@@ -225,14 +215,14 @@ void LogRulesTest::outputOverWhatIsThere() {
         QCOMPARE(error, "'" + path + "' holds no " + (heading.isEmpty() ? "jsonl" : "csv") +
                             " lines of vantello-log; nothing is appended to it. Name another "
                             "file, or leave out --append to replace it.");
-        QCOMPARE(readAll(path), before);
+        QCOMPARE(ReadFileBytes(path), before);
         return;
     }
     if (append)
         QVERIFY(output.Write(heading.isEmpty() ? "" : "r\n", &error));
     QVERIFY2(output.Close(&error), qPrintable(error));
     const QString written = there == "link" || there == "dangling" ? target : path;
-    QCOMPARE(readAll(written), after);
+    QCOMPARE(ReadFileBytes(written), after);
     if (written == target)
         QVERIFY(QFileInfo(path).isSymLink()); // the link stays
     else

@@ -4,6 +4,7 @@
 
 #include "link/MeterFrame.h"
 #include "link/PseudoTerminal.h"
+#include "support/TestFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -211,16 +212,6 @@ struct Terminal {
 };
 
 // The meter's line behind a symbolic link made anew, as a simulated meter started again makes it.
-bool pointLinkAt(const QString& link, const PseudoTerminal& line) {
-    return QFile::link(line.Path(), link + u'~') &&
-           ::rename(QFile::encodeName(link + u'~').constData(),
-                    QFile::encodeName(link).constData()) == 0;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -285,7 +276,7 @@ void LoggerProgramTest::knownFrames() {
     QVERIFY(run.Start(jsonl ? QStringList{"-n", "30", "--format", "jsonl", "--output", file}
                             : QStringList{"-n", "30"}));
     const auto output = [&] {
-        return jsonl ? readFile(file) : run.out;
+        return jsonl ? ReadFileBytes(file) : run.out;
     };
     QVERIFY(run.WaitUntilReading());
     for (int i = 0; i < 30; ++i) {
@@ -293,7 +284,7 @@ void LoggerProgramTest::knownFrames() {
         if (i == 0) {
             // Only Qt Core and Qt Serial Port, no display.
             const QByteArray maps =
-                readFile(QStringLiteral("/proc/%1/maps").arg(run.process.processId()));
+                ReadFileBytes(QStringLiteral("/proc/%1/maps").arg(run.process.processId()));
             QVERIFY(maps.contains("libQt6SerialPort"));
             QVERIFY(!maps.contains("libQt6Gui"));
             QVERIFY(!maps.contains("libQt6Widgets"));
@@ -333,7 +324,7 @@ void LoggerProgramTest::endsCleanlyOnSignal() {
     Run run;
     QVERIFY(run.Start({"--output", file}));
     const auto output = [&] {
-        return readFile(file);
+        return ReadFileBytes(file);
     };
     QVERIFY(run.WaitUntilReading());
     // Frames back to back are all kept.
@@ -388,7 +379,7 @@ void LoggerProgramTest::appendWritesNoSecondHeading() {
     QTemporaryDir dir;
     const QString file = dir.filePath("run.csv");
     const auto output = [&] {
-        return readFile(file);
+        return ReadFileBytes(file);
     };
     for (int part = 0; part < 2; ++part) {
         Run run;
@@ -418,7 +409,7 @@ void LoggerProgramTest::fullDiskKeepsEarlierRows() {
     });
     QVERIFY(run.Start({"-o", file}));
     const auto output = [&] {
-        return readFile(file);
+        return ReadFileBytes(file);
     };
     QVERIFY(run.WaitUntilReading());
     int sent = 0;
@@ -514,7 +505,7 @@ void LoggerProgramTest::noMeterToRead() {
     QVERIFY(run.Finish());
     QCOMPARE(run.process.exitCode(), 2);
     QVERIFY2(run.err.contains(said.toUtf8()) && run.err.count('\n') == 1, run.err);
-    QCOMPARE(readFile(file), "kept\n"); // the output is opened only once the meter is
+    QCOMPARE(ReadFileBytes(file), "kept\n"); // the output is opened only once the meter is
 }
 
 void LoggerProgramTest::meterComesBack_data() {
@@ -545,7 +536,7 @@ void LoggerProgramTest::meterComesBack() {
     const auto out = [&] {
         return run.out;
     };
-    QVERIFY(run.meter.Open() && pointLinkAt(link, run.meter));
+    QVERIFY(run.meter.Open() && PointLinkAt(link, run.meter.Path()));
     // Three readings, unplugged, three more when it is back on a new line behind the same link.
     QVERIFY(run.Start(arguments << "--port" << link, false));
     QVERIFY(QTest::qWaitFor([&] { return said().contains("reading the meter on"); }, 60000));
@@ -555,7 +546,7 @@ void LoggerProgramTest::meterComesBack() {
     run.meter.Close();
     QVERIFY(QTest::qWaitFor([&] { return said().contains("waiting for it to return"); }, 60000));
     QTest::qWait(pauseMs);
-    QVERIFY(run.meter.Open() && pointLinkAt(link, run.meter));
+    QVERIFY(run.meter.Open() && PointLinkAt(link, run.meter.Path()));
     const QByteArray back =
         "vantello-log: meter back on '" + link.toUtf8() + "'; readings go on from 4";
     QVERIFY(QTest::qWaitFor([&] { return said().contains(back); }, 60000));

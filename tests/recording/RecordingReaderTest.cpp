@@ -263,7 +263,7 @@ private slots:
                 r.Value = d.value;
                 r.Data = d.dataText;
                 r.TRH = d.trhText;
-                r.Unit = d.unitText.value_or(QString());
+                r.Unit = d.UnitText().value_or(QString());
                 r.Time = ReadingTimeText(at.addSecs(i));
             }
             const QByteArray report =

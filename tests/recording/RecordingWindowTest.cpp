@@ -6,9 +6,9 @@
 #include "recording/RecordingReader.h"
 #include "recording/RecordingWindows.h"
 #include "reports/PrintTarget.h"
+#include "seams/OpenDialog.h"
 #include "support/ProgramOnALine.h"
 #include "support/ScriptedSeams.h"
-#include "widgets/OpenDialog.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -2,6 +2,7 @@
 #include "recovery/RecoveryLogFormat.h"
 #include "state/GVarMod.h"
 #include "support/ScriptedSeams.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,16 +31,6 @@ QByteArray logOf(int count, QDateTime at = kAt) {
     for (int n = 1; n <= count; ++n)
         bytes += RecoveryLogEntry(entry(n, QString::number(n), QStringLiteral("VEL"), at));
     return bytes;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void compareEntries(const LoggedReading& got, const LoggedReading& want) {
@@ -204,7 +195,7 @@ void RecoveryLogTest::damagedLinesAreSkipped() {
     QFETCH(bool, goesOn);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("recovery-earlier.log"));
-    QVERIFY(writeFile(path, bytes));
+    QVERIFY(WriteFileBytes(path, bytes));
     ScriptedMessages messages;
     messages.answers = {true};
     Table table;
@@ -232,7 +223,7 @@ void RecoveryLogTest::damagedLinesAreSkipped() {
     Reading& next = table.state.AppendRecord();
     next.Data = QStringLiteral("next");
     log.Append(next, QStringLiteral("FLOW"), kAt);
-    const RecoveryLogContent read = ParseRecoveryLog(readFile(log.Path()));
+    const RecoveryLogContent read = ParseRecoveryLog(ReadFileBytes(log.Path()));
     QCOMPARE(read.readings.size(), std::size_t(restored.size() + 1));
     QCOMPARE(read.skipped, qint64(0));
     QCOMPARE(read.intactSize, QFileInfo(log.Path()).size());
@@ -269,7 +260,7 @@ void RecoveryLogTest::unreadableLogsAreSetAside() {
     QFETCH(QString, why);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("recovery-earlier.log"));
-    QVERIFY(writeFile(path, bytes));
+    QVERIFY(WriteFileBytes(path, bytes));
     ScriptedMessages messages;
     messages.answers = {true};
     Table table;
@@ -280,7 +271,7 @@ void RecoveryLogTest::unreadableLogsAreSetAside() {
              QStringList{QStringLiteral("The recovery log '%1' cannot be read (%2); "
                                         "it was kept as '%3'.")
                              .arg(path, why, aside)});
-    QCOMPARE(readFile(aside), bytes);
+    QCOMPARE(ReadFileBytes(aside), bytes);
     QVERIFY(!QFile::exists(path));
     QCOMPARE(table.state.ReadingCount, 0);
 }
@@ -303,7 +294,7 @@ void RecoveryLogTest::stateFolderTakesNoLinksAndNoStranger() {
     ScriptedMessages messages;
     Table table;
     if (kind == "log link") {
-        QVERIFY(writeFile(target, logOf(2)));
+        QVERIFY(WriteFileBytes(target, logOf(2)));
         QVERIFY(QFile::link(target, log));
         messages.answers = {true};
         RecoveryLog recovery(folder, messages);
@@ -314,10 +305,10 @@ void RecoveryLogTest::stateFolderTakesNoLinksAndNoStranger() {
                                              "this program; it was not followed and is "
                                              "left as it is."});
         QCOMPARE(table.state.ReadingCount, 0);
-        QCOMPARE(readFile(target), logOf(2));
+        QCOMPARE(ReadFileBytes(target), logOf(2));
         QVERIFY(QFileInfo(log).isSymLink());
     } else if (kind == "csv link") {
-        QVERIFY(writeFile(log, logOf(2)));
+        QVERIFY(WriteFileBytes(log, logOf(2)));
         QVERIFY(QFile::link(target, folder + QStringLiteral("/2026-03-01_08-05-10.csv")));
         RecoveryLog recovery(folder, messages); // No: kept as CSV
         recovery.OfferEarlierRuns(table.state, table.step());
@@ -325,12 +316,12 @@ void RecoveryLogTest::stateFolderTakesNoLinksAndNoStranger() {
         QCOMPARE(messages.shown.value(1),
                  "The readings of that run were kept in this file:\n'" + csv + "'");
         QVERIFY(!QFile::exists(target));
-        QCOMPARE(readFile(csv).count("\r\n"), 3);
+        QCOMPARE(ReadFileBytes(csv).count("\r\n"), 3);
     } else {
         const passwd* nobody = getpwnam("nobody");
         if (geteuid() != 0 || !nobody)
             QSKIP("giving a folder to another user needs root and the user nobody");
-        QVERIFY(writeFile(log, logOf(2)));
+        QVERIFY(WriteFileBytes(log, logOf(2)));
         QCOMPARE(chown(QFile::encodeName(folder).constData(), nobody->pw_uid, nobody->pw_gid), 0);
         RecoveryLog recovery(folder, messages);
         recovery.OfferEarlierRuns(table.state, table.step());
@@ -343,7 +334,7 @@ void RecoveryLogTest::stateFolderTakesNoLinksAndNoStranger() {
                                              "log: no file can be made in '%1' (%2). They are "
                                              "still kept in memory.")
                                   .arg(folder, refusal)}));
-        QCOMPARE(readFile(log), logOf(2));
+        QCOMPARE(ReadFileBytes(log), logOf(2));
         QCOMPARE(recovery.Path(), QString());
     }
 }
@@ -351,7 +342,7 @@ void RecoveryLogTest::stateFolderTakesNoLinksAndNoStranger() {
 void RecoveryLogTest::restoresWhatFitsKeepsTheRest() {
     QTemporaryDir dir;
     const int count = kReadingLimit + 3;
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("recovery-big.log")), logOf(count)));
+    QVERIFY(WriteFileBytes(dir.filePath(QStringLiteral("recovery-big.log")), logOf(count)));
     ScriptedMessages messages;
     messages.answers = {true};
     Table table;
@@ -363,21 +354,24 @@ void RecoveryLogTest::restoresWhatFitsKeepsTheRest() {
     QCOMPARE(messages.shown.value(1), "3 of the readings did not fit in the table.\n\n"
                                       "The readings of that run were kept in this file:\n'" +
                                           csv + "'");
-    const QList<QByteArray> rows = readFile(csv).split('\n');
+    const QList<QByteArray> rows = ReadFileBytes(csv).split('\n');
     QCOMPARE(rows.size(), 5); // heading, three rows, nothing after the last line end
     QVERIFY(rows[1].startsWith("50001,") && rows[3].startsWith("50003,"));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("recovery-big.log"))));
-    QCOMPARE(ParseRecoveryLog(readFile(log.Path())).readings.size(), std::size_t(kReadingLimit));
+    QCOMPARE(ParseRecoveryLog(ReadFileBytes(log.Path())).readings.size(),
+             std::size_t(kReadingLimit));
 }
 
 void RecoveryLogTest::earlierRunsOldestFirst() {
     QTemporaryDir dir;
     // Names sort the other way round from the runs' first readings.
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("recovery-c.log")), logOf(3)));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("recovery-b.log")), logOf(2, kAt.addDays(1))));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("recovery-a.log")), logOf(1, kAt.addDays(2))));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("recovery-e.log")), RecoveryLogHeader()));
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("recovery-f.log")), "not a recovery log\n"));
+    QVERIFY(WriteFileBytes(dir.filePath(QStringLiteral("recovery-c.log")), logOf(3)));
+    QVERIFY(
+        WriteFileBytes(dir.filePath(QStringLiteral("recovery-b.log")), logOf(2, kAt.addDays(1))));
+    QVERIFY(
+        WriteFileBytes(dir.filePath(QStringLiteral("recovery-a.log")), logOf(1, kAt.addDays(2))));
+    QVERIFY(WriteFileBytes(dir.filePath(QStringLiteral("recovery-e.log")), RecoveryLogHeader()));
+    QVERIFY(WriteFileBytes(dir.filePath(QStringLiteral("recovery-f.log")), "not a recovery log\n"));
     ScriptedMessages otherMessages; // a running program's log is left alone
     RecoveryLog running(dir.path(), otherMessages);
     running.StartRun();
@@ -404,13 +398,13 @@ void RecoveryLogTest::earlierRunsOldestFirst() {
                                           listed, question.arg(3), question.arg(2), question.arg(1),
                                           "The readings of that run were kept in this file:\n'" +
                                               QDir::toNativeSeparators(csv) + "'"}));
-    QCOMPARE(readFile(csv), QByteArray("\"NO.\",\"T&RH\",\"DATA\",\"UNIT\",\"TIME\"\r\n"
-                                       "1,\" 23.5\xB0"
-                                       "C 45.6%\",1.25,\"m/s\",\"t1\"\r\n"));
+    QCOMPARE(ReadFileBytes(csv), QByteArray("\"NO.\",\"T&RH\",\"DATA\",\"UNIT\",\"TIME\"\r\n"
+                                            "1,\" 23.5\xB0"
+                                            "C 45.6%\",1.25,\"m/s\",\"t1\"\r\n"));
 
     // The oldest goes on as this run's log; the next one's readings follow on in it.
     QCOMPARE(log.Path(), dir.filePath(QStringLiteral("recovery-c.log")));
-    const RecoveryLogContent read = ParseRecoveryLog(readFile(log.Path()));
+    const RecoveryLogContent read = ParseRecoveryLog(ReadFileBytes(log.Path()));
     QCOMPARE(read.readings.size(), std::size_t(5));
     LoggedReading followed = entry(2, QStringLiteral("2"), QStringLiteral("VEL"), kAt.addDays(1));
     followed.reading.No = 5;
@@ -440,8 +434,8 @@ void RecoveryLogTest::oneQuestionForSeveralRuns() {
     QFETCH(int, csvFiles);
     QTemporaryDir dir;
     for (int run = 0; run < 20; ++run)
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("recovery-%1.log").arg(run)),
-                          logOf(3, kAt.addDays(run))));
+        QVERIFY(WriteFileBytes(dir.filePath(QStringLiteral("recovery-%1.log").arg(run)),
+                               logOf(3, kAt.addDays(run))));
     ScriptedMessages messages;
     messages.choices = {choice};
     Table table;

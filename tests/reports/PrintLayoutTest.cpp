@@ -1,6 +1,7 @@
 #include "reports/DataReportLayout.h"
 #include "reports/GraphReportLayout.h"
 #include "state/GVarMod.h"
+#include "support/PrintFixtures.h"
 
 #include <QLocale>
 #include <QTest>
@@ -18,14 +19,10 @@ QStringList describe(const PrintPage& page) {
 }
 
 void fill(GVarMod& s, int count) {
-    for (int i = 0; i < count; ++i) {
-        Reading& r = s.AppendRecord();
+    FillPrintReadings(s, count, [](Reading& r, int) {
         r.TRH = QStringLiteral("T%1").arg(r.No);
-        r.Data = QStringLiteral("D%1").arg(r.No);
-        r.Unit = QStringLiteral("m/s");
-        r.Time = QStringLiteral("06.05.14\\10:11:12");
         r.Value = r.No;
-    }
+    });
 }
 
 // The row texts of a page as "y:No|TRH", in order.
@@ -48,17 +45,6 @@ const QStringList kPageHead{
     "text 6600,1200 \"UNIT\" Arial 15 bold",
     "text 7600,1200 \"TIME\" Arial 15 bold",
 };
-
-GraphReportTexts graphTexts() {
-    GraphReportTexts t;
-    const QStringList axis{"40", "35",  "30",  "25",  "20",  "15",  "10",  "5",  "0",
-                           "-5", "-10", "-15", "-20", "-25", "-30", "-35", "-40"};
-    for (int k = 0; k < 17; ++k)
-        t.axisNumbers[static_cast<std::size_t>(k)] = axis[k];
-    t.pageNumbers = {QStringLiteral("101"), QStringLiteral("150"), QStringLiteral("200")};
-    t.clock = QStringLiteral("06.05.14 10:11:12");
-    return t;
-}
 
 } // namespace
 
@@ -145,7 +131,7 @@ void PrintLayoutTest::dataReportFooterFollowsSheetAndRestarts() {
 void PrintLayoutTest::graphReportFrameAndTexts() {
     GVarMod s; // empty table: no curve, PlotPoints untouched
     s.PlotPoints[0] = {7, 8, 9};
-    const QStringList steps = describe(GraphReportPage(s, graphTexts()));
+    const QStringList steps = describe(GraphReportPage(s, PrintGraphTexts("101", "150", "200")));
     QCOMPARE(steps.size(), 1 + 1 + 17 + 3 + 1 + 5 + 100 + 17);
     QCOMPARE(steps[0], QStringLiteral("page A4 landscape"));
     QCOMPARE(steps[1], QStringLiteral("text 5300,800 \"Brisel Graph Report\" Arial 24 bold"));
@@ -179,7 +165,7 @@ void PrintLayoutTest::graphReportFullPage() {
     s.Readings(200).Value = 5;
     s.ViewStart = 101;
     s.ViewSpan = 100;
-    const PrintPage page = GraphReportPage(s, graphTexts());
+    const PrintPage page = GraphReportPage(s, PrintGraphTexts("101", "150", "200"));
     const QStringList curve = describe(page).mid(145);
     QCOMPARE(curve.size(), 99 * 3);
     QCOMPARE(curve.mid(0, 6), (QStringList{"line 3210,6205 3105,2965 solid", "dot 3210,6205 r30",
@@ -202,12 +188,13 @@ void PrintLayoutTest::graphReportSingleAndEmpty() {
     s.ChartScale = 400;
     s.Readings(101).Value = 800; // twice the scale: above the frame, drawn where it falls
     s.ApplyLivePage();           // page 101 ... 101
-    const QStringList one = describe(GraphReportPage(s, graphTexts())).mid(145);
+    const QStringList one =
+        describe(GraphReportPage(s, PrintGraphTexts("101", "150", "200"))).mid(145);
     QCOMPARE(one, QStringList{"dot 3105,-275 r30"});
 
     // After a reset the old page is still described, but nothing is plotted.
     s.ResetReadings();
-    QCOMPARE(describe(GraphReportPage(s, graphTexts())).size(), 145);
+    QCOMPARE(describe(GraphReportPage(s, PrintGraphTexts("101", "150", "200"))).size(), 145);
 }
 
 QTEST_GUILESS_MAIN(PrintLayoutTest)

@@ -1,9 +1,12 @@
 #include "reports/PrintProgress.h"
 #include "reports/PrintReports.h"
 #include "reports/PrintTarget.h"
+#include "seams/MessageBoxes.h"
 #include "state/GVarMod.h"
+#include "support/FullDisk.h"
+#include "support/PrintFixtures.h"
 #include "support/ScriptedSeams.h"
-#include "widgets/MessageBoxes.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,9 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 
 namespace {
 
@@ -45,31 +46,7 @@ private:
 };
 
 void fill(GVarMod& s, int count) {
-    for (int i = 0; i < count; ++i) {
-        Reading& r = s.AppendRecord();
-        r.TRH = QString::fromUtf8("V 23.5°C 45.6%");
-        r.Data = QStringLiteral("D%1").arg(r.No);
-        r.Unit = QStringLiteral("m/s");
-        r.Time = QStringLiteral("06.05.14\\10:11:12");
-        r.Value = 10;
-    }
-}
-
-GraphReportTexts graphTexts() {
-    GraphReportTexts t;
-    for (int k = 0; k < 17; ++k)
-        t.axisNumbers[static_cast<std::size_t>(k)] = QString::number(40 - 5 * k);
-    t.pageNumbers = {QStringLiteral("1"), QStringLiteral("50"), QStringLiteral("100")};
-    t.clock = QStringLiteral("06.05.14 10:11:12");
-    return t;
-}
-
-QString run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return QStringLiteral("<%1 failed>").arg(program);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    FillPrintReadings(s, count, [](Reading& r, int) { r.Value = 10; });
 }
 
 struct PdfInfo {
@@ -78,7 +55,7 @@ struct PdfInfo {
 };
 
 PdfInfo pdfInfo(const QString& path) {
-    const QString out = run(QStringLiteral("pdfinfo"), {path});
+    const QString out = RunTool(QStringLiteral("pdfinfo"), {path});
     PdfInfo info;
     info.pages =
         QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(out).captured(1).toInt();
@@ -95,9 +72,9 @@ struct Word {
 
 QList<Word> pdfWords(const QString& path, int page) {
     const QString out =
-        run(QStringLiteral("pdftotext"),
-            {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
-             QStringLiteral("-l"), QString::number(page), path, QStringLiteral("-")});
+        RunTool(QStringLiteral("pdftotext"),
+                {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
+                 QStringLiteral("-l"), QString::number(page), path, QStringLiteral("-")});
     static const QRegularExpression word(
         QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>([^<]*)</word>"));
     QList<Word> words;
@@ -125,10 +102,10 @@ class Raster {
 public:
     explicit Raster(const QString& pdf) {
         const QString stem = pdf + QStringLiteral(".r");
-        run(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-r"), QStringLiteral("144"), QStringLiteral("-gray"),
-             QStringLiteral("-aa"), QStringLiteral("no"), QStringLiteral("-aaVector"),
-             QStringLiteral("no"), QStringLiteral("-singlefile"), pdf, stem});
+        RunTool(QStringLiteral("pdftoppm"),
+                {QStringLiteral("-r"), QStringLiteral("144"), QStringLiteral("-gray"),
+                 QStringLiteral("-aa"), QStringLiteral("no"), QStringLiteral("-aaVector"),
+                 QStringLiteral("no"), QStringLiteral("-singlefile"), pdf, stem});
         QFile f(stem + QStringLiteral(".pgm"));
         if (!f.open(QIODevice::ReadOnly))
             return;
@@ -230,7 +207,7 @@ void PrintRenderTest::dataReportOnPaper() {
     QVERIFY(find(page2, "2").y == find(page2, "Page").y);
 
     // Arial, or a font with its metrics where it is not installed.
-    const QString fonts = run(QStringLiteral("pdffonts"), {path});
+    const QString fonts = RunTool(QStringLiteral("pdffonts"), {path});
     QVERIFY2(fonts.contains(QRegularExpression("Arial|LiberationSans|Arimo")), qPrintable(fonts));
 }
 
@@ -244,7 +221,7 @@ void PrintRenderTest::graphReportOnPaper() {
     s.ApplyLivePage();          // 101 ... 150
     PdfFileTarget target(path);
     ScriptedMessages boxes;
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&target, nullptr, nullptr}),
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes, {&target, nullptr, nullptr}),
              PrintOutcome::Printed);
     QCOMPARE(boxes.shown, QStringList());
     QCOMPARE(s.PlotPoints[49].record, 150);
@@ -288,7 +265,7 @@ void PrintRenderTest::emptyGraphPrintsTheFrame() {
     GVarMod s;
     PdfFileTarget target(path);
     ScriptedMessages boxes;
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&target, nullptr, nullptr}),
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes, {&target, nullptr, nullptr}),
              PrintOutcome::Printed);
     const Raster r(path);
     QVERIFY(r.inked(3000, 5000) && r.inked(13605, 5000) && r.inked(8000, 6226));
@@ -326,7 +303,7 @@ void PrintRenderTest::failuresShowTheirMessage() {
     ScriptedProgress progress;
     PdfFileTarget nowhere(QStringLiteral("/nonexistent-folder/report.pdf"));
     QCOMPARE(PrintDataReport(s, boxes, {&nowhere, &progress, nullptr}), PrintOutcome::Failed);
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&nowhere, nullptr, nullptr}),
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes, {&nowhere, nullptr, nullptr}),
              PrintOutcome::Failed);
     QCOMPARE(boxes.shown, (QStringList{"print data error!", "printer error!"}));
     QCOMPARE(s.ReadingCount, 3);
@@ -345,7 +322,7 @@ void PrintRenderTest::failuresShowTheirMessage() {
     boxes.shown.clear();
     progress.calls.clear();
     QCOMPARE(PrintDataReport(s, boxes, {&refusing, &progress, nullptr}), PrintOutcome::Failed);
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&refusing, nullptr, nullptr}),
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes, {&refusing, nullptr, nullptr}),
              PrintOutcome::Failed);
     QCOMPARE(boxes.shown, (QStringList{"print data error!", "printer error!"}));
     QCOMPARE(progress.calls.last(), QStringLiteral("finish")); // the dialog is gone first
@@ -361,15 +338,11 @@ void PrintRenderTest::fullDiskIsAFailure() {
     ScriptedProgress progress;
     ScriptedMessages boxes;
 
-    // A file size limit makes the disk "full" part-way through the job, also for root.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 32 * 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const PrintOutcome outcome = PrintDataReport(s, boxes, {&target, &progress, nullptr});
-    setrlimit(RLIMIT_FSIZE, &saved);
+    // The disk is "full" part-way through the job.
+    PrintOutcome outcome = PrintOutcome::Printed;
+    QVERIFY(UnderFileSizeLimit(32 * 1024, [&] {
+        outcome = PrintDataReport(s, boxes, {&target, &progress, nullptr});
+    }));
 
     QCOMPARE(outcome, PrintOutcome::Failed);
     QCOMPARE(boxes.shown, QStringList{"print data error!"});
@@ -427,7 +400,7 @@ void PrintRenderTest::printableAreaOfTheOrientationInUse() {
     // Landscape: the page lies a quarter turn counter-clockwise on the sheet, so the sheet's
     // bottom margin is the page's left one and its left margin the page's top one.
     UnevenPrinter landscape(dir.filePath(QStringLiteral("graph.pdf")));
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {&landscape, nullptr, nullptr}),
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes, {&landscape, nullptr, nullptr}),
              PrintOutcome::Printed);
     QCOMPARE(pdfInfo(landscape.Path()).size, QStringLiteral("842 x 595 pts (A4)"));
     const QList<Word> words = pdfWords(landscape.Path(), 1);
@@ -446,7 +419,7 @@ void PrintRenderTest::noDefaultPrinter() {
     ScriptedMessages boxes;
     ScriptedProgress progress;
     QCOMPARE(PrintDataReport(s, boxes, {nullptr, &progress, nullptr}), PrintOutcome::Failed);
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes), PrintOutcome::Failed);
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes), PrintOutcome::Failed);
     QCOMPARE(boxes.shown, (QStringList{"print data error!", "printer error!"}));
     // Nothing else changed.
     QCOMPARE(s.ReadingCount, 120);

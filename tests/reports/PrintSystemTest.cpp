@@ -6,6 +6,7 @@
 #include "reports/PrintReports.h"
 #include "reports/PrintTarget.h"
 #include "state/GVarMod.h"
+#include "support/PrintFixtures.h"
 #include "support/ScriptedSeams.h"
 
 #include "PrivateCups.h"
@@ -22,23 +23,7 @@
 namespace {
 
 void fill(GVarMod& s, int count) {
-    for (int i = 0; i < count; ++i) {
-        Reading& r = s.AppendRecord();
-        r.TRH = QString::fromUtf8("V 23.5°C 45.6%");
-        r.Data = QStringLiteral("D%1").arg(r.No);
-        r.Unit = QStringLiteral("m/s");
-        r.Time = QStringLiteral("06.05.14\\10:11:12");
-        r.Value = i % 20;
-    }
-}
-
-GraphReportTexts graphTexts() {
-    GraphReportTexts t;
-    for (int k = 0; k < 17; ++k)
-        t.axisNumbers[static_cast<std::size_t>(k)] = QString::number(40 - 5 * k);
-    t.pageNumbers = {QStringLiteral("1"), QStringLiteral("50"), QStringLiteral("100")};
-    t.clock = QStringLiteral("06.05.14 10:11:12");
-    return t;
+    FillPrintReadings(s, count, [](Reading& r, int i) { r.Value = i % 20; });
 }
 
 QString pdfInfo(const QString& path) {
@@ -196,8 +181,8 @@ void PrintSystemTest::handOverLeavesTheWindowResponsive() {
     };
 
     const PrintSetup setup{&target, &progress, nullptr};
-    const PrintOutcome result =
-        graph ? PrintGraphReport(s, graphTexts(), boxes, setup) : PrintDataReport(s, boxes, setup);
+    const PrintOutcome result = graph ? PrintGraphReport(s, PrintGraphTexts(), boxes, setup)
+                                      : PrintDataReport(s, boxes, setup);
     QCOMPARE(seen, QStringLiteral("Sending to the printer ..."));
     QVERIFY(cancelOffered);
     QCOMPARE(int(result), outcome);
@@ -219,7 +204,7 @@ void PrintSystemTest::reportsOnAPdfQueue() {
     ScriptedMessages boxes;
     ScriptedProgress progress;
     QCOMPARE(PrintDataReport(s, boxes, {nullptr, &progress, nullptr}), PrintOutcome::Printed);
-    QCOMPARE(PrintGraphReport(s, graphTexts(), boxes, {nullptr, &progress, nullptr}),
+    QCOMPARE(PrintGraphReport(s, PrintGraphTexts(), boxes, {nullptr, &progress, nullptr}),
              PrintOutcome::Printed);
     QCOMPARE(boxes.shown, QStringList());
 

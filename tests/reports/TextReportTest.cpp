@@ -4,6 +4,7 @@
 #include "state/GVarMod.h"
 #include "state/SystemTexts.h"
 #include "support/FullDisk.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,10 +30,6 @@ void addReading(GVarMod& s, const QString& trh, const QString& data, const QStri
     r.Time = time;
 }
 const QDateTime kSaved(QDate(2014, 5, 6), QTime(10, 11, 12));
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 } // namespace
 
 class TextReportTest : public QObject {
@@ -76,7 +73,7 @@ void TextReportTest::workedExample() {
     QTemporaryDir dir;
     const QString path = dir.filePath("report.txt");
     QVERIFY(WriteTextReport(s, path, "Brisel Data Logger", nullptr, kSaved));
-    QCOMPARE(readAll(path), line1 + "\r\n" + line3 + line4);
+    QCOMPARE(ReadFileBytes(path), line1 + "\r\n" + line3 + line4);
 }
 
 void TextReportTest::titlesPadToTheDateZone() {
@@ -173,7 +170,7 @@ void TextReportTest::failedWriteKeepsOldFile() {
         ok = status == 0;
     }
     QCOMPARE(ok, written);
-    QCOMPARE(readAll(path), written ? bytes : old);
+    QCOMPARE(ReadFileBytes(path), written ? bytes : old);
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"keep.txt"}); // no leftovers
 }
 
@@ -230,7 +227,7 @@ void TextReportTest::writableFileInAReadOnlyFolder() {
     QCOMPARE(waitpid(child, &status, 0), child);
     QVERIFY(WIFEXITED(status));
     QCOMPARE(WEXITSTATUS(status), 0);
-    QCOMPARE(readAll(path), TextReportBytes(s, "T", kSaved));
+    QCOMPARE(ReadFileBytes(path), TextReportBytes(s, "T", kSaved));
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"report.txt"});
 
     // Where the folder may be written, the old file is replaced by a new one, never written
@@ -240,8 +237,8 @@ void TextReportTest::writableFileInAReadOnlyFolder() {
     QCOMPARE(link(fileName.constData(), QFile::encodeName(second).constData()), 0); // a hard link
     s.Readings(1).Data = "changed";
     QVERIFY(WriteTextReport(s, path, "T", nullptr, kSaved));
-    QCOMPARE(readAll(path), TextReportBytes(s, "T", kSaved));
-    QVERIFY(readAll(second) != readAll(path));
+    QCOMPARE(ReadFileBytes(path), TextReportBytes(s, "T", kSaved));
+    QVERIFY(ReadFileBytes(second) != ReadFileBytes(path));
 }
 
 void TextReportTest::swedishNegativeTemperatures() {
@@ -255,22 +252,22 @@ void TextReportTest::swedishNegativeTemperatures() {
         const QByteArray bytes = QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
         std::copy(bytes.begin(), bytes.end(), frame.begin());
         const DecodedFrame d = DecodeFrame(frame);
-        addReading(s, d.trhText, d.dataText, *d.unitText, ReadingTimeText(kSaved));
+        addReading(s, d.trhText, d.dataText, *d.UnitText(), ReadingTimeText(kSaved));
     }
     QTemporaryDir dir;
     const QString path = dir.filePath("sv.txt");
     QVERIFY(WriteTextReport(s, path, "Brisel Data Logger", nullptr, kSaved));
     const QByteArray time = "2014-05-06\\10:11:12\r\n";
-    QCOMPARE(readAll(path), "Brisel Data Logger" + QByteArray(10, ' ') + "2014-05-06" +
-                                QByteArray(4, ' ') + "10:11:12\r\n\r\n" + " 1 " +
-                                QByteArray(11, ' ') +
-                                "DP-5,2\xB0"
-                                "F 60%  1234" +
-                                QByteArray(10, ' ') + "CFM" + QByteArray(11, ' ') + time + " 2 " +
-                                QByteArray(11, ' ') +
-                                " -12\xB0"
-                                "C 45,6%  0,05" +
-                                QByteArray(10, ' ') + "m/s" + QByteArray(11, ' ') + time);
+    QCOMPARE(ReadFileBytes(path), "Brisel Data Logger" + QByteArray(10, ' ') + "2014-05-06" +
+                                      QByteArray(4, ' ') + "10:11:12\r\n\r\n" + " 1 " +
+                                      QByteArray(11, ' ') +
+                                      "DP-5,2\xB0"
+                                      "F 60%  1234" +
+                                      QByteArray(10, ' ') + "CFM" + QByteArray(11, ' ') + time +
+                                      " 2 " + QByteArray(11, ' ') +
+                                      " -12\xB0"
+                                      "C 45,6%  0,05" +
+                                      QByteArray(10, ' ') + "m/s" + QByteArray(11, ' ') + time);
 }
 
 QTEST_GUILESS_MAIN(TextReportTest)

@@ -15,6 +15,7 @@
 #include "state/GVarMod.h"
 #include "support/ProgramOnALine.h"
 #include "support/ScriptedSeams.h"
+#include "support/TestFiles.h"
 #include "table/DataForm.h"
 #include "table/DataGridView.h"
 
@@ -48,11 +49,6 @@ MeterFrameFields velocity(std::uint16_t hundredths) {
 QByteArray bytes(const MeterFrameFields& f) {
     const MeterFrame frame = EncodeFrame(f);
     return QByteArray(reinterpret_cast<const char*>(frame.data()), kFrameLength);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // The whole program, printing to a PDF file unless told to use the system's printers.
@@ -345,7 +341,7 @@ void MainFormTest::limitSavedToAFile() {
     QTRY_COMPARE(p.state.ReadingCount, 0);
     QCOMPARE(p.commonDialog.asked.size(), 1);
     QCOMPARE(p.commonDialog.asked[0].pattern, QStringLiteral("*.txt"));
-    const QList<QByteArray> lines = readFile(path).split('\n');
+    const QList<QByteArray> lines = ReadFileBytes(path).split('\n');
     QCOMPARE(lines.size(), 50000 + 3);
     QVERIFY(lines[0].startsWith("Anemometer Data Report      12/9/26"));
     QVERIFY(lines[50001].startsWith(" 50000 " + QByteArray(7, ' ') +
@@ -382,7 +378,7 @@ void MainFormTest::limitFailedWriteAsksAgain() {
     QCOMPARE(p.messages.shown[0], QStringLiteral("Please save data!"));
     QVERIFY(p.messages.shown[1].contains(QStringLiteral("/nonexistent-folder/first.txt")));
     QCOMPARE(p.messages.shown[2], QStringLiteral("Please save data!"));
-    QCOMPARE(readFile(good).count('\n'), 50002);
+    QCOMPARE(ReadFileBytes(good).count('\n'), 50002);
 }
 
 void MainFormTest::exitFlows_data() {
@@ -428,7 +424,7 @@ void MainFormTest::exitFlows() {
     QTEST(int(p.commonDialog.asked.size()), "dialogs");
     QTEST(QFile::exists(good), "written");
     if (QFile::exists(good))
-        QVERIFY(readFile(good).startsWith("Brisel Data Report"));
+        QVERIFY(ReadFileBytes(good).startsWith("Brisel Data Report"));
     QCOMPARE(p.messages.shown.size() - p.messages.shown.count("Do you want to save data?"),
              int(paths.count("bad")) + (closes ? 0 : 1));
 }
@@ -443,7 +439,7 @@ void MainFormTest::toolbarActionsResumeReception() {
     p.meter.Write(QByteArray(5, 'z')); // bytes that pile up while the dialog is open
     QTRY_COMPARE(p.port.InBufferCount(), 5);
     p.form->dataForm()->Toolbar1_ButtonClick(QStringLiteral("save"));
-    QVERIFY(readFile(path).startsWith("Brisel Data Logger"));
+    QVERIFY(ReadFileBytes(path).startsWith("Brisel Data Logger"));
     QCOMPARE(p.form->link().State(), LinkState::Syncing);
     QTRY_COMPARE(p.form->link().State(), LinkState::Armed);
     QCOMPARE(p.port.InBufferCount(), 0); // thrown away, not decoded
@@ -451,7 +447,7 @@ void MainFormTest::toolbarActionsResumeReception() {
 
     p.form->dataForm()->Toolbar1_ButtonClick(QStringLiteral("print"));
     QTRY_COMPARE(p.form->link().State(), LinkState::Armed);
-    QVERIFY(readFile(p.pdf.Path()).startsWith("%PDF"));
+    QVERIFY(ReadFileBytes(p.pdf.Path()).startsWith("%PDF"));
     QVERIFY(p.messages.shown.isEmpty());
 }
 

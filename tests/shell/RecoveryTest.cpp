@@ -13,8 +13,10 @@
 #include "shell/MainForm.h"
 #include "state/GVarMod.h"
 #include "state/SystemTexts.h"
+#include "support/FullDisk.h"
 #include "support/ProgramOnALine.h"
 #include "support/ScriptedSeams.h"
+#include "support/TestFiles.h"
 #include "table/DataForm.h"
 #include "table/DataGridView.h"
 
@@ -26,8 +28,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/resource.h>
 
 namespace {
 
@@ -45,17 +45,12 @@ QByteArray frame(int i) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), kFrameLength);
 }
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
 
 std::size_t logged(const QString& path) {
-    return ParseRecoveryLog(readFile(path)).readings.size();
+    return ParseRecoveryLog(ReadFileBytes(path)).readings.size();
 }
 
 // The main window on a pseudo-terminal, keeping its recovery log in folder.
@@ -148,16 +143,12 @@ void RecoveryTest::failingWriteShowsOneMessageAndReceptionGoesOn() {
     const qint64 entry = size - RecoveryLogHeader().size();
 
     // A file-size limit that the third entry crosses (as a full disk would).
-    rlimit old{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit small = old;
-    small.rlim_cur = rlim_t(size + entry + entry / 2);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     bool sent = true;
-    for (int i = 2; i <= 8; ++i)
-        sent = sent && p.send(i);
-    QTest::qWait(0); // the message comes after the handler
-    setrlimit(RLIMIT_FSIZE, &old);
+    QVERIFY(UnderFileSizeLimit(size + entry + entry / 2, [&] {
+        for (int i = 2; i <= 8; ++i)
+            sent = sent && p.send(i);
+        QTest::qWait(0); // the message comes after the handler
+    }));
     QVERIFY(sent);
 
     QCOMPARE(p.form->dataForm()->Label4().text(), QStringLiteral("8"));
@@ -188,21 +179,16 @@ void RecoveryTest::exitOnAFullDiskKeepsWindowAndLog() {
     old.close();
 
     // The report's first line does not fit under the limit: Yes, the save fails, then Cancel.
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 40;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     p.messages.answers = {true};
     p.commonDialog.answers = {report, QString()};
-    const bool closed = p.form->close();
-    setrlimit(RLIMIT_FSIZE, &saved);
+    bool closed = true;
+    QVERIFY(UnderFileSizeLimit(40, [&] { closed = p.form->close(); }));
     QVERIFY(!closed);
     QVERIFY(p.form->isVisible());
     QCOMPARE(p.messages.shown.size(), 3);
     QVERIFY(p.messages.shown[1].startsWith("The file could not be written:\n'" + report + "'"));
     QVERIFY(p.messages.shown[2].startsWith("The readings were not saved"));
-    QCOMPARE(readFile(report), QByteArray("old report"));
+    QCOMPARE(ReadFileBytes(report), QByteArray("old report"));
     QCOMPARE(logged(log), std::size_t(2));
     QVERIFY(QFile::exists(log + QStringLiteral(".lock")));
 
@@ -210,7 +196,7 @@ void RecoveryTest::exitOnAFullDiskKeepsWindowAndLog() {
     p.messages.answers = {true};
     p.commonDialog.answers = {report};
     QVERIFY(p.form->close());
-    QVERIFY(readFile(report).count("\r\n") >= 3);
+    QVERIFY(ReadFileBytes(report).count("\r\n") >= 3);
     QCOMPARE(filesIn(folder.path()), QStringList());
 }
 
@@ -229,7 +215,7 @@ void RecoveryTest::killedProgramsReadingsComeBack() {
     // Readings stored so far: the entry lines of the program's one log.
     const auto stored = [&] {
         const QStringList logs = QDir(folder).entryList({QStringLiteral("recovery-*.log")});
-        return logs.size() == 1 ? int(readFile(folder + u'/' + logs[0]).count('\n')) - 1 : -1;
+        return logs.size() == 1 ? int(ReadFileBytes(folder + u'/' + logs[0]).count('\n')) - 1 : -1;
     };
     QVERIFY(QTest::qWaitFor([&] { return stored() == 0; }, 120000));
     // Frames sent before the link is in step are thrown away; from the first one stored on,
@@ -298,7 +284,7 @@ void RecoveryTest::killedProgramsReadingsComeBack() {
         want += zoned({QStringLiteral(" %1 ").arg(n), kTrh,
                        QStringLiteral("%1.3").arg(n <= 40 ? first + n - 1 : 99), "m/s",
                        n <= 40 ? times[n - 1] : ReadingTimeText(kNow)});
-    QCOMPARE(readFile(report), want.toLatin1());
+    QCOMPARE(ReadFileBytes(report), want.toLatin1());
 
     // No: a CSV file named after the first reading's date and time, its path shown.
     Program no(noFolder, {false});
@@ -311,7 +297,7 @@ void RecoveryTest::killedProgramsReadingsComeBack() {
                                                   QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
     QVERIFY(named >= before[first].addSecs(-1) && named <= after[first]);
     yes.state.ReadingCount = 40; // the readings restored by Yes, whose report was checked above
-    QCOMPARE(readFile(csv), CsvExportBytes(yes.state));
+    QCOMPARE(ReadFileBytes(csv), CsvExportBytes(yes.state));
 }
 
 void RecoveryTest::helpSaysWhereTheLogLives() {

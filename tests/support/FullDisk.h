@@ -1,7 +1,7 @@
 #pragma once
 
-// Two real ways for a write to run out of room: a small tmpfs of the test's own (root only; a
-// test skips when it cannot mount one) and a file-size limit in a child process.
+// Real ways for a write to run out of room: a small tmpfs of the test's own (root only; a test
+// skips when it cannot mount one) and a file-size limit, in a child process or in this one.
 
 #include <QDir>
 #include <QFile>
@@ -62,4 +62,21 @@ inline int WithFileSizeLimit(rlim_t limit, const std::function<bool()>& step) {
     if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+// Runs step with this process's file-size limit at `bytes`, as a disk that fills part-way would
+// (for root too), in this process, and SIGXFSZ ignored as the programs ignore it; the old limit
+// comes back after. False when the limit could not be set.
+template <typename Step> bool UnderFileSizeLimit(qint64 bytes, Step step) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    if (getrlimit(RLIMIT_FSIZE, &saved) != 0)
+        return false;
+    rlimit small = saved;
+    small.rlim_cur = rlim_t(bytes);
+    if (setrlimit(RLIMIT_FSIZE, &small) != 0)
+        return false;
+    step();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    return true;
 }

@@ -2,8 +2,8 @@
 
 // Message boxes and save dialogs answered from a script, recording what they were asked.
 
-#include "widgets/MessageBoxes.h"
-#include "widgets/SaveDialog.h"
+#include "seams/MessageBoxes.h"
+#include "seams/SaveDialog.h"
 
 #include <QList>
 #include <QStringList>

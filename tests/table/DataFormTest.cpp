@@ -2,13 +2,15 @@
 #include "reports/AtomicFileWriter.h"
 #include "reports/CsvExportWriter.h"
 #include "reports/TextReportWriter.h"
+#include "seams/MessageBoxes.h"
+#include "seams/SaveDialog.h"
 #include "state/GVarMod.h"
 #include "state/SystemTexts.h"
+#include "support/FullDisk.h"
 #include "support/ScriptedSeams.h"
+#include "support/TestFiles.h"
 #include "table/DataGridView.h"
 #include "table/DataToolbar.h"
-#include "widgets/MessageBoxes.h"
-#include "widgets/SaveDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,9 +23,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -67,17 +66,6 @@ struct Fixture {
         return cells;
     }
 };
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // What the window shows on screen now, as painted bit by bit, and as a fresh full paint.
 QImage onScreen(QWidget& w) {
@@ -239,18 +227,18 @@ void DataFormTest::saveAndExportWriteTheWritersBytes() {
     const QString txt = dir.filePath("report.txt");
     const QString csv = dir.filePath("export"); // used as typed, no extension added
     f.dialog.answers = {txt, csv};
-    writeFile(txt, QByteArray(10000, 'x')); // an existing file is replaced whole
+    QVERIFY(WriteFileBytes(txt, QByteArray(10000, 'x'))); // an existing file is replaced whole
 
     const QDateTime before = QDateTime::currentDateTime();
     f.form.Toolbar1_ButtonClick("save");
     const QDateTime after = QDateTime::currentDateTime();
-    const QByteArray saved = readAll(txt);
+    const QByteArray saved = ReadFileBytes(txt);
     QVERIFY(saved == TextReportBytes(f.state, "Brisel Data Logger", before) ||
             saved == TextReportBytes(f.state, "Brisel Data Logger", after));
     QCOMPARE(f.calls, QStringList{"resume"});
 
     f.form.Toolbar1_ButtonClick("to_xls");
-    QCOMPARE(readAll(csv), CsvExportBytes(f.state));
+    QCOMPARE(ReadFileBytes(csv), CsvExportBytes(f.state));
     QCOMPARE(f.calls, QStringList({"resume", "resume"}));
 
     // One dialog for both: it asks with each filter and starts at the last chosen name.
@@ -281,23 +269,16 @@ void DataFormTest::cancelWritesNothingButResumes() {
 void DataFormTest::failedSaveKeepsOldFileAndSaysWhy() {
     QTemporaryDir dir;
     const QString path = dir.filePath("keep.txt");
-    writeFile(path, "old contents");
+    QVERIFY(WriteFileBytes(path, "old contents"));
     Fixture f;
     for (int i = 1; i <= 1000; ++i)
         f.add(i);
     f.dialog.answers = {path};
 
-    // A file size limit makes the disk "full" part-way through the report, also for root.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    f.form.Toolbar1_ButtonClick("save");
-    setrlimit(RLIMIT_FSIZE, &saved);
+    // The disk is "full" part-way through the report.
+    QVERIFY(UnderFileSizeLimit(4096, [&] { f.form.Toolbar1_ButtonClick("save"); }));
 
-    QCOMPARE(readAll(path), QByteArray("old contents"));
+    QCOMPARE(ReadFileBytes(path), QByteArray("old contents"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.txt"});
     QCOMPARE(f.boxes.shown.size(), 1);
     const QString prefix = FileWriteErrorText(path, QString());

@@ -19,8 +19,8 @@ namespace {
 DecodedFrame velocity(double value, const QString& unit = QStringLiteral("m/s")) {
     DecodedFrame d;
     d.value = value;
-    d.kindLabel = QStringLiteral("VEL");
-    d.unitText = unit;
+    d.kind = ReadingKind::Velocity;
+    d.unit = UnitFromText(ReadingKind::Velocity, unit);
     return d;
 }
 
@@ -250,9 +250,9 @@ void TraverseLogicTest::velocityUnits() {
     const PointMeasurement m = *t.Records()[0].taken;
     QVERIFY(qAbs(m.average - metresPerSecond) < 1e-12);
     // The results follow the meter's unit unless one is chosen.
-    QCOMPARE(VelocityUnitText(t.ResultUnit()), unit);
+    QCOMPARE(UnitText(t.ResultUnit()), unit);
     TraverseSetup s = t.Setup();
-    s.resultUnit = VelocityUnit::MetresPerSecond;
+    s.resultUnit = MeterUnit::MetresPerSecond;
     t.ChangeSetup(s);
     QVERIFY(t.Records()[0].taken.has_value()); // the points stayed
     QCOMPARE(VelocityText(t.Results().mean, t.ResultUnit(), QLocale::c()),
@@ -358,11 +358,12 @@ void TraverseLogicTest::takesThatStoreNothing() {
     ManualClock clock;
     TraverseLogic t(clock);
     QSignalSpy ended(&t, &TraverseLogic::TakeEnded);
-    DecodedFrame flow = velocity(12, QStringLiteral("CMM"));
-    flow.kindLabel = QStringLiteral("FLOW");
+    DecodedFrame flow = velocity(12);
+    flow.kind = ReadingKind::Flow;
+    flow.unit = MeterUnit::CubicMetresPerMinute;
     DecodedFrame unknown = velocity(3);
-    unknown.kindLabel.reset();
-    unknown.unitText.reset();
+    unknown.kind = ReadingKind::Unknown;
+    unknown.unit.reset();
 
     QVERIFY(t.StartTake());
     t.AcceptReading(velocity(5));
@@ -411,7 +412,7 @@ void TraverseLogicTest::anyOrderRetakeAndSkip() {
     QCOMPARE(r.mean, 5.5);
     QCOMPARE(t.Points()[std::size_t(r.lowest)].name, QStringLiteral("B5"));
     QCOMPARE(t.Points()[std::size_t(r.highest)].name, QStringLiteral("B6"));
-    QCOMPARE(VelocityText(r.deviation, VelocityUnit::MetresPerSecond, QLocale::c()), "0.71");
+    QCOMPARE(VelocityText(r.deviation, MeterUnit::MetresPerSecond, QLocale::c()), "0.71");
     // A skipped point taken again is back in; the setup cannot change under taken points.
     t.Select(0);
     takeAll(t, clock, {7.0});

@@ -3,7 +3,6 @@
 
 #include "traverse/ManualClock.h"
 
-#include "charts/ImageButton.h"
 #include "link/ConnectForm.h"
 #include "link/DeviceSerialPort.h"
 #include "link/FakeSysfs.h"
@@ -15,12 +14,14 @@
 #include "reports/PrintTarget.h"
 #include "shell/MainForm.h"
 #include "state/GVarMod.h"
+#include "support/PrintFixtures.h"
 #include "support/ProgramOnALine.h"
 #include "support/ScriptedSeams.h"
 #include "traverse/TraverseForm.h"
 #include "traverse/TraversePrint.h"
 #include "traverse/TraverseSettings.h"
 #include "traverse/TraverseWindowHost.h"
+#include "widgets/ImageButton.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -52,17 +53,9 @@ QByteArray frame(std::uint8_t kind, std::uint8_t unit, std::uint16_t hundredths)
     return QByteArray(reinterpret_cast<const char*>(m.data()), kFrameLength);
 }
 
-QString run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return QStringLiteral("<%1 failed>").arg(program);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 // Words of page 1 with their top-left corner in twips.
 QMultiMap<QString, QPointF> pdfWords(const QString& path) {
-    const QString out = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, "-"});
+    const QString out = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, "-"});
     static const QRegularExpression word(
         QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>([^<]*)</word>"));
     QMultiMap<QString, QPointF> words;
@@ -75,7 +68,7 @@ QMultiMap<QString, QPointF> pdfWords(const QString& path) {
 
 // Whether the page, rasterised at 144 dpi (10 twips a pixel), is inked near a point in twips.
 bool inked(const QString& pdf, QPointF at) {
-    run(QStringLiteral("pdftoppm"), {"-r", "144", "-gray", "-singlefile", pdf, pdf + ".r"});
+    RunTool(QStringLiteral("pdftoppm"), {"-r", "144", "-gray", "-singlefile", pdf, pdf + ".r"});
     QImage page(pdf + QStringLiteral(".r.pgm"));
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx)
@@ -189,7 +182,7 @@ void TraverseWindowTest::takesThroughTheSerialLayer() {
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(p.traverse(), t);
     QCOMPARE(table->item(0, 3)->text(), QStringLiteral("5.17"));
-    QCOMPARE(VelocityUnitText(t->Logic().ResultUnit()), QStringLiteral("m/s"));
+    QCOMPARE(UnitText(t->Logic().ResultUnit()), QStringLiteral("m/s"));
 }
 
 void TraverseWindowTest::savedAndPrinted() {
@@ -237,8 +230,8 @@ void TraverseWindowTest::reportOnPaper() {
         logic.StartTake();
         DecodedFrame d;
         d.value = i == 0 ? 4.0 : i == 24 ? 6.0 : 5.0;
-        d.kindLabel = QStringLiteral("VEL");
-        d.unitText = QStringLiteral("m/s");
+        d.kind = ReadingKind::Velocity;
+        d.unit = MeterUnit::MetresPerSecond;
         logic.AcceptReading(d);
         clock.Advance(10000);
     }
@@ -250,7 +243,7 @@ void TraverseWindowTest::reportOnPaper() {
         MakeTraverseReport(logic, QStringLiteral("Plant room"), QStringLiteral("Sam"), kNow);
     QCOMPARE(PrintTraverseReport(data, boxes, PrintSetup{&target}), PrintOutcome::Printed);
     QVERIFY(boxes.shown.isEmpty());
-    const QString info = run(QStringLiteral("pdfinfo"), {path});
+    const QString info = RunTool(QStringLiteral("pdfinfo"), {path});
     QVERIFY(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\n"))));
     QVERIFY(info.contains(QStringLiteral("595 x 842 pts (A4)")));
 

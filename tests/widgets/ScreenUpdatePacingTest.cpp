@@ -1,4 +1,5 @@
 #include "widgets/ScreenUpdatePacing.h"
+#include "widgets/BeforeNextRepaint.h"
 
 #include <QLabel>
 #include <QTest>

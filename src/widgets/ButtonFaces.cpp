@@ -1,4 +1,4 @@
-#include "charts/ButtonFaces.h"
+#include "widgets/ButtonFaces.h"
 
 #include <QPainter>
 #include <QPainterPath>

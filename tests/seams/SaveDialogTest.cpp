@@ -1,4 +1,4 @@
-#include "widgets/SaveDialog.h"
+#include "seams/SaveDialog.h"
 #include "support/ScriptedSeams.h"
 
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "widgets/SaveDialog.h"
+#include "seams/SaveDialog.h"
 
 QString AskSavePath(SaveDialog& dialog, const QString& filter) {
     const qsizetype bar = filter.indexOf(u'|');

@@ -1,4 +1,4 @@
-#include "charts/ImageButton.h"
+#include "widgets/ImageButton.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #include "live/RecordingButton.h"
 
-#include "charts/ImageButton.h"
+#include "widgets/ImageButton.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,6 @@
 // The recording window as drawn and printed, and its wiring: opened from files read off the
 // interface thread, from the main window's Ctrl+O and its button.
 #include "charts/ChartPainter.h"
-#include "charts/ImageButton.h"
 #include "live/ShowForm.h"
 #include "recording/RecordingReader.h"
 #include "recording/RecordingWindows.h"
@@ -9,6 +8,7 @@
 #include "seams/OpenDialog.h"
 #include "support/ProgramOnALine.h"
 #include "support/ScriptedSeams.h"
+#include "widgets/ImageButton.h"
 
 #include <QApplication>
 #include <QDateTime>

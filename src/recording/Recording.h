@@ -62,6 +62,8 @@ struct Recording {
     // What reading found.
     qint64 linesRead = 0;      // lines taken as readings (headings and empty lines not counted)
     bool tornLastLine = false; // the last line could not be read and was left out
+    qint64 damagedSkipped = 0; // recovery log lines that are no intact entry, skipped as the log's
+                               // own rule says
     qint64 reordered = 0;      // readings that were out of time order and were put in place
     qint64 wrappedDays = 0;    // times of day that went back and were taken as the next day
 

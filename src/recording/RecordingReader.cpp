@@ -762,7 +762,8 @@ private:
                 return;
             }
         }
-        m_lineNo = qint64(content.readings.size()) + 1;
+        m_out.recording.damagedSkipped = content.skipped;
+        m_lineNo = qint64(content.readings.size() + content.skipped) + 1;
         const QByteArrayView rest = QByteArrayView(m_whole).sliced(content.intactSize);
         // The entry after the last intact one: the last line (torn) or one in the middle.
         if (!blank(rest)) {

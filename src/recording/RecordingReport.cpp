@@ -36,6 +36,8 @@ QString RecordingSummaryText(const Recording& r) {
                        .arg(r.format, PlainText(locale.toString(qlonglong(r.size()))));
     if (r.tornLastLine)
         text += QStringLiteral("; the last line was cut short and left out");
+    if (r.damagedSkipped > 0)
+        text += QStringLiteral("; %1 damaged lines skipped").arg(r.damagedSkipped);
     if (r.reordered > 0)
         text += QStringLiteral("; %1 readings out of time order put in place").arg(r.reordered);
     if (!r.hasDates)

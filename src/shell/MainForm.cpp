@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -59,6 +60,8 @@ MainForm::MainForm(MainParts parts)
     PaceScreenUpdates(*this); // a fast stream of frames must not flood the window system
 
     m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform);
+    connect(m_link.get(), &LinkController::Notice, this,
+            [](const QString& text) { qInfo().noquote() << text; }); // on standard error
     m_recovery = std::make_unique<RecoveryLog>(m_parts.recoveryFolder, m_parts.messages);
     m_connectForm = new ConnectForm(m_parts.platform);
     m_showForm = new ShowForm(m_parts.state, extremes);

@@ -1,6 +1,7 @@
 #include "traverse/TraversePrint.h"
 
 #include "reports/PrintTarget.h"
+#include "state/SystemTexts.h"
 #include "traverse/TraverseReportLayout.h"
 
 #include <QLocale>
@@ -13,7 +14,7 @@ PrintOutcome PrintTraverseReport(const TraverseReportData& data, MessageBoxes& b
         boxes, setup,
         [file](const QString& why) {
             return file ? QStringLiteral("The traverse report was not written to %1:\n%2.")
-                              .arg(file->Path(), why)
+                              .arg(QuotedPath(file->Path()), why)
                         : QStringLiteral("The traverse report was not printed:\n%1.").arg(why);
         });
 }

@@ -151,10 +151,12 @@ TraverseSetup LoadTraverseSetup(const QSettings& s) {
     t.lengthUnit = s.value(key("lengthUnit")).toString() == QStringLiteral("in")
                        ? LengthUnit::Inches
                        : LengthUnit::Millimetres;
+    // The sizes the window's boxes take (10 mm to 10 m, 0.5 in to 400 in).
+    const double least = t.lengthUnit == LengthUnit::Inches ? 0.5 : 10;
     const double most = t.lengthUnit == LengthUnit::Inches ? 400 : 10000;
-    t.diameter = positive(s, key("diameter"), d.diameter, most);
-    t.width = positive(s, key("width"), d.width, most);
-    t.height = positive(s, key("height"), d.height, most);
+    t.diameter = between(s, key("diameter"), d.diameter, least, most);
+    t.width = between(s, key("width"), d.width, least, most);
+    t.height = between(s, key("height"), d.height, least, most);
     t.roundPoints = whole(s, key("roundPoints"), d.roundPoints, 8, 20);
     if (t.method == DuctMethod::LogTchebycheff)
         t.roundPoints = t.roundPoints == 10 ? 10 : 8;
@@ -165,7 +167,8 @@ TraverseSetup LoadTraverseSetup(const QSettings& s) {
     t.takeSeconds = whole(s, key("takeSeconds"), d.takeSeconds, kMinTakeSeconds, kMaxTakeSeconds);
     bool ok = false;
     const double design = s.value(key("designValue")).toDouble(&ok);
-    t.designValue = ok && std::isfinite(design) && design > 0 ? design : 0;
+    t.designValue =
+        ok && std::isfinite(design) && design > 0 && design <= 1e7 ? design : 0; // the box's range
     const QString flowUnit = s.value(key("designFlowUnit")).toString();
     for (FlowUnit u : kFlowUnits)
         if (flowUnit == FlowUnitText(u))

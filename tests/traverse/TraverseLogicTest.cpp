@@ -5,9 +5,13 @@
 #include "link/MeterFrame.h"
 #include "traverse/TraverseLogic.h"
 #include "traverse/TraverseReport.h"
+#include "traverse/TraverseSettings.h"
 
 #include <QLocale>
+#include <QMap>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {

@@ -50,14 +50,6 @@ QString withSuffix(const QString& path, const QString& suffix) {
     return QFileInfo(path).suffix().isEmpty() ? path + u'.' + suffix : path;
 }
 
-// The sizes a setup takes, by unit.
-double leastSize(LengthUnit unit) {
-    return unit == LengthUnit::Millimetres ? 10 : 0.5;
-}
-double mostSize(LengthUnit unit) {
-    return unit == LengthUnit::Millimetres ? 10000 : 400;
-}
-
 // A size box takes any number, so that one out of range is refused with the range shown instead
 // of being clamped while it is typed; it reports a value when the typing is done.
 void setSizeUnit(QDoubleSpinBox* box, LengthUnit unit) {
@@ -376,7 +368,7 @@ QWidget* TraverseForm::buildTestTab() {
     form->addRow(QStringLiteral("Velocity unit"),
                  row({VelocityUnitBox, new QLabel(QStringLiteral("take"), box), TakeTimeBox}));
 
-    DesignBox = numberBox(box, 0, 1e7, 2);
+    DesignBox = numberBox(box, 0, kMostDesignValue, 2);
     DesignBox->setSpecialValueText(QStringLiteral("none"));
     DesignUnitBox = new QComboBox(box);
     DesignStandardBox = new QCheckBox(QStringLiteral("std"), box);
@@ -716,8 +708,8 @@ void TraverseForm::sizeRefused(QDoubleSpinBox* box) {
     m_parts.messages.Message(
         QStringLiteral("%1 %2 is not a size this window takes: sizes are %3 to %4 %2.\n"
                        "The size stays %5 %2.")
-            .arg(refused, LengthUnitText(unit), LengthText(leastSize(unit), unit, l),
-                 LengthText(mostSize(unit), unit, l), LengthText(previous, unit, l)));
+            .arg(refused, LengthUnitText(unit), LengthText(LeastSize(unit), unit, l),
+                 LengthText(MostSize(unit), unit, l), LengthText(previous, unit, l)));
 }
 
 void TraverseForm::sizeEdited() {
@@ -727,7 +719,7 @@ void TraverseForm::sizeEdited() {
     QDoubleSpinBox* boxes[3] = {DiameterBox, WidthBox, HeightBox};
     for (int k = 0; k < 3; ++k) {
         const double v = boxes[k]->value();
-        if (v < leastSize(unit) || v > mostSize(unit)) {
+        if (v < LeastSize(unit) || v > MostSize(unit)) {
             sizeRefused(boxes[k]);
             return;
         }

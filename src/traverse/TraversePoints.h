@@ -80,6 +80,15 @@ struct TraverseSetup {
     friend bool operator==(const TraverseSetup&, const TraverseSetup&) = default;
 };
 
+// The ranges a setup takes: the window's boxes offer them and the settings are read back through
+// them, so what is computed is what the boxes show.
+inline constexpr double LeastSize(LengthUnit unit) {
+    return unit == LengthUnit::Millimetres ? 10 : 0.5;
+}
+inline constexpr double MostSize(LengthUnit unit) {
+    return unit == LengthUnit::Millimetres ? 10000 : 400;
+}
+inline constexpr double kMostDesignValue = 1e7;
 inline constexpr int kMinTakeSeconds = 1;
 inline constexpr int kMaxTakeSeconds = 120;
 inline constexpr int kMaxFaceCells = 10;

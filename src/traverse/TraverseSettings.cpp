@@ -151,9 +151,8 @@ TraverseSetup LoadTraverseSetup(const QSettings& s) {
     t.lengthUnit = s.value(key("lengthUnit")).toString() == QStringLiteral("in")
                        ? LengthUnit::Inches
                        : LengthUnit::Millimetres;
-    // The sizes the window's boxes take (10 mm to 10 m, 0.5 in to 400 in).
-    const double least = t.lengthUnit == LengthUnit::Inches ? 0.5 : 10;
-    const double most = t.lengthUnit == LengthUnit::Inches ? 400 : 10000;
+    const double least = LeastSize(t.lengthUnit);
+    const double most = MostSize(t.lengthUnit);
     t.diameter = between(s, key("diameter"), d.diameter, least, most);
     t.width = between(s, key("width"), d.width, least, most);
     t.height = between(s, key("height"), d.height, least, most);
@@ -168,7 +167,7 @@ TraverseSetup LoadTraverseSetup(const QSettings& s) {
     bool ok = false;
     const double design = s.value(key("designValue")).toDouble(&ok);
     t.designValue =
-        ok && std::isfinite(design) && design > 0 && design <= 1e7 ? design : 0; // the box's range
+        ok && std::isfinite(design) && design > 0 && design <= kMostDesignValue ? design : 0;
     const QString flowUnit = s.value(key("designFlowUnit")).toString();
     for (FlowUnit u : kFlowUnits)
         if (flowUnit == FlowUnitText(u))

@@ -79,6 +79,8 @@ TraverseSetup round(double d, LengthUnit unit, int points = 8, int diameters = 2
 class TraverseLogicTest : public QObject {
     Q_OBJECT
 private slots:
+    void savedSetupWithinTheBoxes_data();
+    void savedSetupWithinTheBoxes();
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void pointCounts_data();
     void pointCounts();
@@ -561,6 +563,46 @@ void TraverseLogicTest::typedTextsNeverRunInASpreadsheet() {
     const QByteArray bytes = TraverseCsvBytes(MakeTraverseReport(t, people, std::nullopt, when));
     QVERIFY2(bytes.contains("\"Location\"," + cell + "\r\n\"Technician\"," + cell + "\r\n"),
              bytes.left(120).constData());
+}
+
+void TraverseLogicTest::savedSetupWithinTheBoxes_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<double>("loaded");
+    // A duct traverse in millimetres: the boxes take 10 to 10000 mm and a design value up to
+    // ten million; anything else reads as the default, so the logic never computes with a value
+    // the window cannot show.
+    QTest::newRow("diameter below the box") << "diameter"
+                                            << "0.001" << 400.0;
+    QTest::newRow("diameter at the least") << "diameter"
+                                           << "10" << 10.0;
+    QTest::newRow("width above the box") << "width"
+                                         << "1e9" << 600.0;
+    QTest::newRow("width at the most") << "width"
+                                       << "10000" << 10000.0;
+    QTest::newRow("height not a number") << "height"
+                                         << "nan" << 400.0;
+    QTest::newRow("design value far above") << "designValue"
+                                            << "1e300" << 0.0;
+    QTest::newRow("design value negative") << "designValue"
+                                           << "-3" << 0.0;
+    QTest::newRow("design value kept") << "designValue"
+                                       << "2300" << 2300.0;
+}
+
+void TraverseLogicTest::savedSetupWithinTheBoxes() {
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(double, loaded);
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("s.ini"), QSettings::IniFormat);
+    settings.setValue("traverse/" + key, stored);
+    const TraverseSetup t = LoadTraverseSetup(settings);
+    const QMap<QString, double> fields{{"diameter", t.diameter},
+                                       {"width", t.width},
+                                       {"height", t.height},
+                                       {"designValue", t.designValue}};
+    QCOMPARE(fields.value(key), loaded);
 }
 
 QTEST_GUILESS_MAIN(TraverseLogicTest)

@@ -18,36 +18,37 @@ QChar lineLetter(int index) {
 
 } // namespace
 
+namespace {
+
+// Each test type's names: in the settings, on screen and as the report's title.
+struct TestTypeNames {
+    const char* key;
+    const char* text;
+    const char* title;
+};
+constexpr std::array<TestTypeNames, kTestTypes.size()> kTestTypeNames{{
+    {"duct", "Duct traverse", "Duct Traverse Report"},
+    {"grille", "Grille or diffuser", "Grille / Diffuser Report"},
+    {"fumehood", "Fume hood face", "Fume Hood Face Velocity Report"},
+    {"cleanair", "Clean air unit", "Clean Air Unit Report"},
+    {"face", "Face grid", "Face Grid Report"},
+}};
+const TestTypeNames& namesOf(TestType type) {
+    return kTestTypeNames[std::size_t(type)];
+}
+
+} // namespace
+
+QString TestTypeKey(TestType type) {
+    return QString::fromLatin1(namesOf(type).key);
+}
+
 QString TestTypeText(TestType type) {
-    switch (type) {
-    case TestType::DuctTraverse:
-        return QStringLiteral("Duct traverse");
-    case TestType::Grille:
-        return QStringLiteral("Grille or diffuser");
-    case TestType::FumeHood:
-        return QStringLiteral("Fume hood face");
-    case TestType::CleanAirUnit:
-        return QStringLiteral("Clean air unit");
-    case TestType::FaceGrid:
-        return QStringLiteral("Face grid");
-    }
-    return {};
+    return QString::fromLatin1(namesOf(type).text);
 }
 
 QString TestReportTitle(TestType type) {
-    switch (type) {
-    case TestType::DuctTraverse:
-        return QStringLiteral("Duct Traverse Report");
-    case TestType::Grille:
-        return QStringLiteral("Grille / Diffuser Report");
-    case TestType::FumeHood:
-        return QStringLiteral("Fume Hood Face Velocity Report");
-    case TestType::CleanAirUnit:
-        return QStringLiteral("Clean Air Unit Report");
-    case TestType::FaceGrid:
-        return QStringLiteral("Face Grid Report");
-    }
-    return {};
+    return QString::fromLatin1(namesOf(type).title);
 }
 
 QString DuctMethodText(DuctMethod method) {

@@ -17,6 +17,8 @@ enum class TestType { DuctTraverse, Grille, FumeHood, CleanAirUnit, FaceGrid };
 inline constexpr std::array<TestType, 5> kTestTypes{TestType::DuctTraverse, TestType::Grille,
                                                     TestType::FumeHood, TestType::CleanAirUnit,
                                                     TestType::FaceGrid};
+// The name kept in the settings: "duct", "grille", "fumehood", "cleanair", "face".
+QString TestTypeKey(TestType type);
 // "Duct traverse", "Grille or diffuser", "Fume hood face", "Clean air unit", "Face grid".
 QString TestTypeText(TestType type);
 // The report's title: "Duct Traverse Report", "Grille / Diffuser Report", ...

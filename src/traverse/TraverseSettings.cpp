@@ -22,22 +22,6 @@ QString shapeKey(TraverseShape s) {
     return {};
 }
 
-QString typeKey(TestType t) {
-    switch (t) {
-    case TestType::DuctTraverse:
-        return QStringLiteral("duct");
-    case TestType::Grille:
-        return QStringLiteral("grille");
-    case TestType::FumeHood:
-        return QStringLiteral("fumehood");
-    case TestType::CleanAirUnit:
-        return QStringLiteral("cleanair");
-    case TestType::FaceGrid:
-        return QStringLiteral("face");
-    }
-    return {};
-}
-
 // A finite number from the settings within the range, or the fallback.
 double between(const QSettings& s, const QString& key, double fallback, double least, double most) {
     bool ok = false;
@@ -79,7 +63,7 @@ QString TraverseSettingsApplication() {
 
 void SaveTraverseSetup(QSettings& s, const TraverseSetup& t) {
     s.beginGroup(QStringLiteral("traverse"));
-    s.setValue(QStringLiteral("type"), typeKey(t.type));
+    s.setValue(QStringLiteral("type"), TestTypeKey(t.type));
     s.setValue(QStringLiteral("method"), t.method == DuctMethod::EqualArea
                                              ? QStringLiteral("equalarea")
                                              : QStringLiteral("logtchebycheff"));
@@ -134,7 +118,7 @@ TraverseSetup LoadTraverseSetup(const QSettings& s) {
     };
     const QString type = s.value(key("type")).toString();
     for (TestType candidate : kTestTypes)
-        if (type == typeKey(candidate))
+        if (type == TestTypeKey(candidate))
             t.type = candidate;
     const QString shape = s.value(key("shape")).toString();
     for (TraverseShape candidate :

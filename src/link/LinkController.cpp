@@ -3,6 +3,7 @@
 #include "link/PortPlatform.h"
 #include "link/SerialPort.h"
 #include "seams/MessageBoxes.h"
+#include "state/SystemTexts.h"
 
 #include <QDebug>
 
@@ -57,8 +58,8 @@ LinkOutcome LinkController::Connect(const QString& portText) {
         outcome.reason =
             portText.trimmed().isEmpty()
                 ? QStringLiteral("No port is named. Type or pick the meter's port.")
-                : QStringLiteral("\"%1\" names no port here. Type or pick the meter's port.")
-                      .arg(portText);
+                : QStringLiteral("%1 names no port here. Type or pick the meter's port.")
+                      .arg(QuotedPath(portText));
         return outcome;
     }
     if (!m_platform.Probe(*device, &outcome.reason))
@@ -101,14 +102,40 @@ void LinkController::Timer1_Timer() {
         m_timer1.stop();
         return;
     }
-    if (m_port.InBufferCount() > 0) {
-        m_port.DiscardInput();
+    if (m_port.InBufferCount() == 0) {
+        arm(); // a gap between frames
         return;
     }
+    if (m_byStructure) {
+        alignByStructure();
+        return;
+    }
+    m_port.DiscardInput();
+    if (m_syncing.elapsed() >= kNoGapLimit) {
+        m_gapless = m_byStructure = true;
+        emit Notice(QStringLiteral("no pause between the meter's frames for %1 s; finding its "
+                                   "frames by their structure")
+                        .arg(kNoGapLimit / 1000));
+    }
+}
+
+void LinkController::arm() {
     m_port.SetRThreshold(kArmedThreshold);
     m_timer1.stop();
     setPhase(Phase::Armed);
     m_panel->ShowLinkOnline();
+}
+
+void LinkController::alignByStructure() {
+    if (!m_skip) {
+        m_skip = m_structure.Feed(m_port.Input());
+        if (!m_skip)
+            return;
+    }
+    if (m_port.InBufferCount() < *m_skip)
+        return;
+    m_port.TakeInput(*m_skip);
+    arm();
 }
 
 void LinkController::RequestResync() {
@@ -155,13 +182,14 @@ bool LinkController::openPort(const QString& device, QString* reason) {
     m_port.SetCommPort(device);
     QString error;
     if (m_port.Open(&error)) {
+        m_gapless = false;
         m_lastingName = m_platform.LastingName(device);
         return true;
     }
     // The platform's probe says why in the user's terms; when it finds nothing wrong (the port
     // changed in between), the port's own words.
     if (m_platform.Probe(device, reason))
-        *reason = QStringLiteral("%1 cannot be opened: %2.").arg(device, error);
+        *reason = QStringLiteral("%1 cannot be opened: %2.").arg(QuotedPath(device), error);
     return false;
 }
 
@@ -173,6 +201,10 @@ void LinkController::portError(const QString& reason) {
 }
 
 void LinkController::startSyncing() {
+    m_syncing.start();
+    m_byStructure = m_gapless;
+    m_structure.Reset();
+    m_skip.reset();
     m_timer1.start();
     setPhase(Phase::Syncing);
 }

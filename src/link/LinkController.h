@@ -1,8 +1,10 @@
 #pragma once
 
+#include "link/FrameSync.h"
 #include "link/MeterFrame.h"
 #include "link/PortReturnWatch.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -47,6 +49,9 @@ struct LinkOutcome {
 };
 
 inline constexpr int kFlushInterval = 50; // ms between flush ticks
+// ms of syncing without a tick that finds nothing waiting, before frames are found by their
+// structure instead (GaplessFrameSync).
+inline constexpr int kNoGapLimit = 2000;
 inline constexpr int kArmedThreshold = kFrameLength;
 inline constexpr char16_t kPortErrorText[] = u"port error!";
 
@@ -58,6 +63,11 @@ inline constexpr char16_t kPortErrorText[] = u"port error!";
 // that is in a gap between frames. Once armed, frames are taken 13 bytes at a time, so frames that
 // arrive back to back are all kept; the port throws away a fragment that a quiet gap leaves
 // behind (kQuietGap), so the stream stays in step after a stray byte or a frame cut short.
+//
+// A meter that streams more than about 20 frames a second leaves no such tick. When none came for
+// kNoGapLimit, the link says so (Notice) and finds the frames by their structure in what arrives
+// (GaplessFrameSync), still arming at a tick that finds nothing; while the port stays open, later
+// resynchronisations go that way at once.
 //
 // Connect and ConnectBridge say whether the port was opened and, when not, why in the user's
 // words; every program asks them. The windowed program's CONNECT (btn_conn_Click) and start
@@ -133,6 +143,8 @@ public:
 
 signals:
     void StateChanged(LinkState state);
+    // Something a user should know about the link that is no error, for a program to pass on.
+    void Notice(const QString& text);
 
 private:
     // LinkState's values, and WaitingHeld.
@@ -142,6 +154,8 @@ private:
     bool openPort(const QString& device, QString* reason);
     void portError(const QString& reason);
     void startSyncing();
+    void arm();
+    void alignByStructure();
     void disconnectPort();
     void onComm();
     void startWaiting();
@@ -158,6 +172,11 @@ private:
     QTimer m_timer1;
     PortReturnWatch m_watch;
     Phase m_phase = Phase::Closed;
-    QString m_lastingName; // of the device last opened
-    QString m_lostDevice;  // the device that went away
+    QString m_lastingName;      // of the device last opened
+    QString m_lostDevice;       // the device that went away
+    QElapsedTimer m_syncing;    // since syncing started
+    bool m_gapless = false;     // the open port's meter left no gap for kNoGapLimit
+    bool m_byStructure = false; // syncing by the frames' structure
+    GaplessFrameSync m_structure;
+    std::optional<int> m_skip; // bytes still to come before a frame, once known
 };

@@ -1,5 +1,7 @@
 #include "link/LinuxPortPlatform.h"
 
+#include "state/SystemTexts.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +15,7 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -36,20 +39,39 @@ bool naturalLess(const QString& a, const QString& b) {
     return numberA < numberB;
 }
 
-// Pseudo-terminals' near sides (/dev/pts/N) have these major numbers.
+// Pseudo-terminals' near sides (/dev/pts/N) have these major numbers; their far sides are opened
+// through /dev/ptmx (5:2).
 constexpr unsigned kFirstPtyMajor = 136;
 constexpr unsigned kLastPtyMajor = 143;
+const dev_t kPtyMultiplexer = makedev(5, 2);
+
+bool isPseudoTerminal(dev_t rdev) {
+    return major(rdev) >= kFirstPtyMajor && major(rdev) <= kLastPtyMajor;
+}
+
+// The number of the pseudo-terminal whose far side a descriptor of /dev/ptmx holds, from its
+// fdinfo ("tty-index:"); -1 when it says none.
+long farSideIndex(const QByteArray& fdInfoPath) {
+    QFile info(QFile::decodeName(fdInfoPath));
+    if (!info.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : info.readAll().split('\n')) {
+        if (line.startsWith("tty-index:"))
+            return line.mid(10).trimmed().toLong();
+    }
+    return -1;
+}
 
 QString noSuchDeviceText(const QString& path) {
     return QStringLiteral("No such device: %1. Check that the meter's cable is plugged in and that "
                           "the port name is right.")
-        .arg(path);
+        .arg(QuotedPath(path));
 }
 
 QString notSerialText(const QString& path) {
     return QStringLiteral("%1 is not a serial device. The meter's port is a serial device such as "
                           "/dev/ttyUSB0.")
-        .arg(path);
+        .arg(QuotedPath(path));
 }
 
 QString groupName(gid_t gid) {
@@ -73,7 +95,7 @@ QString userName(uid_t uid) {
 QString permissionText(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return QStringLiteral("Permission denied: %1.").arg(path);
+        return QStringLiteral("Permission denied: %1.").arg(QuotedPath(path));
     const QString group = groupName(st.st_gid);
     const bool groupMayUseIt = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
     if (groupMayUseIt && st.st_gid != 0)
@@ -81,10 +103,10 @@ QString permissionText(const QString& path) {
                    "Permission denied: %1 may be used by the group \"%2\". Add your user "
                    "to it with \"sudo usermod -aG %2 $USER\", then log out and in "
                    "again.")
-            .arg(path, group);
+            .arg(QuotedPath(path), group);
     return QStringLiteral("Permission denied: %1 (owner \"%2\", group \"%3\") may not be read and "
                           "written by your user. Ask the administrator for access.")
-        .arg(path, userName(st.st_uid), group);
+        .arg(QuotedPath(path), userName(st.st_uid), group);
 }
 
 QString inUseText(const QString& path) {
@@ -94,9 +116,9 @@ QString inUseText(const QString& path) {
         holders = ProcessesHoldingDevice(st.st_rdev);
     if (holders.isEmpty())
         return QStringLiteral("%1 is in use by another program. Close it, then try again.")
-            .arg(path);
+            .arg(QuotedPath(path));
     return QStringLiteral("%1 is in use by another program: %2. Close it, then try again.")
-        .arg(path, holders.join(QStringLiteral(", ")));
+        .arg(QuotedPath(path), holders.join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -162,9 +184,9 @@ bool LinuxPortPlatform::IsSerialDeviceNode(const QString& path, QString* reason)
         return fail(PortOpenErrorText(path, errno));
     if (!S_ISCHR(st.st_mode))
         return fail(notSerialText(path));
-    const unsigned majorNumber = major(st.st_rdev);
-    if (majorNumber >= kFirstPtyMajor && majorNumber <= kLastPtyMajor)
+    if (isPseudoTerminal(st.st_rdev))
         return true;
+    const unsigned majorNumber = major(st.st_rdev);
     const QString number = QStringLiteral("%1:%2").arg(majorNumber).arg(minor(st.st_rdev));
     for (const Tty& tty : serialTtys()) {
         if (tty.number == number)
@@ -251,16 +273,26 @@ bool ProbeSerialDevice(const QString& path, QString* reason) {
         return fail(PortOpenErrorText(path, errno));
     const bool terminal = ::isatty(fd);
     const bool locked = terminal && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    struct stat st {};
+    const bool read =
+        locked && ::fstat(fd, &st) == 0 && !ProcessesHoldingDevice(st.st_rdev).isEmpty();
     ::close(fd);
     if (!terminal)
         return fail(notSerialText(path));
-    if (!locked)
+    if (!locked || read)
         return fail(inUseText(path));
     return true;
 }
 
 bool LockSerialDevice(int fd) {
-    return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return false;
+    // The far side of a pseudo-terminal keeps the terminal, and with it an exclusive mode, after
+    // a reader that was killed; the lock goes with the reader.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && isPseudoTerminal(st.st_rdev))
+        ::ioctl(fd, TIOCNXCL);
+    return true;
 }
 
 QString PortOpenErrorText(const QString& path, int error) {
@@ -278,7 +310,7 @@ QString PortOpenErrorText(const QString& path, int error) {
         return noSuchDeviceText(path);
     default:
         return QStringLiteral("%1 cannot be opened: %2.")
-            .arg(path, QString::fromLocal8Bit(std::strerror(error)));
+            .arg(QuotedPath(path), QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 
@@ -289,6 +321,8 @@ QStringList ProcessesHoldingDevice(dev_t rdev, const QString& procRoot) {
     if (!processes)
         return holders;
     const QByteArray self = QByteArray::number(::getpid());
+    const long terminal =
+        isPseudoTerminal(rdev) ? long(major(rdev) - kFirstPtyMajor) * 256 + long(minor(rdev)) : -1;
     while (const dirent* process = ::readdir(processes)) {
         const QByteArray pid(process->d_name);
         bool numeric = false;
@@ -299,18 +333,23 @@ QStringList ProcessesHoldingDevice(dev_t rdev, const QString& procRoot) {
         DIR* fds = ::opendir(fdPath.constData());
         if (!fds)
             continue; // gone, or another user's
+        // A process that holds a pseudo-terminal's far side too is what the terminal belongs to
+        // (a simulated meter, a terminal window), not one more reader of it.
         bool holds = false;
+        bool farSide = false;
         while (const dirent* fd = ::readdir(fds)) {
             struct stat st {};
-            if (fd->d_name[0] == '.' || ::stat((fdPath + '/' + fd->d_name).constData(), &st) != 0)
+            if (fd->d_name[0] == '.' || ::stat((fdPath + '/' + fd->d_name).constData(), &st) != 0 ||
+                !S_ISCHR(st.st_mode))
                 continue;
-            if (S_ISCHR(st.st_mode) && st.st_rdev == rdev) {
+            if (st.st_rdev == rdev)
                 holds = true;
-                break;
-            }
+            else if (terminal >= 0 && st.st_rdev == kPtyMultiplexer &&
+                     farSideIndex(root + '/' + pid + "/fdinfo/" + fd->d_name) == terminal)
+                farSide = true;
         }
         ::closedir(fds);
-        if (!holds)
+        if (!holds || farSide)
             continue;
         QFile comm(QFile::decodeName(root + '/' + pid + "/comm"));
         const QString name = comm.open(QIODevice::ReadOnly)

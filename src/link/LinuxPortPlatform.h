@@ -64,12 +64,14 @@ private:
 };
 
 // Opens path for reading and writing and checks that it is a terminal device that no one else
-// holds exclusively; closes it again. On failure, why, when reason is given. Use it only on a path
-// that passed IsSerialDeviceNode: opening some devices has effects of its own.
+// holds exclusively and no other program reads (ProcessesHoldingDevice); closes it again. On
+// failure, why, when reason is given. Use it only on a path that passed IsSerialDeviceNode: opening
+// some devices has effects of its own.
 bool ProbeSerialDevice(const QString& path, QString* reason = nullptr);
 
 // Takes the device's exclusive lock for an open descriptor; ProbeSerialDevice fails while it is
-// held. False when another holder has it.
+// held. False when another holder has it. A pseudo-terminal is left without the terminal's own
+// exclusive mode, which its far side would keep after this program was killed.
 bool LockSerialDevice(int fd);
 
 // Why a device cannot be used, for the user, from the error number of a failed open or lock:
@@ -78,6 +80,7 @@ bool LockSerialDevice(int fd);
 QString PortOpenErrorText(const QString& path, int error);
 
 // The programs other than this one that hold the character device rdev open, as
-// "name (process 1234)", found under <procRoot>/<pid>/fd. Only processes this user may look into
+// "name (process 1234)", found under <procRoot>/<pid>/fd; for a pseudo-terminal, not the ones that
+// hold its far side as well (the program it belongs to). Only processes this user may look into
 // are seen.
 QStringList ProcessesHoldingDevice(dev_t rdev, const QString& procRoot = QStringLiteral("/proc"));

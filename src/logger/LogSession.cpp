@@ -22,6 +22,8 @@ LogSession::LogSession(LogParts parts, LogOptions options, QObject* parent)
     , m_options(std::move(options))
     , m_link(std::make_unique<LinkController>(m_parts.port, m_parts.platform)) {
     connect(m_link.get(), &LinkController::StateChanged, this, &LogSession::onLinkState);
+    connect(m_link.get(), &LinkController::Notice, this,
+            [this](const QString& text) { m_parts.console.Say(text); });
     connect(&m_parts.port, &SerialPort::OnComm, this, &LogSession::onComm);
     m_deadlineTimer.setSingleShot(true);
     connect(&m_deadlineTimer, &QTimer::timeout, this, &LogSession::checkDeadline);

@@ -5,6 +5,7 @@
 #include "reports/AtomicFileWriter.h"
 #include "reports/CsvExportWriter.h"
 #include "state/GVarMod.h"
+#include "state/SystemTexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,8 +22,9 @@
 
 namespace {
 
+// A path in a message, quoted so that a crafted name cannot start a line of its own.
 QString shown(const QString& path) {
-    return QDir::toNativeSeparators(path);
+    return QuotedPath(QDir::toNativeSeparators(path));
 }
 
 // Nothing, not even a link, has this name.
@@ -147,7 +149,7 @@ bool KeepAsCsv(const EarlierRun& run, qint64 from, const QString& folder, QStrin
                QString* reason) {
     QFile file;
     if (!openLog(run.path, &file)) {
-        *path = shown(run.path);
+        *path = QDir::toNativeSeparators(run.path);
         *reason = QStringLiteral("the recovery log can no longer be read");
         return false;
     }
@@ -157,7 +159,7 @@ bool KeepAsCsv(const EarlierRun& run, qint64 from, const QString& folder, QStrin
     for (qint64 skip = from; more && skip > 0; --skip)
         more = reader.Next(&entry);
     if (!more) {
-        *path = shown(run.path);
+        *path = QDir::toNativeSeparators(run.path);
         *reason = QStringLiteral("the recovery log changed");
         return false;
     }

@@ -4,6 +4,7 @@
 #include "reports/AtomicFileWriter.h"
 #include "seams/MessageBoxes.h"
 #include "state/GVarMod.h"
+#include "state/SystemTexts.h"
 
 #include <QDir>
 #include <QStringList>
@@ -91,7 +92,7 @@ void RecoveryLog::keepAsCsv(EarlierRun& run, qint64 from, const QString& why) {
         RemoveEarlierRun(run);
         m_messages.Message(why +
                            QStringLiteral("The readings of that run were kept in this file:\n") +
-                           QDir::toNativeSeparators(path));
+                           QuotedPath(QDir::toNativeSeparators(path)));
     } else {
         // The log stays, to be offered again at the next start.
         m_messages.Message(why + FileWriteErrorText(path, reason));

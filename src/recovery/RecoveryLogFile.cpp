@@ -1,6 +1,7 @@
 #include "recovery/RecoveryLogFile.h"
 
 #include "recovery/RecoveryLogFormat.h"
+#include "state/SystemTexts.h"
 #ifdef Q_OS_UNIX
 #include "state/WriteAll.h"
 #endif
@@ -24,11 +25,12 @@ namespace {
 
 QString cannotCreate(const QString& folder, const QString& why) {
     return QStringLiteral("no file can be made in %1 (%2)")
-        .arg(QDir::toNativeSeparators(folder), why);
+        .arg(QuotedPath(QDir::toNativeSeparators(folder)), why);
 }
 
 QString cannotWrite(const QString& path, const QString& why) {
-    return QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), why);
+    return QStringLiteral("cannot write %1: %2")
+        .arg(QuotedPath(QDir::toNativeSeparators(path)), why);
 }
 
 } // namespace
@@ -39,10 +41,11 @@ QString RecoveryFolderRefusal(const QString& folder) {
     if (::stat(QFile::encodeName(folder).constData(), &st) != 0)
         return {};
     if (!S_ISDIR(st.st_mode))
-        return QStringLiteral("%1 is not a folder").arg(QDir::toNativeSeparators(folder));
+        return QStringLiteral("%1 is not a folder")
+            .arg(QuotedPath(QDir::toNativeSeparators(folder)));
     if (st.st_uid != ::geteuid())
         return QStringLiteral("the folder %1 belongs to another user")
-            .arg(QDir::toNativeSeparators(folder));
+            .arg(QuotedPath(QDir::toNativeSeparators(folder)));
 #else
     Q_UNUSED(folder);
 #endif

@@ -1,5 +1,7 @@
 #include "reports/AtomicFileWriter.h"
 
+#include "state/SystemTexts.h"
+
 #include <QSaveFile>
 
 #ifdef Q_OS_UNIX
@@ -81,5 +83,5 @@ bool WriteFileAtomically(const QString& path, const std::function<bool(QByteArra
 }
 
 QString FileWriteErrorText(const QString& path, const QString& reason) {
-    return QStringLiteral("The file could not be written:\n%1\n\n%2").arg(path, reason);
+    return QStringLiteral("The file could not be written:\n%1\n\n%2").arg(QuotedPath(path), reason);
 }

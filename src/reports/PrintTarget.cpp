@@ -12,6 +12,10 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 DefaultPrinterTarget::DefaultPrinterTarget()
     : m_system(SystemPrintService()) {}
 
@@ -62,6 +66,20 @@ bool PdfFileTarget::Prepare(QPrinter& printer, const QString& spoolPath, QString
 
 bool PdfFileTarget::Deliver(const QPrinter&, const QString& spoolPath, const QString&,
                             QString& reason) {
+#ifdef Q_OS_UNIX
+    // The spool file is private to its writer; the PDF gets what every other saved file gets:
+    // the permissions of the file it replaces, else 0666 less the umask.
+    struct stat existing {};
+    mode_t mode = 0;
+    if (::stat(QFile::encodeName(m_path).constData(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::chmod(QFile::encodeName(spoolPath).constData(), mode);
+#endif
     // rename() replaces an existing file in one step.
     if (std::rename(QFile::encodeName(spoolPath).constData(),
                     QFile::encodeName(m_path).constData()) != 0) {

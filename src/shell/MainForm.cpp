@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -59,6 +60,8 @@ MainForm::MainForm(MainParts parts)
     PaceScreenUpdates(*this); // a fast stream of frames must not flood the window system
 
     m_link = std::make_unique<LinkController>(m_parts.port, m_parts.platform);
+    connect(m_link.get(), &LinkController::Notice, this,
+            [](const QString& text) { qInfo().noquote() << text; }); // on standard error
     m_recovery = std::make_unique<RecoveryLog>(m_parts.recoveryFolder, m_parts.messages);
     m_connectForm = new ConnectForm(m_parts.platform);
     m_showForm = new ShowForm(m_parts.state, extremes);
@@ -113,6 +116,14 @@ void MainForm::wireWindows() {
         m_recovery->StartFresh();
     };
     m_dataForm->SetHooks(std::move(hooks));
+
+    // The traverse window hears whether the meter is connected: a take never runs on without it.
+    const auto online = [](LinkState s) {
+        return s != LinkState::Closed && s != LinkState::Waiting;
+    };
+    m_traverse->SetMeterOnline(online(m_link->State()));
+    connect(m_link.get(), &LinkController::StateChanged, this,
+            [this, online](LinkState s) { m_traverse->SetMeterOnline(online(s)); });
 
     // The traverse window: Ctrl+T here or the live display's traverse button.
     auto* openTraverse = new QAction(this);
@@ -300,6 +311,7 @@ bool MainForm::MDIForm_Unload() {
     m_link->Shutdown();
     m_graphs->CloseGraph();
     m_traverse->Close();
+    m_traverse->OfferSaveAtExit();
     if (!offerSaveAtExit()) {
         m_unloaded = false;
         m_parts.messages.Message(kExitCancelledText);

@@ -95,6 +95,18 @@ QString ReadingTimeText(const QDateTime& at) {
     return ShortDateText(at.date()) + u'\\' + TimeOfDayText(at.time());
 }
 
+QStringList ReadingTimeSamples() {
+    // The 22nd to the 28th of each month fall on every weekday; 10 and 22 o'clock are two-digit
+    // hours before and after noon.
+    const int year = QDate::currentDate().year();
+    QStringList samples;
+    for (int month = 1; month <= 12; ++month)
+        for (int day = 22; day <= 28; ++day)
+            for (int hour : {10, 22})
+                samples << ReadingTimeText(QDateTime(QDate(year, month, day), QTime(hour, 58, 58)));
+    return samples;
+}
+
 QString ClockText(const QDateTime& at) {
     return ShortDateText(at.date()) + u' ' + TimeOfDayText(at.time());
 }

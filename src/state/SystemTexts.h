@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 
 // Texts of numbers, dates and times as the user's locale writes them (QLocale(), the system locale
@@ -32,6 +33,11 @@ QString TimeOfDayText(const QTime& time);
 
 // The time stamp stored with a reading: short date, a backslash, time of day.
 QString ReadingTimeText(const QDateTime& at);
+
+// Reading time stamps that together hold every month and weekday name, every half-day mark and
+// two-digit days and hours the locale writes: the widest of them on screen is as wide as any
+// stamp of the locale (its digits taken as equally wide), so a column sized by them cuts none.
+QStringList ReadingTimeSamples();
 
 // The clock text: short date, a space, time of day.
 QString ClockText(const QDateTime& at);

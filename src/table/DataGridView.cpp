@@ -1,8 +1,10 @@
 #include "table/DataGridView.h"
 
+#include "state/SystemTexts.h"
 #include "widgets/BeforeNextRepaint.h"
 
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -12,6 +14,7 @@
 #include <QStyleOptionSlider>
 
 #include <algorithm>
+#include <cmath>
 
 const QColor DataGridView::kFixedColor(212, 208, 200);
 const QColor DataGridView::kBackgroundColor(128, 128, 128);
@@ -23,8 +26,20 @@ const QColor kFixedShadowColor(128, 128, 128);
 constexpr int kTextPadding = 3;
 
 // Column widths in pixels: the record number, the temperature-and-humidity text, the value, the
-// unit and the time stamp all fit beside a vertical scroll bar.
+// unit and the time stamp all fit beside a vertical scroll bar. The time column grows when the
+// locale's time stamps need more room (see timeColumnWidth).
 constexpr std::array<int, DataGridTexts::kCols> kColumnWidths{42, 108, 57, 54, 127};
+constexpr int kTimeColumn = 4;
+
+// The time column wide enough for the widest stamp the locale writes in this font, with the
+// text's padding on both sides and the grid line, and never narrower than its classic width.
+int timeColumnWidth(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    qreal widest = 0;
+    for (const QString& text : ReadingTimeSamples())
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    return std::max(kColumnWidths[kTimeColumn], int(std::ceil(widest)) + 2 * kTextPadding + 1);
+}
 
 // A cell that holds a number is right-aligned, any other text left-aligned, as a classic grid
 // aligns by content: digits with an optional sign and one decimal separator.
@@ -118,6 +133,7 @@ QRect DataGridView::CellRect(int row, int col) const {
 
 void DataGridView::updateMetrics() {
     m_rowHeight = std::max(16, fontMetrics().height() + 3);
+    m_widths[kTimeColumn] = timeColumnWidth(font());
     invalidateCache();
     updateScrollBars();
     viewport()->update();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "traverse/SectionDrawing.h"
 #include "traverse/TraverseLogic.h"
 #include "traverse/TraverseReport.h"
+#include "traverse/TraverseSettings.h"
 
 #include <QDateTime>
 #include <QSettings>
@@ -11,13 +13,17 @@
 
 class MessageBoxes;
 class PrintTarget;
+class QCheckBox;
 class QComboBox;
+class QDateEdit;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
+class QTabWidget;
 class QGridLayout;
 class SaveDialog;
 class TraverseClock;
@@ -57,9 +63,12 @@ private:
     const TraverseLogic& m_logic;
 };
 
-// The "Traverse" window: setup, points, taking, results and output of one duct traverse or face
-// grid. Not modal; closing it cancels a running take and keeps everything else until "New
-// traverse". The setup is remembered between runs.
+// The "Traverse" window: one air-flow test at a time (duct traverse, grille or diffuser, fume
+// hood face, clean air unit, face grid) with its setup, the site's air, the instrument and the
+// people, the points, timed takes, the results with actual and standard flow, the verdict and
+// its reasons, and output (CSV, print, PDF). Not modal; closing it cancels a running take and
+// keeps everything else until "New". The setup, the instruments and the technician are
+// remembered between runs.
 class TraverseForm : public QWidget {
     Q_OBJECT
 public:
@@ -68,20 +77,27 @@ public:
 
     // One reading from the reception path.
     void AcceptReading(const DecodedFrame& reading) { m_logic.AcceptReading(reading); }
+    // Whether the meter is connected and in step (from the link).
+    void SetMeterOnline(bool online) { m_logic.SetMeterOnline(online); }
 
     TraverseLogic& Logic() { return m_logic; }
+    // Whether points were taken or skipped since the test was last saved (CSV or PDF).
+    bool Unsaved() const { return m_unsaved; }
 
     // The user's actions.
     void NewTraverse();
     void Take();
     void CancelTake();
     void Skip();
-    void Save();
+    // Save as CSV; false when the user cancelled or the file was not written.
+    bool Save();
     void Print();
     void SavePdf();
 
     // Controls, for the keyboard and for tests.
+    QComboBox* TypeBox = nullptr;
     QComboBox* ShapeBox = nullptr;
+    QComboBox* MethodBox = nullptr;
     QComboBox* LengthUnitBox = nullptr;
     QDoubleSpinBox* DiameterBox = nullptr;
     QDoubleSpinBox* WidthBox = nullptr;
@@ -90,19 +106,56 @@ public:
     QComboBox* DiametersBox = nullptr;
     QSpinBox* RowsBox = nullptr;
     QSpinBox* ColumnsBox = nullptr;
+    QSpinBox* ReadingsBox = nullptr;
+    QDoubleSpinBox* AkBox = nullptr;
+    QComboBox* AkUnitBox = nullptr;
+    QLineEdit* AkSourceBox = nullptr;
     QComboBox* VelocityUnitBox = nullptr;
     QSpinBox* TakeTimeBox = nullptr;
     QDoubleSpinBox* DesignBox = nullptr;
     QComboBox* DesignUnitBox = nullptr;
+    QCheckBox* DesignStandardBox = nullptr;
     QDoubleSpinBox* ToleranceBox = nullptr;
     QDoubleSpinBox* FlagBox = nullptr;
+    QDoubleSpinBox* BandLowBox = nullptr;
+    QDoubleSpinBox* BandHighBox = nullptr;
+    QComboBox* BandUnitBox = nullptr;
+    QDoubleSpinBox* MaxCvBox = nullptr;
+    // The site's air.
+    QComboBox* PressureSourceBox = nullptr;
+    QDoubleSpinBox* PressureBox = nullptr;
+    QComboBox* PressureUnitBox = nullptr;
+    QDoubleSpinBox* AltitudeBox = nullptr;
+    QComboBox* AltitudeUnitBox = nullptr;
+    QCheckBox* TypedAirBox = nullptr;
+    QDoubleSpinBox* TemperatureBox = nullptr;
+    QDoubleSpinBox* HumidityBox = nullptr;
+    QComboBox* StandardAirBox = nullptr;
+    // The instrument and the people.
+    QComboBox* InstrumentBox = nullptr;
+    QLineEdit* MakeBox = nullptr;
+    QLineEdit* ModelBox = nullptr;
+    QLineEdit* SerialBox = nullptr;
+    QComboBox* ProbeBox = nullptr;
+    QDateEdit* CalibratedBox = nullptr;
+    QDateEdit* DueBox = nullptr;
+    QPushButton* AddInstrumentButton = nullptr;
+    QPushButton* RemoveInstrumentButton = nullptr;
+    QLabel* CalibrationLabel = nullptr;
+    QLineEdit* ProjectBox = nullptr;
+    QLineEdit* TagBox = nullptr;
     QLineEdit* LocationBox = nullptr;
     QLineEdit* TechnicianBox = nullptr;
+    QPlainTextEdit* NotesBox = nullptr;
+
+    QTabWidget* SetupTabs = nullptr;
     QLabel* SummaryLabel = nullptr;
+    QLabel* NoteLabel = nullptr;
     QTableWidget* PointTable = nullptr;
     TraverseSectionView* Section = nullptr;
     QLabel* StatusLabel = nullptr;
     QLabel* VerdictLabel = nullptr;
+    QLabel* ReasonsLabel = nullptr;
     QPushButton* NewButton = nullptr;
     QPushButton* TakeButton = nullptr;
     QPushButton* CancelButton = nullptr;
@@ -113,30 +166,54 @@ public:
 
     // The texts of the results panel, label and text per line.
     QStringList ResultTexts() const;
+    // What the report of the test now would hold.
+    TraverseReportData Report() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QWidget* buildSetup();
+    QWidget* buildTestTab();
+    QWidget* buildAirTab();
+    QWidget* buildJobTab();
     QWidget* buildResults();
     void showSetup(const TraverseSetup& setup);
     TraverseSetup setupFromControls() const;
     void setupEdited();
+    void typeEdited();
     void sizeEdited();
+    void sizeRefused(QDoubleSpinBox* box);
     void lengthUnitEdited();
+    void designUnitEdited();
+    void fillDesignUnits(bool flow);
+    void fillRoundPoints(const TraverseSetup& setup);
+    void instrumentPicked();
+    void instrumentEdited();
+    void addInstrument();
+    void removeInstrument();
+    void showInstrument();
     void refresh();
     void refreshTable();
     void refreshResults();
     void refreshStatus();
     void takeEnded(TakeEnd end);
-    TraverseReportData report() const;
+    void spacePressed();
+    bool confirmReplace(const QString& path);
+    std::optional<Instrument> chosenInstrument() const;
+    TestPeople people() const;
 
     TraverseParts m_parts;
     TraverseLogic m_logic;
     QSettings m_settings;
+    KeptInstruments m_instruments;
     QGridLayout* m_results = nullptr;
     QList<QLabel*> m_resultLabels;
     bool m_showing = false; // controls being filled from a setup: no edits to react to
+    bool m_unsaved = false;
     LengthUnit m_shownUnit = LengthUnit::Millimetres;
+    // The sizes as the user gave them, in metres: a change of unit there and back keeps them.
+    double m_exact[3] = {0.4, 0.6, 0.4};
+    // The design value's unit as shown, for converting it when the unit changes.
+    int m_shownDesignUnit = 0;
+    bool m_designFlow = true;
 };

@@ -20,12 +20,49 @@ QString TakeEndMessage(TakeEnd end) {
             "No reading arrived during the take time.\n"
             "Check that the meter is connected and ONLINE, then take the point again. "
             "Nothing was stored.");
+    case TakeEnd::Disconnected:
+        return QStringLiteral(
+            "The meter went offline during the take (unplugged or its port closed).\n"
+            "Nothing was stored; the point keeps what it had. Connect the meter and take the "
+            "point again.");
     case TakeEnd::Stored:
     case TakeEnd::Cancelled:
         break;
     }
     return {};
 }
+
+QString TakeStartMessage(TakeStart start) {
+    switch (start) {
+    case TakeStart::Offline:
+        return QStringLiteral("The meter is offline, so there is nothing to take.\n"
+                              "Connect the meter (CONNECT in the main window) and wait for "
+                              "ONLINE, then take the point.");
+    case TakeStart::AlreadyTaken:
+        return QStringLiteral("All points are taken or skipped. To take one again, pick it in "
+                              "the list or the drawing first.");
+    case TakeStart::Started:
+    case TakeStart::Taking:
+        break;
+    }
+    return {};
+}
+
+namespace {
+
+// The air temperature in degC of a plain-mode reading, nothing in dew-point or wet-bulb mode or
+// with an unknown unit.
+std::optional<double> plainTemperature(const DecodedFrame& d) {
+    if (!d.modeLabel || !d.modeLabel->isEmpty() || !d.temperatureUnit)
+        return std::nullopt;
+    if (*d.temperatureUnit == QStringLiteral("°F"))
+        return (d.temperature - 32) * 5 / 9;
+    if (*d.temperatureUnit == QStringLiteral("°C"))
+        return d.temperature;
+    return std::nullopt;
+}
+
+} // namespace
 
 TraverseLogic::TraverseLogic(TraverseClock& clock, QObject* parent)
     : QObject(parent)
@@ -46,6 +83,7 @@ void TraverseLogic::NewTraverse(const TraverseSetup& setup) {
     m_points = TraversePoints(setup);
     m_records.assign(m_points.size(), PointRecord{});
     m_current = 0;
+    m_picked = false;
     emit Changed();
 }
 
@@ -63,25 +101,43 @@ bool TraverseLogic::AnyRecorded() const {
                        [](const PointRecord& r) { return r.taken.has_value() || r.skipped; });
 }
 
+bool TraverseLogic::AllRecorded() const {
+    return std::all_of(m_records.begin(), m_records.end(),
+                       [](const PointRecord& r) { return r.taken.has_value() || r.skipped; });
+}
+
 void TraverseLogic::Select(int index) {
-    if (index < 0 || index >= int(m_points.size()) || index == m_current || m_take)
+    if (index < 0 || index >= int(m_points.size()) || m_take)
+        return;
+    m_picked = true;
+    if (index == m_current)
         return;
     m_current = index;
     emit Changed();
 }
 
-bool TraverseLogic::StartTake() {
+void TraverseLogic::SetMeterOnline(bool online) {
+    m_online = online;
+    if (!online && m_take)
+        endTake(TakeEnd::Disconnected);
+}
+
+TakeStart TraverseLogic::StartTake() {
     if (m_take || m_points.empty())
-        return false;
+        return TakeStart::Taking;
+    if (!m_online)
+        return TakeStart::Offline;
+    if (!m_picked && AllRecorded())
+        return TakeStart::AlreadyTaken;
     Take take;
     take.point = m_current;
-    take.endMs = m_clock.NowMs() +
-                 qint64(std::clamp(m_setup.takeSeconds, kMinTakeSeconds, kMaxTakeSeconds)) * 1000;
+    take.seconds = std::clamp(m_setup.takeSeconds, kMinTakeSeconds, kMaxTakeSeconds);
+    take.endMs = m_clock.NowMs() + qint64(take.seconds) * 1000;
     m_take = take;
     m_lastSecondsLeft = SecondsLeft();
     m_clock.StartTicking();
     emit TakeProgress();
-    return true;
+    return TakeStart::Started;
 }
 
 void TraverseLogic::CancelTake() {
@@ -107,6 +163,8 @@ void TraverseLogic::ToggleSkip() {
     r.skipped = !r.skipped;
     if (r.skipped)
         moveToNextOpen();
+    else
+        m_picked = true; // taken back in: it may be taken
     emit Changed();
 }
 
@@ -132,6 +190,13 @@ void TraverseLogic::AcceptReading(const DecodedFrame& reading) {
     t.maximum = t.count == 0 ? v : std::max(t.maximum, v);
     t.sum += v;
     ++t.count;
+    if (const std::optional<double> air = plainTemperature(reading)) {
+        t.temperatureSum += *air;
+        t.humiditySum += reading.humidity;
+        ++t.airCount;
+    } else if (reading.modeLabel && !reading.modeLabel->isEmpty()) {
+        t.notPlain = true;
+    }
     emit TakeProgress();
 }
 
@@ -154,7 +219,16 @@ bool TraverseLogic::finishIfDue() {
     }
     const Take& t = *m_take;
     PointRecord& r = m_records[std::size_t(t.point)];
-    r.taken = PointMeasurement{t.sum / t.count, t.minimum, t.maximum, t.count};
+    PointMeasurement m{t.sum / t.count, t.minimum, t.maximum, t.count};
+    m.takeSeconds = t.seconds;
+    m.takenAt = m_now();
+    // The meter's air only when every reading of the take had it.
+    if (t.airCount == t.count) {
+        m.temperatureC = t.temperatureSum / t.airCount;
+        m.humidity = t.humiditySum / t.airCount;
+    }
+    m.notPlainAir = t.notPlain;
+    r.taken = m;
     r.skipped = false;
     endTake(TakeEnd::Stored);
     return true;
@@ -163,8 +237,10 @@ bool TraverseLogic::finishIfDue() {
 void TraverseLogic::endTake(TakeEnd end) {
     m_take.reset();
     m_clock.StopTicking();
-    if (end == TakeEnd::Stored)
+    if (end == TakeEnd::Stored) {
+        m_picked = false;
         moveToNextOpen();
+    }
     emit Changed();
     emit TakeEnded(end);
 }
@@ -190,5 +266,21 @@ MeterUnit TraverseLogic::ResultUnit() const {
 }
 
 TraverseResults TraverseLogic::Results() const {
-    return ComputeTraverseResults(m_setup, m_records, ResultUnit());
+    return ComputeTraverseResults(m_setup, m_records);
+}
+
+QDateTime TraverseLogic::FirstTaken() const {
+    QDateTime first;
+    for (const PointRecord& r : m_records)
+        if (r.taken && r.taken->takenAt.isValid() && (!first.isValid() || r.taken->takenAt < first))
+            first = r.taken->takenAt;
+    return first;
+}
+
+QDateTime TraverseLogic::LastTaken() const {
+    QDateTime last;
+    for (const PointRecord& r : m_records)
+        if (r.taken && r.taken->takenAt.isValid() && (!last.isValid() || r.taken->takenAt > last))
+            last = r.taken->takenAt;
+    return last;
 }

@@ -1,6 +1,7 @@
 #include "traverse/TraversePrint.h"
 
 #include "reports/PrintTarget.h"
+#include "state/SystemTexts.h"
 #include "traverse/TraverseReportLayout.h"
 
 #include <QLocale>
@@ -9,11 +10,11 @@ PrintOutcome PrintTraverseReport(const TraverseReportData& data, MessageBoxes& b
                                  const PrintSetup& setup) {
     const auto* file = dynamic_cast<const PdfFileTarget*>(setup.target);
     return PrintSinglePage(
-        QStringLiteral("Traverse Report"), [&] { return TraverseReportPage(data, QLocale()); },
+        TestReportTitle(data.setup.type), [&] { return TraverseReportPage(data, QLocale()); },
         boxes, setup,
         [file](const QString& why) {
             return file ? QStringLiteral("The traverse report was not written to %1:\n%2.")
-                              .arg(file->Path(), why)
+                              .arg(QuotedPath(file->Path()), why)
                         : QStringLiteral("The traverse report was not printed:\n%1.").arg(why);
         });
 }

@@ -2,6 +2,10 @@
 
 #include "traverse/TraverseClock.h"
 #include "widgets/FileSaveDialog.h"
+#include "widgets/WindowMessageBoxes.h"
+
+#include <QGuiApplication>
+#include <QScreen>
 
 TraverseWindowHost::TraverseWindowHost(MessageBoxes& messages, Seams seams)
     : m_messages(messages)
@@ -22,10 +26,26 @@ TraverseForm* TraverseWindowHost::Open() {
             m_ownClock = std::make_unique<SystemTraverseClock>();
             m_seams.clock = m_ownClock.get();
         }
+        MessageBoxes* messages = &m_messages;
+        if (dynamic_cast<WindowMessageBoxes*>(&m_messages)) {
+            m_ownMessages = std::make_unique<WindowMessageBoxes>();
+            messages = m_ownMessages.get();
+        }
         m_window = std::make_unique<TraverseForm>(TraverseParts{
-            m_messages, *m_seams.dialog, *m_seams.clock, m_seams.printTarget, m_seams.now});
+            *messages, *m_seams.dialog, *m_seams.clock, m_seams.printTarget, m_seams.now});
         if (m_ownDialog)
             m_ownDialog->SetOwner(m_window.get());
+        if (m_ownMessages)
+            m_ownMessages->SetParent(m_window.get());
+        m_window->SetMeterOnline(m_online);
+        // On the screen, whatever its size: no larger than the screen's free area, centred.
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect free = screen->availableGeometry();
+            m_window->resize(m_window->size().boundedTo(free.size() - QSize(40, 60)));
+            QRect placed(QPoint(), m_window->size());
+            placed.moveCenter(free.center());
+            m_window->move(placed.topLeft());
+        }
     }
     if (m_window->isMinimized())
         m_window->showNormal();
@@ -38,4 +58,18 @@ TraverseForm* TraverseWindowHost::Open() {
 void TraverseWindowHost::Close() {
     if (m_window)
         m_window->close();
+}
+
+void TraverseWindowHost::SetMeterOnline(bool online) {
+    m_online = online;
+    if (m_window)
+        m_window->SetMeterOnline(online);
+}
+
+void TraverseWindowHost::OfferSaveAtExit() {
+    if (!m_window || !m_window->Unsaved())
+        return;
+    if (m_messages.Question(QStringLiteral(
+            "The air-flow test in the Traverse window is not saved. Save it as a CSV file?")))
+        m_window->Save();
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 class FileSaveDialog;
+class WindowMessageBoxes;
 class MessageBoxes;
 class PrintTarget;
 class SaveDialog;
@@ -40,11 +41,19 @@ public:
     }
     // Closes the window (at exit): a running take is cancelled.
     void Close();
+    // Whether the meter is connected: a take does not start while it is not, and one running
+    // ends, storing nothing, when it goes.
+    void SetMeterOnline(bool online);
+    // At exit: a test with points not yet saved is offered for saving (as CSV).
+    void OfferSaveAtExit();
 
 private:
     MessageBoxes& m_messages;
     Seams m_seams;
     std::unique_ptr<FileSaveDialog> m_ownDialog;
+    // The program's real message boxes show over the traverse window, not the main window.
+    std::unique_ptr<WindowMessageBoxes> m_ownMessages;
+    bool m_online = true;
     std::unique_ptr<SystemTraverseClock> m_ownClock;
     std::unique_ptr<TraverseForm> m_window;
 };

@@ -3,6 +3,7 @@
 
 #include "link/DeviceSerialPort.h"
 #include "link/LinuxPortPlatform.h"
+#include "link/MeterFeed.h"
 #include "link/PseudoTerminal.h"
 #include "link/WindowsPortPlatform.h"
 #include "support/TestFiles.h"
@@ -12,10 +13,12 @@
 #include <QTest>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -62,9 +65,12 @@ private slots:
     void portErrorsLeaveTheLinkClosed();
     void portErrorsSayWhy_data();
     void portErrorsSayWhy();
+    void killedReaderLeavesNoExclusiveLine();
     void permissionDeniedNamesTheGroup();
     void bareNamesAreDevices();
     void framesBackToBackAtLineRateAllKept();
+    void meterWithoutPausesGetsInStep_data();
+    void meterWithoutPausesGetsInStep();
     void pickingAPortDisconnects();
     void resyncOnlyWhileOpen();
     void pauseHoldsUntilResync();
@@ -243,16 +249,23 @@ void LinkControllerTest::portErrorsSayWhy_data() {
     QTest::addColumn<QString>("port"); // "missing", "plain" and "held" are set up below
     QTest::addColumn<QString>("reason");
     const QString notSerial = QStringLiteral(
-        "%1 is not a serial device. The meter's port is a serial device such as /dev/ttyUSB0.");
+        "'%1' is not a serial device. The meter's port is a serial device such as /dev/ttyUSB0.");
     QTest::newRow("no such device") << "missing"
-                                    << "No such device: %1. Check that the meter's cable is "
+                                    << "No such device: '%1'. Check that the meter's cable is "
                                        "plugged in and that the port name is right.";
+    QTest::newRow("a line end in the name, quoted")
+        << "missing\nline"
+        << "No such device: '%1'. Check that the meter's cable is plugged in and that the port "
+           "name is right.";
     QTest::newRow("plain file") << "plain" << notSerial;
     QTest::newRow("terminal, not serial") << "/dev/tty" << notSerial;
     QTest::newRow("device, not serial") << "/dev/null" << notSerial;
     QTest::newRow("in use by another program")
         << "held"
-        << "%1 is in use by another program: sleep (process %2). Close it, then try again.";
+        << "'%1' is in use by another program: sleep (process %2). Close it, then try again.";
+    QTest::newRow("read by a program that takes no lock")
+        << "read"
+        << "'%1' is in use by another program: cat (process %2). Close it, then try again.";
     QTest::newRow("no name") << " "
                              << "No port is named. Type or pick the meter's port.";
 }
@@ -261,7 +274,13 @@ void LinkControllerTest::portErrorsSayWhy() {
     QFETCH(QString, port);
     QFETCH(QString, reason);
     QProcess holder; // another program: it takes the line's lock, then becomes "sleep"
-    if (port == QStringLiteral("held")) {
+    if (port == QStringLiteral("read")) {
+        holder.setStandardInputFile(m_line->Path());
+        holder.start(QStringLiteral("cat"));
+        QVERIFY(holder.waitForStarted());
+        port = m_line->Path();
+        reason = reason.arg(port).arg(holder.processId());
+    } else if (port == QStringLiteral("held")) {
         const QByteArray path = QFile::encodeName(m_line->Path());
         holder.setChildProcessModifier([path] {
             const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -272,10 +291,10 @@ void LinkControllerTest::portErrorsSayWhy() {
         QVERIFY(holder.waitForStarted());
         port = m_line->Path();
         reason = reason.arg(port).arg(holder.processId());
-    } else if (port == QStringLiteral("missing") || port == QStringLiteral("plain")) {
+    } else if (port.startsWith(QStringLiteral("missing")) || port == QStringLiteral("plain")) {
         port = m_dir->filePath(port);
         QFile(m_dir->filePath(QStringLiteral("plain"))).open(QIODevice::WriteOnly);
-        reason = reason.arg(port);
+        reason = reason.arg(QString(port).replace(u'\n', QStringLiteral("\\n")));
     } else if (reason.contains(u'%')) {
         reason = reason.arg(port);
     }
@@ -295,6 +314,25 @@ void LinkControllerTest::portErrorsSayWhy() {
     holder.waitForFinished();
 }
 
+void LinkControllerTest::killedReaderLeavesNoExclusiveLine() {
+    // This test program again, reading the line through the port until it is killed.
+    QProcess reader;
+    reader.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--read"), m_line->Path()});
+    QVERIFY(reader.waitForReadyRead(30000));
+    ::kill(pid_t(reader.processId()), SIGKILL);
+    QVERIFY(reader.waitForFinished());
+    const int fd = ::open(QFile::encodeName(m_line->Path()).constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(fd >= 0);
+    int exclusive = -1;
+    QCOMPARE(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+    ::close(fd);
+    QCOMPARE(exclusive, 0); // others may open it, whoever they are
+    m_panel->text = m_line->Path();
+    m_link->btn_conn_Click();
+    QCOMPARE(m_link->State(), LinkState::Syncing);
+}
+
 void LinkControllerTest::permissionDeniedNamesTheGroup() {
     // The line may be used by its group, which the probing user is not in: as root, a child
     // process run as nobody probes; otherwise this user, with the owner's rights taken away.
@@ -310,7 +348,7 @@ void LinkControllerTest::permissionDeniedNamesTheGroup() {
         QCOMPARE(::chmod(path.constData(), 0060), 0);
         QVERIFY(!m_platform->Probe(m_line->Path(), &reason));
     }
-    QCOMPARE(reason, QStringLiteral("Permission denied: %1 may be used by the group \"%2\". Add "
+    QCOMPARE(reason, QStringLiteral("Permission denied: '%1' may be used by the group \"%2\". Add "
                                     "your user to it with \"sudo usermod -aG %2 $USER\", then "
                                     "log out and in again.")
                          .arg(m_line->Path(), QFileInfo(m_line->Path()).group()));
@@ -322,6 +360,39 @@ void LinkControllerTest::bareNamesAreDevices() {
     m_link->btn_conn_Click();
     QCOMPARE(m_port->CommPort(), m_dir->filePath(QStringLiteral("dev/ttyUSB0")));
     QTRY_COMPARE(m_link->State(), LinkState::Armed);
+}
+
+void LinkControllerTest::meterWithoutPausesGetsInStep_data() {
+    QTest::addColumn<double>("rate"); // frames a second, each sent whole; none pauses 50 ms
+    QTest::newRow("21") << 21.0;
+    QTest::newRow("25") << 25.0;
+    QTest::newRow("40") << 40.0;
+    QTest::newRow("73") << 73.0;
+}
+
+void LinkControllerTest::meterWithoutPausesGetsInStep() {
+    // The simulated meter streams before the port opens; the frames the link cuts must be the
+    // ones it sent, one after another.
+    QFETCH(double, rate);
+    MeterFeed meter(rate);
+    QVERIFY(meter.Open());
+    meter.UseSimulator(26);
+    QList<QByteArray> sent;
+    connect(&meter, &MeterFeed::FrameSent, this, [&](const QByteArray& f) { sent << f; });
+    QList<QByteArray> taken;
+    connect(m_port, &SerialPort::OnComm, this, [&] {
+        while (const std::optional<MeterFrame> f = m_link->TakeFrame())
+            taken << QByteArray(reinterpret_cast<const char*>(f->data()), kFrameLength);
+    });
+    meter.Start();
+    QTest::qWait(300);
+    m_panel->text = meter.PortPath();
+    m_link->btn_conn_Click();
+    QTRY_VERIFY_WITH_TIMEOUT(taken.size() >= 20, kNoGapLimit + 4000);
+    qsizetype first = sent.indexOf(taken.first());
+    while (first >= 0 && sent.mid(first, taken.size()) != taken)
+        first = sent.indexOf(taken.first(), first + 1);
+    QVERIFY2(first >= 0, "the frames taken are not the ones sent");
 }
 
 void LinkControllerTest::framesBackToBackAtLineRateAllKept() {
@@ -733,6 +804,16 @@ int main(int argc, char** argv) {
         return 0;
     }
     QCoreApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--read") {
+        // killedReaderLeavesNoExclusiveLine's reader.
+        DeviceSerialPort port;
+        port.SetCommPort(QFile::decodeName(argv[2]));
+        if (!port.Open())
+            return 1;
+        std::puts("open");
+        std::fflush(stdout);
+        return app.exec();
+    }
     int status = 0;
     {
         LinkControllerTest t;

@@ -1,4 +1,5 @@
 #include "link/MeterFrame.h"
+#include "link/FrameSync.h"
 
 #include <QLocale>
 #include <QTest>
@@ -28,6 +29,8 @@ private slots:
     void decimalCodes();
     void decimalSeparatorFollowsLocale();
     void encodeIsTheInverse();
+    void inStepByStructure_data();
+    void inStepByStructure();
 };
 
 void MeterFrameTest::decodes_data() {
@@ -165,6 +168,39 @@ void MeterFrameTest::encodeIsTheInverse() {
     QCOMPARE(m.humidityTenths, std::uint16_t(600));
     QCOMPARE(m.temperatureMagnitude, std::uint16_t(52));
     QCOMPARE(m.valueMagnitude, std::uint16_t(1234));
+}
+
+void MeterFrameTest::inStepByStructure_data() {
+    // Meter frames (the worked examples), a frame of an unknown kind, one at 100.1 % humidity, and
+    // one that is a meter frame read from its third byte on too.
+    const QByteArray a = QByteArray::fromHex("000101c8000000eb0101007b03");
+    const QByteArray b = QByteArray::fromHex("0102025801000034020304d201");
+    const QByteArray c = QByteArray::fromHex("02010000000500190106000a02");
+    const QByteArray unknownKind = QByteArray::fromHex("000101c8000000eb0301007b03");
+    const QByteArray wet = QByteArray::fromHex("000103e9000000eb0101007b03");
+    const QByteArray twoWays = QByteArray::fromHex("01020002000001000202020202");
+    QByteArray noise;
+    for (int i = 0; i < 200; ++i)
+        noise += char((i * 37 + 11 * (i / 7)) % 256);
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("start"); // -1: not yet
+    QTest::newRow("from the first byte") << a + b + c + a + b + c << 0;
+    QTest::newRow("a frame's tail first") << b.mid(8) + a + b + c + a + b + c << 5;
+    QTest::newRow("five frames, the next boundaries unseen") << b.mid(8) + a + b + c + a + b << -1;
+    QTest::newRow("a frame no meter sends is passed over")
+        << unknownKind + a + b + c + a + b + c << 13;
+    QTest::newRow("humidity above 100 %") << wet.repeated(8) << -1;
+    QTest::newRow("every other frame damaged") << (a + wet).repeated(4) << -1;
+    QTest::newRow("frames that read two ways") << twoWays.repeated(8) << -1;
+    QTest::newRow("two ways, settled by the frames after")
+        << twoWays.repeated(3) + a + b + c + a + b + c << 0;
+    QTest::newRow("noise") << noise << -1;
+}
+
+void MeterFrameTest::inStepByStructure() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, start);
+    QCOMPARE(FrameStartByStructure(bytes).value_or(-1), qsizetype(start));
 }
 
 QTEST_GUILESS_MAIN(MeterFrameTest)

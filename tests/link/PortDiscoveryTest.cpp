@@ -141,7 +141,7 @@ void PortDiscoveryTest::probeWantsAFreeTerminal() {
     QVERIFY(plain.open(QIODevice::WriteOnly));
     plain.close();
     QVERIFY(!ProbeSerialDevice(plain.fileName(), &why));
-    QVERIFY(why.startsWith(plain.fileName() + QStringLiteral(" is not a serial device.")));
+    QVERIFY(why.startsWith(u'\'' + plain.fileName() + QStringLiteral("' is not a serial device.")));
     QVERIFY(!ProbeSerialDevice(dir.filePath(QStringLiteral("missing")), &why));
     QVERIFY(!why.isEmpty());
     QVERIFY(!ProbeSerialDevice(dir.path())); // a folder
@@ -151,8 +151,8 @@ void PortDiscoveryTest::probeWantsAFreeTerminal() {
     QVERIFY(fd >= 0);
     QVERIFY(LockSerialDevice(fd));
     QVERIFY(!ProbeSerialDevice(link, &why));
-    QCOMPARE(why,
-             link + QStringLiteral(" is in use by another program. Close it, then try again."));
+    QCOMPARE(why, u'\'' + link +
+                      QStringLiteral("' is in use by another program. Close it, then try again."));
     ::close(fd);
     QVERIFY(ProbeSerialDevice(line.Path()));
     QVERIFY(ProbeSerialDevice(line.Path()));

@@ -16,10 +16,13 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -219,6 +222,7 @@ class LoggerProgramTest : public QObject {
 private slots:
     void knownFrames_data();
     void knownFrames();
+    void meterWithoutPausesIsRead();
     void endsCleanlyOnSignal_data();
     void endsCleanlyOnSignal();
     void appendWritesNoSecondHeading();
@@ -236,6 +240,40 @@ void LoggerProgramTest::knownFrames_data() {
     QTest::addColumn<bool>("jsonl");
     QTest::newRow("csv on standard output") << false;
     QTest::newRow("jsonl into a file") << true;
+}
+
+void LoggerProgramTest::meterWithoutPausesIsRead() {
+    // The known frames over and over at 73 a second, streaming before the run starts: the run
+    // says it finds frames by their structure, then logs 40 of them in order.
+    Run run;
+    QVERIFY(run.meter.Open());
+    // A thread of its own, so that this busy test never leaves the line quiet.
+    std::atomic<bool> streaming = true;
+    std::thread meter([&] {
+        for (int next = 0; streaming; ++next) {
+            run.meter.Write(frameBytes(next));
+            std::this_thread::sleep_for(std::chrono::milliseconds(14));
+        }
+    });
+    QTest::qWait(300);
+    QVERIFY(run.Start({"-n", "40"}));
+    const bool ended =
+        QTest::qWaitFor([&] { return run.process.state() == QProcess::NotRunning; }, 60000);
+    streaming = false;
+    meter.join();
+    QVERIFY(ended && run.Finish());
+    QCOMPARE(run.process.exitCode(), 0);
+    QVERIFY2(run.err.contains("vantello-log: no pause between the meter's frames for 2 s; finding "
+                              "its frames by their structure\n"),
+             run.err.constData());
+    const QList<QByteArray> lines =
+        withoutTimes(run.out, run.started, QDateTime::currentDateTime());
+    QCOMPARE(lines.size(), 42); // heading, 40 lines, nothing after the last line end
+    int first = 0;
+    while (first < 30 && lines[1] != expectedLine(false, 1, first))
+        ++first;
+    for (int n = 1; n <= 40; ++n)
+        QCOMPARE(lines[n], expectedLine(false, n, first + n - 1));
 }
 
 void LoggerProgramTest::knownFrames() {
@@ -445,12 +483,13 @@ void LoggerProgramTest::noMeterToRead_data() {
     QTest::newRow("no bridge") << ""
                                << "vantello-log: no meter found: its USB bridge is not "
                                   "plugged in.";
-    QTest::newRow("no such device") << "/dev/ttyNOSUCH7"
-                                    << "vantello-log: port error! No such device: /dev/ttyNOSUCH7.";
+    QTest::newRow("no such device")
+        << "/dev/ttyNOSUCH7"
+        << "vantello-log: port error! No such device: '/dev/ttyNOSUCH7'.";
     QTest::newRow("bare name") << "ttyNOSUCH7"
-                               << "vantello-log: port error! No such device: /dev/ttyNOSUCH7.";
+                               << "vantello-log: port error! No such device: '/dev/ttyNOSUCH7'.";
     QTest::newRow("plain file") << "FILE"
-                                << "/kept.csv is not a serial device.";
+                                << "/kept.csv' is not a serial device.";
 }
 
 void LoggerProgramTest::noMeterToRead() {

@@ -267,9 +267,10 @@ void RecoveryLogTest::unreadableLogsAreSetAside() {
     RecoveryLog log(dir.path(), messages);
     log.OfferEarlierRuns(table.state, table.step());
     const QString aside = path + QStringLiteral(".unreadable");
-    QCOMPARE(messages.shown, QStringList{QStringLiteral("The recovery log %1 cannot be read (%2); "
-                                                        "it was kept as %3.")
-                                             .arg(path, why, aside)});
+    QCOMPARE(messages.shown,
+             QStringList{QStringLiteral("The recovery log '%1' cannot be read (%2); "
+                                        "it was kept as '%3'.")
+                             .arg(path, why, aside)});
     QCOMPARE(ReadFileBytes(aside), bytes);
     QVERIFY(!QFile::exists(path));
     QCOMPARE(table.state.ReadingCount, 0);
@@ -299,9 +300,10 @@ void RecoveryLogTest::stateFolderTakesNoLinksAndNoStranger() {
         RecoveryLog recovery(folder, messages);
         recovery.OfferEarlierRuns(table.state, table.step());
         recovery.StartRun();
-        QCOMPARE(messages.shown, QStringList{log + " is a symbolic link, not a recovery log of "
-                                                   "this program; it was not followed and is "
-                                                   "left as it is."});
+        QCOMPARE(messages.shown, QStringList{"'" + log +
+                                             "' is a symbolic link, not a recovery log of "
+                                             "this program; it was not followed and is "
+                                             "left as it is."});
         QCOMPARE(table.state.ReadingCount, 0);
         QCOMPARE(ReadFileBytes(target), logOf(2));
         QVERIFY(QFileInfo(log).isSymLink());
@@ -312,7 +314,7 @@ void RecoveryLogTest::stateFolderTakesNoLinksAndNoStranger() {
         recovery.OfferEarlierRuns(table.state, table.step());
         const QString csv = folder + QStringLiteral("/2026-03-01_08-05-10-2.csv");
         QCOMPARE(messages.shown.value(1),
-                 "The readings of that run were kept in this file:\n" + csv);
+                 "The readings of that run were kept in this file:\n'" + csv + "'");
         QVERIFY(!QFile::exists(target));
         QCOMPARE(ReadFileBytes(csv).count("\r\n"), 3);
     } else {
@@ -325,11 +327,11 @@ void RecoveryLogTest::stateFolderTakesNoLinksAndNoStranger() {
         recovery.OfferEarlierRuns(table.state, table.step());
         recovery.StartRun();
         QTest::qWait(0); // the failed log is told after the current event
-        const QString refusal = "the folder " + folder + " belongs to another user";
+        const QString refusal = "the folder '" + folder + "' belongs to another user";
         QCOMPARE(messages.shown,
                  QStringList({"The recovery logs were not read: " + refusal + ".",
                               QStringLiteral("Readings are no longer written to the recovery "
-                                             "log: no file can be made in %1 (%2). They are "
+                                             "log: no file can be made in '%1' (%2). They are "
                                              "still kept in memory.")
                                   .arg(folder, refusal)}));
         QCOMPARE(ReadFileBytes(log), logOf(2));
@@ -350,8 +352,8 @@ void RecoveryLogTest::restoresWhatFitsKeepsTheRest() {
     QCOMPARE(table.state.Readings(kReadingLimit).Data, QString::number(kReadingLimit));
     const QString csv = dir.filePath(QStringLiteral("2026-03-01_21-58-30.csv")); // 50001 s on
     QCOMPARE(messages.shown.value(1), "3 of the readings did not fit in the table.\n\n"
-                                      "The readings of that run were kept in this file:\n" +
-                                          csv);
+                                      "The readings of that run were kept in this file:\n'" +
+                                          csv + "'");
     const QList<QByteArray> rows = ReadFileBytes(csv).split('\n');
     QCOMPARE(rows.size(), 5); // heading, three rows, nothing after the last line end
     QVERIFY(rows[1].startsWith("50001,") && rows[3].startsWith("50003,"));
@@ -389,13 +391,13 @@ void RecoveryLogTest::earlierRunsOldestFirst() {
         "2 readings, t1 to t2\n1 readings, t1 to t1\n\nRestore them, or keep each run's readings "
         "as a CSV file?";
     QCOMPARE(messages.offered, QStringList{"Restore all|Keep all as CSV files|Decide for each"});
-    QCOMPARE(messages.shown, QStringList({"The recovery log " + f +
-                                              " cannot be read (no intact "
-                                              "reading in it); it was kept as " +
-                                              f + ".unreadable.",
+    QCOMPARE(messages.shown, QStringList({"The recovery log '" + f +
+                                              "' cannot be read (no intact "
+                                              "reading in it); it was kept as '" +
+                                              f + ".unreadable'.",
                                           listed, question.arg(3), question.arg(2), question.arg(1),
-                                          "The readings of that run were kept in this file:\n" +
-                                              QDir::toNativeSeparators(csv)}));
+                                          "The readings of that run were kept in this file:\n'" +
+                                              QDir::toNativeSeparators(csv) + "'"}));
     QCOMPARE(ReadFileBytes(csv), QByteArray("\"NO.\",\"T&RH\",\"DATA\",\"UNIT\",\"TIME\"\r\n"
                                             "1,\" 23.5\xB0"
                                             "C 45.6%\",1.25,\"m/s\",\"t1\"\r\n"));

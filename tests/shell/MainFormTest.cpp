@@ -358,7 +358,8 @@ void MainFormTest::limitCancelledKeepsTheTableFull() {
     QTRY_COMPARE(p.commonDialog.asked.size(), 1); // cancelled
     QCOMPARE(p.state.ReadingCount, 50000);
     p.meter.Write(bytes(velocity(333))); // dropped, and no second question
-    QTRY_COMPARE(p.port.InBufferCount(), 0);
+    // A loaded machine has been seen to take five seconds to hand the frame over.
+    QTRY_COMPARE_WITH_TIMEOUT(p.port.InBufferCount(), 0, 20000);
     QTest::qWait(50);
     QCOMPARE(p.state.ReadingCount, 50000);
     QCOMPARE(p.messages.shown.size(), 1);

@@ -153,8 +153,8 @@ void RecoveryTest::failingWriteShowsOneMessageAndReceptionGoesOn() {
 
     QCOMPARE(p.form->dataForm()->Label4().text(), QStringLiteral("8"));
     QCOMPARE(p.messages.shown,
-             QStringList{"Readings are no longer written to the recovery log: cannot write " +
-                         p.log() + ": File too large. They are still kept in memory."});
+             QStringList{"Readings are no longer written to the recovery log: cannot write '" +
+                         p.log() + "': File too large. They are still kept in memory."});
     QCOMPARE(logged(p.log()), std::size_t(2)); // the torn third entry is no reading
 
     // The next fresh log tries again.
@@ -186,7 +186,7 @@ void RecoveryTest::exitOnAFullDiskKeepsWindowAndLog() {
     QVERIFY(!closed);
     QVERIFY(p.form->isVisible());
     QCOMPARE(p.messages.shown.size(), 3);
-    QVERIFY(p.messages.shown[1].startsWith("The file could not be written:\n" + report));
+    QVERIFY(p.messages.shown[1].startsWith("The file could not be written:\n'" + report + "'"));
     QVERIFY(p.messages.shown[2].startsWith("The readings were not saved"));
     QCOMPARE(ReadFileBytes(report), QByteArray("old report"));
     QCOMPARE(logged(log), std::size_t(2));
@@ -289,9 +289,9 @@ void RecoveryTest::killedProgramsReadingsComeBack() {
     // No: a CSV file named after the first reading's date and time, its path shown.
     Program no(noFolder, {false});
     QCOMPARE(no.state.ReadingCount, 0);
-    const QString kept = "The readings of that run were kept in this file:\n";
+    const QString kept = "The readings of that run were kept in this file:\n'";
     QVERIFY(no.messages.shown.value(1).startsWith(kept));
-    const QString csv = no.messages.shown[1].mid(kept.size());
+    const QString csv = no.messages.shown[1].mid(kept.size()).chopped(1);
     QCOMPARE(QFileInfo(csv).absolutePath(), noFolder);
     const QDateTime named = QDateTime::fromString(QFileInfo(csv).completeBaseName(),
                                                   QStringLiteral("yyyy-MM-dd_HH-mm-ss"));

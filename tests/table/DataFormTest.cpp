@@ -5,6 +5,7 @@
 #include "seams/MessageBoxes.h"
 #include "seams/SaveDialog.h"
 #include "state/GVarMod.h"
+#include "state/SystemTexts.h"
 #include "support/FullDisk.h"
 #include "support/ScriptedSeams.h"
 #include "support/TestFiles.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLocale>
 #include <QScreen>
@@ -99,6 +101,8 @@ private slots:
     void gridKeyboardAndScrolling();
     void newestRowDrawnAtTop();
     void incrementalPaintMatchesFullPaint();
+    void timeColumnHoldsEveryStamp_data();
+    void timeColumnHoldsEveryStamp();
 };
 
 void DataFormTest::startState() {
@@ -480,6 +484,37 @@ void DataFormTest::incrementalPaintMatchesFullPaint() {
     QCOMPARE(f.grid().TopRow(), 1);
     f.add(1);
     check("first row after new");
+}
+
+void DataFormTest::timeColumnHoldsEveryStamp_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<bool>("wider"); // than the classic 127 pixels
+    QTest::newRow("German: classic width") << QLocale(QLocale::German, QLocale::Germany) << false;
+    QTest::newRow("C: month names") << QLocale::c() << true;
+    QTest::newRow("Thai: words for hours") << QLocale(QLocale::Thai, QLocale::Thailand) << true;
+    QTest::newRow("Korean: half-day marks")
+        << QLocale(QLocale::Korean, QLocale::SouthKorea) << true;
+}
+
+void DataFormTest::timeColumnHoldsEveryStamp() {
+    // Every stamp of a year, each hour, fits between the cell's 3-pixel paddings and its grid
+    // line: none is cut.
+    QFETCH(QLocale, locale);
+    QFETCH(bool, wider);
+    QLocale::setDefault(locale);
+    Fixture f;
+    const int width = f.grid().ColumnWidth(4);
+    QCOMPARE(width > 127, wider);
+    const QFontMetricsF metrics(f.grid().font());
+    const QString timeFormat = locale.timeFormat(QLocale::LongFormat).remove(u't').trimmed();
+    for (QDate d(2026, 1, 1); d.year() == 2026; d = d.addDays(1)) {
+        for (int hour = 0; hour < 24; ++hour) {
+            const QString stamp = PlainText(locale.toString(d, QLocale::ShortFormat) + u'\\' +
+                                            locale.toString(QTime(hour, 58, 58), timeFormat));
+            if (metrics.horizontalAdvance(stamp) + 7 > width)
+                QFAIL(qPrintable(stamp + QStringLiteral(" is cut at %1 pixels").arg(width)));
+        }
+    }
 }
 
 QTEST_MAIN(DataFormTest)

@@ -5,9 +5,13 @@
 #include "link/MeterFrame.h"
 #include "traverse/TraverseLogic.h"
 #include "traverse/TraverseReport.h"
+#include "traverse/TraverseSettings.h"
 
 #include <QLocale>
+#include <QMap>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -44,7 +48,7 @@ QStringList grid(const QStringList& across, const QStringList& depths) {
 // Takes every point of the traverse in turn, one reading each of the given m/s values.
 void takeAll(TraverseLogic& t, ManualClock& clock, const QList<double>& values) {
     for (double v : values) {
-        QVERIFY(t.StartTake());
+        QCOMPARE(t.StartTake(), TakeStart::Started);
         t.AcceptReading(velocity(v));
         clock.Advance(t.Setup().takeSeconds * 1000);
         QVERIFY(!t.Taking());
@@ -75,6 +79,8 @@ TraverseSetup round(double d, LengthUnit unit, int points = 8, int diameters = 2
 class TraverseLogicTest : public QObject {
     Q_OBJECT
 private slots:
+    void savedSetupWithinTheBoxes_data();
+    void savedSetupWithinTheBoxes();
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void pointCounts_data();
     void pointCounts();
@@ -111,6 +117,7 @@ void TraverseLogicTest::pointCounts_data() {
     QTest::newRow("rect 36 x 36.05 in") << rectangle(36, 36.05, LengthUnit::Inches) << 42;
     QTest::newRow("rect 1000 x 1000 mm") << rectangle(1000, 1000) << 49;
     TraverseSetup face = rectangle(1200, 600);
+    face.type = TestType::FaceGrid;
     face.shape = TraverseShape::FaceGrid;
     face.faceRows = 3;
     face.faceColumns = 4;
@@ -177,6 +184,7 @@ void TraverseLogicTest::faceGridProposal() {
     QCOMPARE(b.rows, 1);
     QCOMPARE(b.columns, 2);
     TraverseSetup face = rectangle(1200, 600);
+    face.type = TestType::FaceGrid;
     face.shape = TraverseShape::FaceGrid;
     face.faceRows = 2;
     face.faceColumns = 3;
@@ -209,15 +217,17 @@ void TraverseLogicTest::workedFlows() {
     ManualClock clock;
     TraverseLogic t(clock);
     t.NewTraverse(setup);
-    QVERIFY(t.StartTake());
+    QCOMPARE(t.StartTake(), TakeStart::Started);
     t.AcceptReading(velocity(mean, unit));
     clock.Advance(10000);
-    const TraverseReportData d = MakeTraverseReport(t, {}, {}, {});
+    const TraverseReportData d = MakeTraverseReport(t, {}, std::nullopt, {});
     const std::vector<ResultLine> lines = ResultLines(d, QLocale());
     QStringList shown;
     for (const ResultLine& l : lines)
-        if (l.label == QStringLiteral("Air flow") || (l.label.isEmpty() && !shown.isEmpty()))
-            shown << l.text;
+        if (l.label == QStringLiteral("Flow actual / std") ||
+            (l.label.isEmpty() && !shown.isEmpty()))
+            shown << l.text.section(QStringLiteral("   "), 0, 0); // the actual flow
+
     QCOMPARE(shown, flows);
     QCOMPARE(lines[1].text, meanText);
 }
@@ -238,7 +248,7 @@ void TraverseLogicTest::velocityUnits() {
     QFETCH(double, metresPerSecond);
     ManualClock clock;
     TraverseLogic t(clock);
-    QVERIFY(t.StartTake());
+    QCOMPARE(t.StartTake(), TakeStart::Started);
     t.AcceptReading(velocity(10, unit));
     clock.Advance(10000);
     const PointMeasurement m = *t.Records()[0].taken;
@@ -282,6 +292,7 @@ void TraverseLogicTest::designVerdict_data() {
 
     // A face of four: mean 5, one point 25 % above it.
     TraverseSetup face = rectangle(600, 600);
+    face.type = TestType::FaceGrid;
     face.shape = TraverseShape::FaceGrid;
     face.designValue = 5;
     const QList<double> oneOff{4.5, 4.5, 4.75, 6.25};
@@ -307,8 +318,9 @@ void TraverseLogicTest::designVerdict() {
     takeAll(t, clock, averages);
     const TraverseResults r = t.Results();
     QCOMPARE(r.taken, averages.size());
-    QCOMPARE(VerdictText(r), verdict);
-    const std::vector<ResultLine> lines = ResultLines(MakeTraverseReport(t, {}, {}, {}), QLocale());
+    QCOMPARE(Verdict(MakeTraverseReport(t, {}, std::nullopt, {}), QLocale()).Headline(), verdict);
+    const std::vector<ResultLine> lines =
+        ResultLines(MakeTraverseReport(t, {}, std::nullopt, {}), QLocale());
     QCOMPARE(lines.back().label == QStringLiteral("Deviation") ? lines.back().text : QString(),
              deviation);
     QStringList names;
@@ -325,8 +337,8 @@ void TraverseLogicTest::takeAveragesWhatArrivesInTime() {
     s.takeSeconds = 3;
     t.NewTraverse(s);
     QSignalSpy ended(&t, &TraverseLogic::TakeEnded);
-    QVERIFY(t.StartTake());
-    QVERIFY(!t.StartTake()); // one at a time
+    QCOMPARE(t.StartTake(), TakeStart::Started);
+    QCOMPARE(t.StartTake(), TakeStart::Taking); // one at a time
     QCOMPARE(t.SecondsLeft(), 3);
     t.AcceptReading(velocity(4.0));
     clock.Advance(1500);
@@ -343,7 +355,9 @@ void TraverseLogicTest::takeAveragesWhatArrivesInTime() {
     QVERIFY(!t.Taking());
     QCOMPARE(ended.size(), 1);
     QCOMPARE(ended[0][0].value<TakeEnd>(), TakeEnd::Stored);
-    QCOMPARE(*t.Records()[0].taken, (PointMeasurement{5.25, 4.0, 6.5, 4}));
+    const PointMeasurement& m = *t.Records()[0].taken;
+    QCOMPARE((QList<double>{m.average, m.minimum, m.maximum, double(m.count)}),
+             (QList<double>{5.25, 4.0, 6.5, 4}));
     QCOMPARE(t.Current(), 1);
     QVERIFY(!clock.ticking);
 }
@@ -359,16 +373,16 @@ void TraverseLogicTest::takesThatStoreNothing() {
     unknown.kind = ReadingKind::Unknown;
     unknown.unit.reset();
 
-    QVERIFY(t.StartTake());
+    QCOMPARE(t.StartTake(), TakeStart::Started);
     t.AcceptReading(velocity(5));
     t.AcceptReading(flow);
-    QVERIFY(t.StartTake());
+    QCOMPARE(t.StartTake(), TakeStart::Started);
     t.AcceptReading(unknown);
-    QVERIFY(t.StartTake());
+    QCOMPARE(t.StartTake(), TakeStart::Started);
     clock.Advance(9999);
     QVERIFY(t.Taking());
     clock.Advance(1); // the take time is over without a reading
-    QVERIFY(t.StartTake());
+    QCOMPARE(t.StartTake(), TakeStart::Started);
     t.AcceptReading(velocity(5));
     t.CancelTake();
 
@@ -420,7 +434,10 @@ void TraverseLogicTest::anyOrderRetakeAndSkip() {
 void TraverseLogicTest::csvBytes() {
     ManualClock clock;
     TraverseLogic t(clock);
+    t.SetWallClock(
+        [&clock] { return QDateTime(QDate(2026, 12, 9), QTime(10, 0)).addMSecs(clock.now); });
     TraverseSetup s = rectangle(1200, 600);
+    s.type = TestType::FaceGrid;
     s.shape = TraverseShape::FaceGrid;
     s.faceRows = 2;
     s.faceColumns = 3;
@@ -433,57 +450,85 @@ void TraverseLogicTest::csvBytes() {
             t.ToggleSkip();
             continue;
         }
-        QVERIFY(t.StartTake());
+        QCOMPARE(t.StartTake(), TakeStart::Started);
         for (double v : point)
             t.AcceptReading(velocity(v));
         clock.Advance(5000);
     }
-    const TraverseReportData d =
-        MakeTraverseReport(t, QString::fromUtf8("Büro 2, hood \"A\""), QStringLiteral("J. Doe"),
-                           QDateTime(QDate(2026, 12, 9), QTime(10, 11, 12)));
-    // Mean of 4.5, 4.5, 4.75, 6.25 and 5: 5.0; R2C1 is 25 % above it. 0.72 m2 at 5 m/s is
-    // 3.6 m3/s = 7627.968 cfm; the deviation is sqrt(2.125 / 4) = 0.7289.
-    const QByteArray expected = "\"Traverse Report\"\r\n"
-                                "\"Location\",\"B\xFCro 2, hood \"\"A\"\"\"\r\n"
-                                "\"Technician\",\"J. Doe\"\r\n"
-                                "\"Date\",\"2026-12-09 10:11:12\"\r\n"
-                                "\"Cross-section\",\"Face grid\"\r\n"
-                                "\"Method\",\"equal cells\"\r\n"
-                                "\"Width (mm)\",1200\r\n"
-                                "\"Height (mm)\",600\r\n"
-                                "\"Rows\",2\r\n"
-                                "\"Columns\",3\r\n"
-                                "\"Velocity unit\",\"m/s\"\r\n"
-                                "\"Take time (s)\",5\r\n"
-                                "\"Design face velocity (m/s)\",5.00\r\n"
-                                "\"Tolerance (%)\",10\r\n"
-                                "\"Flag above (%)\",20\r\n"
-                                "\r\n"
-                                "\"Point\",\"From left (mm)\",\"From top (mm)\",\"Average (m/s)\","
-                                "\"Minimum (m/s)\",\"Maximum (m/s)\",\"Count\",\"Skipped\","
-                                "\"Flagged\"\r\n"
-                                "\"R1C1\",200,150,4.50,4.40,4.60,2,\"no\",\"no\"\r\n"
-                                "\"R1C2\",600,150,4.50,4.50,4.50,1,\"no\",\"no\"\r\n"
-                                "\"R1C3\",1000,150,4.75,4.75,4.75,1,\"no\",\"no\"\r\n"
-                                "\"R2C1\",200,450,6.25,6.00,6.50,2,\"no\",\"yes\"\r\n"
-                                "\"R2C2\",600,450,,,,0,\"yes\",\"no\"\r\n"
-                                "\"R2C3\",1000,450,5.00,5.00,5.00,1,\"no\",\"no\"\r\n"
-                                "\r\n"
-                                "\"Points taken\",5\r\n"
-                                "\"Points skipped\",1\r\n"
-                                "\"Mean velocity (m/s)\",5.00\r\n"
-                                "\"Lowest point (m/s)\",\"R1C1\",4.50\r\n"
-                                "\"Highest point (m/s)\",\"R2C1\",6.25\r\n"
-                                "\"Standard deviation (m/s)\",0.73\r\n"
-                                "\"Coefficient of variation (%)\",14.6\r\n"
-                                "\"Area (m2)\",0.7200\r\n"
-                                "\"Air flow (m3/h)\",12960\r\n"
-                                "\"Air flow (l/s)\",3600.0\r\n"
-                                "\"Air flow (m3/s)\",3.600\r\n"
-                                "\"Air flow (cfm)\",7628.0\r\n"
-                                "\"Flagged points\",1\r\n"
-                                "\"Deviation (%)\",0.0\r\n"
-                                "\"Result\",\"FAIL\"\r\n";
+    TestPeople people;
+    people.location = QString::fromUtf8("Büro 2, hood \"A\"");
+    people.technician = QStringLiteral("J. Doe");
+    const TraverseReportData d = MakeTraverseReport(
+        t, people, std::nullopt, QDateTime(QDate(2026, 12, 9), QTime(10, 11, 12)));
+    // Mean of 4.5, 4.5, 4.75, 6.25 and 5: 5.0; R2C1 is 25 % above it, R1C1 10 % below. 0.72 m2
+    // at 5 m/s is 3.6 m3/s = 12960 m3/h = 7628.0 cfm; the deviation is sqrt(2.125 / 4) = 0.7289.
+    // Dry air at 20 degC and 101.325 kPa: 101325 / (287.058 x 293.15) = 1.20409 kg/m3, so the
+    // standard flow is 3.6 x 1.20409 / 1.204 = 3.60025 m3/s: 12961 m3/h, 3600.3 l/s, 7628.5 cfm.
+    // Points end every 5 s from 10:00:01 on the take clock.
+    const QByteArray expected =
+        "\"Face Grid Report\"\r\n"
+        "\"Project\",\"\"\r\n"
+        "\"System / terminal\",\"\"\r\n"
+        "\"Location\",\"B\xFC"
+        "ro 2, hood \"\"A\"\"\"\r\n"
+        "\"Technician\",\"J. Doe\"\r\n"
+        "\"Taken\",\"2026-12-09 10:00:06 to 2026-12-09 10:00:26\"\r\n"
+        "\"Notes\",\"\"\r\n"
+        "\"Test\",\"Face grid\"\r\n"
+        "\"Cross-section\",\"Face grid\"\r\n"
+        "\"Setup\",\"Face 1200 x 600 mm, grid of 2 x 3 = 6 points\"\r\n"
+        "\"Width (mm)\",1200\r\n"
+        "\"Height (mm)\",600\r\n"
+        "\"Rows\",2\r\n"
+        "\"Columns\",3\r\n"
+        "\"Velocity unit\",\"m/s\"\r\n"
+        "\"Take time (s)\",5\r\n"
+        "\"Air density (kg/m3)\",1.2041\r\n"
+        "\"Pressure\",\"101.325 kPa assumed (no pressure or altitude given)\"\r\n"
+        "\"Air\",\"20.0 \xB0"
+        "C, 0.0 % RH typed in (no temperature from the meter)\"\r\n"
+        "\"Standard air\",\"1.204 kg/m3 (20 \xB0"
+        "C, 101.325 kPa, dry)\"\r\n"
+        "\"Probe\",\"vane (reads actual velocity)\"\r\n"
+        "\"Design face velocity (m/s, actual)\",5.00\r\n"
+        "\"Tolerance (%)\",10\r\n"
+        "\"Flag above (%)\",20\r\n"
+        "\r\n"
+        "\"Point\",\"From left (mm)\",\"From top (mm)\",\"Average (m/s)\",\"Minimum "
+        "(m/s)\",\"Maximum (m/s)\",\"Count\",\"Take time (s)\",\"Taken at\",\"Skipped\",\"From "
+        "mean (%)\",\"Flagged\"\r\n"
+        "\"R1C1\",200,150,4.50,4.40,4.60,2,5,\"2026-12-09 10:00:06\",\"no\",-10.0,\"no\"\r\n"
+        "\"R1C2\",600,150,4.50,4.50,4.50,1,5,\"2026-12-09 10:00:11\",\"no\",-10.0,\"no\"\r\n"
+        "\"R1C3\",1000,150,4.75,4.75,4.75,1,5,\"2026-12-09 10:00:16\",\"no\",-5.0,\"no\"\r\n"
+        "\"R2C1\",200,450,6.25,6.00,6.50,2,5,\"2026-12-09 10:00:21\",\"no\",25.0,\"yes\"\r\n"
+        "\"R2C2\",600,450,,,,0,,,\"yes\",,\"no\"\r\n"
+        "\"R2C3\",1000,450,5.00,5.00,5.00,1,5,\"2026-12-09 10:00:26\",\"no\",0.0,\"no\"\r\n"
+        "\r\n"
+        "\"Points taken\",5\r\n"
+        "\"Points skipped\",1\r\n"
+        "\"Mean velocity as read (m/s)\",5.00\r\n"
+        "\"Mean velocity actual (m/s)\",5.00\r\n"
+        "\"Mean velocity standard (m/s)\",5.00\r\n"
+        "\"Lowest point (m/s)\",\"R1C1\",4.50\r\n"
+        "\"Highest point (m/s)\",\"R2C1\",6.25\r\n"
+        "\"Standard deviation (m/s)\",0.73\r\n"
+        "\"Coefficient of variation (%)\",14.6\r\n"
+        "\"Area (m2)\",0.7200\r\n"
+        "\"Actual air flow (m3/h)\",12960\r\n"
+        "\"Standard air flow (m3/h)\",12961\r\n"
+        "\"Actual air flow (l/s)\",3600.0\r\n"
+        "\"Standard air flow (l/s)\",3600.3\r\n"
+        "\"Actual air flow (m3/s)\",3.600\r\n"
+        "\"Standard air flow (m3/s)\",3.600\r\n"
+        "\"Actual air flow (cfm)\",7628.0\r\n"
+        "\"Standard air flow (cfm)\",7628.5\r\n"
+        "\"Flagged points\",1\r\n"
+        "\"Deviation (%)\",0.0\r\n"
+        "\"Result\",\"FAIL\"\r\n"
+        "\"Passed\",\"mean velocity 5.00 m/s within +-10 % of the design 5.00 m/s\"\r\n"
+        "\"Failed\",\"uniformity: 1 point more than 20 % from the mean (R2C1, +25.0 %)\"\r\n"
+        "\"Skipped\",\"R2C2\"\r\n"
+        "\"Signature\",\"\"\r\n";
     // Numbers keep their full stop whatever the user's locale.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const QByteArray bytes = TraverseCsvBytes(d);
@@ -512,9 +557,52 @@ void TraverseLogicTest::typedTextsNeverRunInASpreadsheet() {
     TraverseLogic t(clock);
     t.NewTraverse(rectangle(1200, 600));
     const QDateTime when(QDate(2026, 12, 9), QTime(10, 11, 12));
-    const QByteArray bytes = TraverseCsvBytes(MakeTraverseReport(t, typed, typed, when));
+    TestPeople people;
+    people.location = typed;
+    people.technician = typed;
+    const QByteArray bytes = TraverseCsvBytes(MakeTraverseReport(t, people, std::nullopt, when));
     QVERIFY2(bytes.contains("\"Location\"," + cell + "\r\n\"Technician\"," + cell + "\r\n"),
              bytes.left(120).constData());
+}
+
+void TraverseLogicTest::savedSetupWithinTheBoxes_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<double>("loaded");
+    // A duct traverse in millimetres: the boxes take 10 to 10000 mm and a design value up to
+    // ten million; anything else reads as the default, so the logic never computes with a value
+    // the window cannot show.
+    QTest::newRow("diameter below the box") << "diameter"
+                                            << "0.001" << 400.0;
+    QTest::newRow("diameter at the least") << "diameter"
+                                           << "10" << 10.0;
+    QTest::newRow("width above the box") << "width"
+                                         << "1e9" << 600.0;
+    QTest::newRow("width at the most") << "width"
+                                       << "10000" << 10000.0;
+    QTest::newRow("height not a number") << "height"
+                                         << "nan" << 400.0;
+    QTest::newRow("design value far above") << "designValue"
+                                            << "1e300" << 0.0;
+    QTest::newRow("design value negative") << "designValue"
+                                           << "-3" << 0.0;
+    QTest::newRow("design value kept") << "designValue"
+                                       << "2300" << 2300.0;
+}
+
+void TraverseLogicTest::savedSetupWithinTheBoxes() {
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(double, loaded);
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("s.ini"), QSettings::IniFormat);
+    settings.setValue("traverse/" + key, stored);
+    const TraverseSetup t = LoadTraverseSetup(settings);
+    const QMap<QString, double> fields{{"diameter", t.diameter},
+                                       {"width", t.width},
+                                       {"height", t.height},
+                                       {"designValue", t.designValue}};
+    QCOMPARE(fields.value(key), loaded);
 }
 
 QTEST_GUILESS_MAIN(TraverseLogicTest)

@@ -10,6 +10,7 @@
 #   SEARCH_DIRS     where DLLs are taken from, in order
 #   SYSTEM_LIB_DIR  the compiler's library folder (libkernel32.a ...)
 #   OBJDUMP         objdump for PE files
+#   STRIP           strip for PE files (optional): the copies lose their debugging sections
 
 cmake_policy(PUSH)
 cmake_policy(SET CMP0057 NEW) # if(IN_LIST), also when run as a script
@@ -68,6 +69,13 @@ while(queue)
         endforeach()
         if(found)
             file(INSTALL "${found}" DESTINATION "${BIN_DIR}")
+            if(STRIP)
+                execute_process(COMMAND "${STRIP}" --strip-debug "${BIN_DIR}/${dll}"
+                                RESULT_VARIABLE stripped)
+                if(NOT stripped EQUAL 0)
+                    message(FATAL_ERROR "${STRIP} could not strip ${BIN_DIR}/${dll}")
+                endif()
+            endif()
             list(APPEND deployed "${dll}")
             list(APPEND queue "${BIN_DIR}/${dll}")
             continue()

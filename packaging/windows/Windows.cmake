@@ -27,6 +27,7 @@ install(CODE "
     set(SEARCH_DIRS \"${VANTELLO_WINDOWS_DLL_DIRS}\")
     set(SYSTEM_LIB_DIR \"${VANTELLO_WINDOWS_SYSTEM_LIB_DIR}\")
     set(OBJDUMP \"${VANTELLO_OBJDUMP}\")
+    set(STRIP \"${CMAKE_STRIP}\")
     include(\"${CMAKE_CURRENT_SOURCE_DIR}/windows/DeployDlls.cmake\")
 ")
 

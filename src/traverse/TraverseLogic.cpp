@@ -219,7 +219,11 @@ bool TraverseLogic::finishIfDue() {
     }
     const Take& t = *m_take;
     PointRecord& r = m_records[std::size_t(t.point)];
-    PointMeasurement m{t.sum / t.count, t.minimum, t.maximum, t.count};
+    PointMeasurement m;
+    m.average = t.sum / t.count;
+    m.minimum = t.minimum;
+    m.maximum = t.maximum;
+    m.count = t.count;
     m.takeSeconds = t.seconds;
     m.takenAt = m_now();
     // The meter's air only when every reading of the take had it.

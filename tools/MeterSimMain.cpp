@@ -6,6 +6,7 @@
 //   vantello-meter-sim --rate 5 --link /tmp/meter
 //   vantello-meter-sim --rate 250 --count 5000 --exit-when-done    for benchmarks
 //   vantello-meter-sim --hex "00 01 01 C2 00 00 00 E1 01 01 01 59 03"   one given frame
+//   vantello-meter-sim --tcp 4001           also behind a network serial bridge on TCP port 4001
 
 #include "link/MeterFeed.h"
 
@@ -13,8 +14,13 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
+
+#include <memory>
 
 #include <csignal>
 #include <cstdio>
@@ -38,6 +44,67 @@ int fail(const QString& message) {
 QString hexText(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
+
+// A network serial bridge in front of the line, as ser2net keeps one in front of a real port:
+// what arrives on the line's near side goes out raw to every connected client.
+class LineBridge : public QObject {
+public:
+    bool Listen(const QString& where, int nearSide, QString* error) {
+        QHostAddress host = QHostAddress::Any;
+        QString portText = where;
+        const qsizetype colon = where.lastIndexOf(u':');
+        if (colon >= 0) {
+            portText = where.mid(colon + 1);
+            QString name = where.left(colon);
+            if (name.startsWith(u'[') && name.endsWith(u']'))
+                name = name.mid(1, name.size() - 2);
+            if (!host.setAddress(name)) {
+                *error = QStringLiteral("--tcp wants [ADDRESS:]PORT with a numeric address");
+                return false;
+            }
+        }
+        bool ok = false;
+        const int port = portText.toInt(&ok);
+        if (!ok || port < 1 || port > 65535) {
+            *error = QStringLiteral("--tcp wants a port number from 1 to 65535");
+            return false;
+        }
+        if (!m_server.listen(host, quint16(port))) {
+            *error = m_server.errorString();
+            return false;
+        }
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* client = m_server.nextPendingConnection()) {
+                connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+                connect(client, &QTcpSocket::readyRead, client, [client] { client->readAll(); });
+                m_clients.append(client);
+                connect(client, &QObject::destroyed, this,
+                        [this, client] { m_clients.removeAll(client); });
+            }
+        });
+        m_line = nearSide;
+        m_notifier = std::make_unique<QSocketNotifier>(nearSide, QSocketNotifier::Read);
+        connect(m_notifier.get(), &QSocketNotifier::activated, this, [this] { pass(); });
+        return true;
+    }
+
+private:
+    void pass() {
+        char buffer[4096];
+        const ssize_t n = ::read(m_line, buffer, sizeof buffer);
+        if (n <= 0)
+            return;
+        for (QTcpSocket* client : std::as_const(m_clients))
+            if (client->state() == QAbstractSocket::ConnectedState)
+                client->write(buffer, n);
+    }
+
+    // The clients' list outlives the server, whose clients leave the list as they go.
+    QList<QTcpSocket*> m_clients;
+    QTcpServer m_server;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    int m_line = -1;
+};
 
 } // namespace
 
@@ -83,8 +150,14 @@ int main(int argc, char** argv) {
                        "cable. Without it the line stays open until interrupted."));
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
                                      QStringLiteral("Print every frame sent, in hex."));
+    const QCommandLineOption tcp(
+        QStringLiteral("tcp"),
+        QStringLiteral("Also pass the line's bytes on to TCP clients on this port, as a network "
+                       "serial bridge does (connect with --port tcp:HOST:PORT). Listens on every "
+                       "address unless one is given. The line itself is then read here."),
+        QStringLiteral("[address:]port"));
     parser.addOptions(
-        {version, rate, link, hex, repeat, count, delay, seed, exitWhenDone, verbose});
+        {version, rate, link, hex, repeat, count, delay, seed, exitWhenDone, verbose, tcp});
     parser.process(app);
     if (parser.isSet(version))
         parser.showVersion();
@@ -144,6 +217,10 @@ int main(int argc, char** argv) {
         if (!QFile::link(feed.PortPath(), linkPath))
             return fail(QStringLiteral("cannot create the link ") + linkPath);
     }
+
+    LineBridge bridge;
+    if (parser.isSet(tcp) && !bridge.Listen(parser.value(tcp), feed.NearSide(), &error))
+        return fail(QStringLiteral("cannot listen for the bridge: ") + error);
 
     std::printf("%s\n", qPrintable(feed.PortPath()));
     std::fflush(stdout);

@@ -1,30 +1,53 @@
 #include "recovery/EarlierRuns.h"
 #include "shell/MainMod.h"
+#include "state/CommandLineAnswers.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 // --help and --version print and exit before the windows' application exists, so they need no
-// display. Everything else on the command line is read by the windows' application.
+// display. A Windows program without a console window (vantello.exe) started from a command
+// prompt answers in the prompt's console; output redirected to a file or a pipe stays where it
+// goes. Started with no console at all, Qt's message box answers. Everything else on the command
+// line is read by the windows' application.
 void answerWithoutDisplay(QCommandLineParser& parser, int argc, char** argv) {
     QCoreApplication app(argc, argv);
     parser.parse(QCoreApplication::arguments());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp();
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
+    if (!parser.isSet(QStringLiteral("help")) && !parser.isSet(QStringLiteral("version")))
+        return;
+#ifdef Q_OS_WIN
+    if (GetStdHandle(STD_OUTPUT_HANDLE) == nullptr) {
+        if (!AttachConsole(ATTACH_PARENT_PROCESS))
+            parser.process(app); // the message box, then exit
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+#endif
+    if (AnswerHelpOrVersion(parser))
+        std::exit(0);
 }
 
 // Without a display (and without -platform or QT_QPA_PLATFORM naming another way to show
 // windows) the windows' application would abort; say so and what to do instead.
 bool displayExpected(int argc, char** argv) {
+#ifdef Q_OS_WIN
+    // Windows always has its desktop.
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return true;
+#endif
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         const char* value = std::getenv(name);
         if (value && *value)
@@ -54,7 +77,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption port(
         QStringLiteral("port"),
         QStringLiteral("Connect to this serial port at start (a device path such as /dev/ttyUSB0, "
-                       "or a name such as ttyUSB0) instead of looking for the meter's USB bridge."),
+                       "or a name such as ttyUSB0; COM4 on Windows), or to a network serial "
+                       "bridge (tcp:HOST:PORT), instead of looking for the meter's USB bridge."),
         QStringLiteral("path"));
     parser.addOption(port);
     const QCommandLineOption noRecovery(
@@ -62,7 +86,7 @@ int main(int argc, char** argv) {
         QStringLiteral("Keep no recovery log. Without this option every reading is also written "
                        "to a recovery log in %1, from which the readings of a run that did not "
                        "end normally are offered back at the next start.")
-            .arg(DefaultRecoveryFolder()));
+            .arg(QDir::toNativeSeparators(DefaultRecoveryFolder())));
     parser.addOption(noRecovery);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),

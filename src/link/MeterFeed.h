@@ -23,6 +23,8 @@ public:
     // Creates the pseudo-terminal. On failure returns false and, when error is given, says why.
     bool Open(QString* error = nullptr);
     QString PortPath() const { return m_line.Path(); }
+    // The descriptor of the line's near side held open here (see PseudoTerminal::NearSide).
+    int NearSide() const { return m_line.NearSide(); }
 
     void UseSimulator(std::uint32_t seed);
     // Replays these chunks (normally 13-byte frames) instead of simulated readings.

@@ -31,6 +31,31 @@ public:
         return true;
     }
 
+    bool Value(std::uint32_t index, std::string* name, std::uint32_t* type,
+               std::string* data) override {
+        if (m_key == nullptr)
+            return false;
+        char valueName[256];
+        DWORD nameLength = sizeof valueName;
+        BYTE buffer[kRegistryBufferSize * 4];
+        DWORD size = sizeof buffer;
+        DWORD valueType = 0;
+        const LONG result =
+            RegEnumValueA(m_key, index, valueName, &nameLength, nullptr, &valueType, buffer, &size);
+        if (result == ERROR_MORE_DATA) { // a value too long for a port name: not one
+            name->clear();
+            *type = 0;
+            data->clear();
+            return true;
+        }
+        if (result != ERROR_SUCCESS)
+            return false;
+        name->assign(valueName, nameLength);
+        *type = valueType;
+        data->assign(reinterpret_cast<const char*>(buffer), size);
+        return true;
+    }
+
     void Close() override {
         if (m_key != nullptr)
             RegCloseKey(m_key);
@@ -45,13 +70,16 @@ class Win32ComPortSystem : public ComPortSystem {
 public:
     RegistryKeyReader& Registry() override { return m_registry; }
 
-    bool Probe(const std::string& path) override {
+    std::uint32_t Probe(const std::string& path) override {
         HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
-            return false;
+            return GetLastError();
+        DCB line{};
+        line.DCBlength = sizeof line;
+        const bool commDevice = GetCommState(handle, &line) != 0;
         CloseHandle(handle);
-        return true;
+        return commDevice ? kProbeUsable : kProbeNotCommDevice;
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "link/WindowsComPorts.h"
 
+#include <algorithm>
 #include <array>
 
 std::optional<int> ComPortNumber(std::string_view name) {
@@ -19,6 +20,40 @@ std::vector<std::string> ComPortNames() {
     for (int n = kFirstComPort; n <= kLastComPort; ++n)
         names.push_back(ComPortName(n));
     return names;
+}
+
+std::optional<int> TypedComPortNumber(std::string_view text) {
+    constexpr std::string_view deviceNamespace = "\\\\.\\";
+    if (text.substr(0, deviceNamespace.size()) == deviceNamespace)
+        text.remove_prefix(deviceNamespace.size());
+    return ComPortNumber(text);
+}
+
+std::string ComProbeReason(const std::string& name, std::uint32_t code) {
+    switch (code) {
+    case kProbeUsable:
+        return {};
+    case kErrorAccessDenied:
+    case kErrorSharingViolation:
+        return name + " is in use by another program. Close the other program that uses the port "
+                      "(another Vantello, a terminal program, the meter's own software), then try "
+                      "again.";
+    case kErrorFileNotFound:
+    case kErrorPathNotFound:
+        return "There is no port " + name +
+               " on this computer. Check that the meter's cable is "
+               "plugged in, then pick the port Windows shows for it (Device Manager, Ports (COM & "
+               "LPT)).";
+    case kErrorGenFailure:
+        return name + " does not respond: the device behind it is not working. Unplug the meter's "
+                      "cable, plug it in again, then try again.";
+    case kProbeNotCommDevice:
+        return name + " is not a serial port. Pick the port Windows shows for the meter's cable "
+                      "(Device Manager, Ports (COM & LPT)).";
+    default:
+        return name + " cannot be opened (Windows error " + std::to_string(code) +
+               "). Check that the meter's cable is plugged in, then try again.";
+    }
 }
 
 std::string ComProbePath(int number) {
@@ -45,6 +80,26 @@ std::optional<std::string> readPortName(RegistryKeyReader& registry, const char*
 }
 
 } // namespace
+
+std::vector<std::string> MappedPortNames(RegistryKeyReader& registry) {
+    std::vector<std::string> names;
+    if (!registry.Open(kSerialCommKey))
+        return names;
+    std::string valueName;
+    std::string data;
+    std::uint32_t type = 0;
+    // A bound: a registry that never says "no more values" must not hold the caller.
+    for (std::uint32_t i = 0; i < 4096 && registry.Value(i, &valueName, &type, &data); ++i) {
+        if (type != kRegistryStringType)
+            continue;
+        if (!data.empty() && data.back() == '\0')
+            data.pop_back();
+        if (!data.empty() && data.find('\0') == std::string::npos)
+            names.push_back(data);
+    }
+    registry.Close();
+    return names;
+}
 
 std::optional<std::string> FindBridgePortName(RegistryKeyReader& registry) {
     if (!registry.Open(kSerialCommKey))

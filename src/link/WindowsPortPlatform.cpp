@@ -1,5 +1,7 @@
 #include "link/WindowsPortPlatform.h"
 
+#include <algorithm>
+
 QStringList WindowsPortPlatform::SystemPorts() {
     QStringList list;
     for (const std::string& name : ComPortNames())
@@ -12,21 +14,39 @@ QString WindowsPortPlatform::SystemStartText() {
 }
 
 std::optional<QString> WindowsPortPlatform::ResolvePort(const QString& text) {
-    if (!ComPortNumber(text.toStdString()))
+    const std::optional<int> number = TypedComPortNumber(text.toStdString());
+    if (!number)
         return std::nullopt;
-    return text;
+    return QString::fromStdString(ComPortName(*number));
 }
 
 bool WindowsPortPlatform::Probe(const QString& device, QString* reason) {
-    const std::optional<int> number = ComPortNumber(device.toStdString());
-    if (number && m_system.Probe(ComProbePath(*number)))
+    const std::string name = device.toStdString();
+    const std::optional<int> number = ComPortNumber(name);
+    std::uint32_t code = number ? m_system.Probe(ComProbePath(*number)) : kErrorFileNotFound;
+    // A port the serial-device map lists is a serial port even when its driver cannot tell its
+    // line settings while nothing else has opened it.
+    if (code == kProbeNotCommDevice && isMapped(name))
+        code = kProbeUsable;
+    if (code == kProbeUsable)
         return true;
     if (reason)
-        *reason = QStringLiteral("%1 cannot be opened: there is no such port, or another program "
-                                 "is using it. Check that the meter's cable is plugged in and "
-                                 "close any other program that uses the port, then try again.")
-                      .arg(device);
+        *reason = QString::fromStdString(ComProbeReason(name, code));
     return false;
+}
+
+std::optional<QString> WindowsPortPlatform::FindAgain(const QString& lastingName,
+                                                      const QString& stampWhenLost) {
+    Q_UNUSED(stampWhenLost);
+    // A port comes back under its own COM name; until the map lists it again nothing is opened.
+    if (!isMapped(lastingName.toStdString()))
+        return std::nullopt;
+    return lastingName;
+}
+
+bool WindowsPortPlatform::isMapped(const std::string& name) {
+    const std::vector<std::string> mapped = MappedPortNames(m_system.Registry());
+    return std::find(mapped.begin(), mapped.end(), name) != mapped.end();
 }
 
 std::optional<QString> WindowsPortPlatform::SystemBridge() {

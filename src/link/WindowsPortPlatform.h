@@ -4,7 +4,10 @@
 #include "link/WindowsComPorts.h"
 
 // Ports as Windows names them: the list "COM1" ... "COM16", "COM3" before any selection, only
-// those sixteen names accepted, the bridge found in the registry's serial-device map.
+// those sixteen names accepted (also typed as "\\.\COM12"), the bridge found in the registry's
+// serial-device map. The probe uses a port that opens and is a communications device or that the
+// map lists, and says why one cannot be used from Windows' error code. A port that went away is
+// looked for in the map (PortReturnWatch asks once a second) and opened once the map lists it.
 class WindowsPortPlatform : public PortPlatform {
 public:
     explicit WindowsPortPlatform(ComPortSystem& system)
@@ -12,6 +15,8 @@ public:
 
     std::optional<QString> ResolvePort(const QString& text) override;
     bool Probe(const QString& device, QString* reason = nullptr) override;
+    std::optional<QString> FindAgain(const QString& lastingName,
+                                     const QString& stampWhenLost) override;
 
 protected:
     QStringList SystemPorts() override;
@@ -19,5 +24,7 @@ protected:
     std::optional<QString> SystemBridge() override;
 
 private:
+    bool isMapped(const std::string& name);
+
     ComPortSystem& m_system;
 };

@@ -1,10 +1,9 @@
 #include "logger/LogConsole.h"
 
+#include "logger/LogPlatform.h"
 #include "state/WriteAll.h"
 
 #include <algorithm>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 QString StatusTimeText(qint64 seconds) {
     const qint64 days = seconds / 86400;
@@ -72,8 +71,5 @@ void LogConsole::put(const QByteArray& bytes) {
 }
 
 int LogConsole::width() const {
-    struct winsize size {};
-    if (::ioctl(m_fd, TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
-        return 80;
-    return size.ws_col;
+    return ConsoleWidth(m_fd);
 }

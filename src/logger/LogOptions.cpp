@@ -44,8 +44,9 @@ std::optional<qint64> ParseDuration(QStringView text) {
 LogCommandLine::LogCommandLine()
     : m_port(QStringLiteral("port"),
              QStringLiteral("Read the meter on this serial port (a device path such as "
-                            "/dev/ttyUSB0, or a name such as ttyUSB0). Without it the meter's "
-                            "USB bridge is looked for."),
+                            "/dev/ttyUSB0, or a name such as ttyUSB0; COM4 on Windows), or "
+                            "behind a network serial bridge (tcp:HOST:PORT). Without it the "
+                            "meter's USB bridge is looked for."),
              QStringLiteral("path"))
     , m_output({QStringLiteral("o"), QStringLiteral("output")},
                QStringLiteral("Write the readings to this file instead of standard output. The "

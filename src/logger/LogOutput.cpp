@@ -1,5 +1,6 @@
 #include "logger/LogOutput.h"
 
+#include "logger/LogPlatform.h"
 #include "reports/AtomicFileWriter.h"
 #include "state/SystemTexts.h"
 #include "state/WriteAll.h"
@@ -7,10 +8,9 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -18,25 +18,19 @@ QString systemError(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
-QByteArray nativePath(const QString& path) {
-    return QFile::encodeName(path);
-}
-
-bool isRegular(int fd, struct stat* st = nullptr) {
-    struct stat own {};
-    struct stat& s = st ? *st : own;
-    return ::fstat(fd, &s) == 0 && S_ISREG(s.st_mode);
+bool isRegular(int fd) {
+    return RegularFileSize(fd).has_value();
 }
 
 } // namespace
 
 LogOutput::~LogOutput() {
     if (m_own && m_fd >= 0)
-        ::close(m_fd);
+        CloseLogFile(m_fd);
 }
 
 bool LogOutput::OpenStandardOutput(bool append, const QByteArray& heading, QString* error) {
-    m_fd = STDOUT_FILENO;
+    m_fd = 1; // standard output
     m_own = false;
     m_name = QStringLiteral("standard output");
     m_regular = isRegular(m_fd);
@@ -53,58 +47,52 @@ bool LogOutput::OpenFile(const QString& path, bool append, const QByteArray& hea
     const QString target = info.isSymLink() ? info.symLinkTarget()
                            : info.exists()  ? info.canonicalFilePath()
                                             : path;
-    struct stat st {};
-    const bool exists = ::stat(nativePath(target).constData(), &st) == 0;
-    if (append || (exists && !S_ISREG(st.st_mode))) {
+    const PathKindOf kind = PathKind(target);
+    const bool exists = kind != PathKindOf::Missing;
+    if (append || (exists && kind != PathKindOf::Regular)) {
         // Read as well, to see how an existing file ends. Never waits in open for a FIFO's
         // reader: without one, the caller waits and tries again while it can still be stopped.
-        const int access = exists && !S_ISREG(st.st_mode) ? O_WRONLY : O_RDWR;
-        m_fd = ::open(nativePath(target).constData(),
-                      access | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
+        const int access = exists && kind != PathKindOf::Regular ? O_WRONLY : O_RDWR;
+        m_fd = OpenLogFile(target, access | O_CREAT | O_APPEND);
         if (m_fd < 0) {
-            m_waitsForReader = errno == ENXIO && exists && S_ISFIFO(st.st_mode);
+            m_waitsForReader = errno == ENXIO && kind == PathKindOf::Fifo;
             *error = m_waitsForReader
                          ? QStringLiteral("no program reads %1 yet").arg(QuotedPath(path))
                          : QStringLiteral("cannot open %1: %2")
                                .arg(QuotedPath(path), systemError(errno));
             return false;
         }
-        ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
         m_regular = isRegular(m_fd);
         return start(append, heading, error);
     }
 
-    // The heading, in a file that takes the old one's place whole; the lines go to its end.
+    // The heading, in a file that takes the old one's place whole; the lines go to its end. A file
+    // replaced keeps its permissions (and its owner, where this user may give it).
+    const KeptPermissions kept = PermissionsOf(target);
     QString reason;
     if (!WriteFileAtomically(target, heading, &reason)) {
         *error = QStringLiteral("cannot create %1: %2").arg(QuotedPath(path), reason);
         return false;
     }
-    m_fd = ::open(nativePath(target).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    m_fd = OpenLogFile(target, O_WRONLY | O_APPEND);
     if (m_fd < 0) {
         *error = QStringLiteral("cannot create %1: %2").arg(QuotedPath(path), systemError(errno));
         return false;
     }
     m_regular = true;
-    // A file replaced keeps its permissions (and its owner, where this user may give it).
-    if (exists) {
-        ::fchmod(m_fd, st.st_mode & 07777);
-        if (::fchown(m_fd, st.st_uid, st.st_gid) != 0) {
-            // Another user's file becomes this user's, as any program's saved file would.
-        }
-    }
+    if (exists)
+        GivePermissions(m_fd, kept);
     return true;
 }
 
 bool LogOutput::start(bool append, const QByteArray& heading, QString* error) {
-    struct stat st {};
-    const off_t size = m_regular && ::fstat(m_fd, &st) == 0 ? st.st_size : 0;
+    const std::int64_t size = m_regular ? RegularFileSize(m_fd).value_or(0) : 0;
     if (append && size > 0) {
         // Only lines of the same form are added: a csv file starts with the heading, a jsonl
         // file with an object.
         QByteArray first(heading.isEmpty() ? 1 : heading.size(), '\0');
-        const ssize_t got = ::pread(m_fd, first.data(), size_t(first.size()), 0);
-        first.truncate(got < 0 ? 0 : got);
+        const std::int64_t got = ReadAt(m_fd, 0, first.data(), first.size());
+        first.truncate(got < 0 ? 0 : qsizetype(got));
         if (heading.isEmpty() ? first != "{" : first != heading) {
             m_wrongContents = true;
             *error = QStringLiteral("%1 holds no %2 lines of vantello-log; nothing is appended to "
@@ -115,7 +103,7 @@ bool LogOutput::start(bool append, const QByteArray& heading, QString* error) {
         }
         // A line cut short by a run that was killed gets its end, so the next line starts clean.
         char last = '\n';
-        if (::pread(m_fd, &last, 1, size - 1) == 1 && last != '\n')
+        if (ReadAt(m_fd, size - 1, &last, 1) == 1 && last != '\n')
             return writeAll("\n", error);
         return true;
     }
@@ -135,9 +123,9 @@ bool LogOutput::writeAll(const QByteArray& bytes, QString* error) {
     const int code = WriteAll(m_fd, bytes, &done);
     if (code == 0)
         return true;
-    struct stat st {};
-    if (done > 0 && m_regular && ::fstat(m_fd, &st) == 0 && st.st_size >= done) {
-        if (::ftruncate(m_fd, st.st_size - done) != 0) {
+    const std::int64_t size = m_regular ? RegularFileSize(m_fd).value_or(0) : 0;
+    if (done > 0 && size >= done) {
+        if (!TruncateLogFile(m_fd, size - done)) {
             // Nothing more to do: the file keeps the part written.
         }
     }
@@ -149,11 +137,11 @@ bool LogOutput::Close(QString* error) {
     if (m_fd < 0)
         return true;
     bool ok = true;
-    if (m_regular && ::fsync(m_fd) != 0 && errno != EINVAL) {
+    if (m_regular && !SyncLogFile(m_fd) && errno != EINVAL) {
         *error = QStringLiteral("cannot write to %1: %2").arg(ShownName(), systemError(errno));
         ok = false;
     }
-    if (m_own && ::close(m_fd) != 0 && ok) {
+    if (m_own && !CloseLogFile(m_fd) && ok) {
         *error = QStringLiteral("cannot write to %1: %2").arg(ShownName(), systemError(errno));
         ok = false;
     }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #else
 #include <io.h>
+#include <windows.h>
 #endif
 
 namespace {
@@ -19,7 +20,7 @@ void syncDescriptor(int fd) {
 #elif defined(Q_OS_UNIX)
     ::fsync(fd);
 #else
-    ::_commit(fd);
+    FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(fd)));
 #endif
 }
 

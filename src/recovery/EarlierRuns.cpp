@@ -64,10 +64,18 @@ QString setAside(const QString& path) {
 } // namespace
 
 QString DefaultRecoveryFolder() {
+#ifdef Q_OS_WIN
+    // The user's local application data, which does not roam with the profile.
+    QString local = qEnvironmentVariable("LOCALAPPDATA");
+    if (local.isEmpty() || QDir::isRelativePath(local))
+        local = QDir::homePath() + QStringLiteral("/AppData/Local");
+    return QDir::cleanPath(local + QStringLiteral("/Vantello"));
+#else
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
     return QDir::cleanPath(base + QStringLiteral("/vantello"));
+#endif
 }
 
 std::vector<EarlierRun> FindEarlierRuns(const QString& folder, QStringList* notices) {

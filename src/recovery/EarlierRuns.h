@@ -9,7 +9,8 @@
 #include <memory>
 #include <vector>
 
-// Where the recovery logs live: $XDG_STATE_HOME/vantello, by default ~/.local/state/vantello.
+// Where the recovery logs live: $XDG_STATE_HOME/vantello, by default ~/.local/state/vantello;
+// %LOCALAPPDATA%\Vantello on Windows.
 QString DefaultRecoveryFolder();
 
 // The recovery log of a run that did not end normally: no running program holds its lock.

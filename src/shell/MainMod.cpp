@@ -1,8 +1,11 @@
 #include "shell/MainMod.h"
 
+#include "link/DemoStart.h"
 #include "link/DeviceSerialPort.h"
 #include "link/LinkController.h"
-#include "link/MeterFeed.h"
+#include "link/NetworkPortPlatform.h"
+#include "link/NetworkSerialPort.h"
+#include "link/RoutedSerialPort.h"
 #include "link/SystemPortPlatform.h"
 #include "recovery/EarlierRuns.h"
 #include "shell/MainForm.h"
@@ -17,11 +20,11 @@
 int MainMod(const StartOptions& options) {
     GVarMod state; // ReadingCount 0, ChartScale 400, ViewStart 1, ViewSpan 0, not held
 
-    DemoLink demo;
+    DemoStart demo;
     std::unique_ptr<PortPlatform> platform;
     if (options.demo) {
         QString error;
-        demo = StartDemoLink(&error);
+        demo = StartDemo(&error);
         if (!demo.platform) {
             std::fprintf(stderr, "vantello: the simulated meter could not start: %s\n",
                          qPrintable(error));
@@ -29,13 +32,16 @@ int MainMod(const StartOptions& options) {
         }
         platform = std::move(demo.platform);
     } else if (!options.port.isEmpty()) {
-        platform = MakeSystemPortPlatform();
+        platform = std::make_unique<NetworkPortPlatform>(MakeSystemPortPlatform());
         platform->GivePort(options.port, PortPlatform::GivenRole::StartText);
     } else {
-        platform = MakeSystemPortPlatform();
+        platform = std::make_unique<NetworkPortPlatform>(MakeSystemPortPlatform());
     }
 
-    DeviceSerialPort port;
+    // A serial device, or a network serial bridge for a port named "tcp:HOST:PORT".
+    DeviceSerialPort device;
+    NetworkSerialPort network;
+    RoutedSerialPort port(device, network);
     WindowMessageBoxes messages;
     FileSaveDialog mainDialog;
     FileSaveDialog dataDialog;

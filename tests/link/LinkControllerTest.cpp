@@ -772,12 +772,12 @@ void WindowsLinkTest::unknownNameIsAPortError() {
 
 void WindowsLinkTest::failedProbeOrOpen() {
     m_panel->text = QStringLiteral("COM2");
-    m_system->probeSucceeds = false;
+    m_system->probeResult = kErrorAccessDenied;
     m_link->btn_conn_Click();
     QCOMPARE(m_messages->shown, QStringList{kPortError});
     QVERIFY(m_port->opened.isEmpty());
 
-    m_system->probeSucceeds = true;
+    m_system->probeResult = kProbeUsable;
     m_port->openSucceeds = false;
     m_link->btn_conn_Click();
     QCOMPARE(m_messages->shown, (QStringList{kPortError, kPortError}));

@@ -96,6 +96,16 @@ public:
         *length = static_cast<std::uint32_t>(it->second.data.size());
         return true;
     }
+    bool Value(std::uint32_t index, std::string* name, std::uint32_t* type,
+               std::string* data) override {
+        if (!open || index >= values.size())
+            return false;
+        const auto it = std::next(values.begin(), std::ptrdiff_t(index));
+        *name = it->first;
+        *type = it->second.type;
+        *data = it->second.data;
+        return true;
+    }
     void Close() override { open = false; }
 };
 
@@ -103,11 +113,11 @@ class ScriptedComPortSystem : public ComPortSystem {
 public:
     ScriptedRegistry registry;
     std::vector<std::string> probed;
-    bool probeSucceeds = true;
+    std::uint32_t probeResult = kProbeUsable; // or a Windows error code, kProbeNotCommDevice
 
     RegistryKeyReader& Registry() override { return registry; }
-    bool Probe(const std::string& path) override {
+    std::uint32_t Probe(const std::string& path) override {
         probed.push_back(path);
-        return probeSucceeds;
+        return probeResult;
     }
 };

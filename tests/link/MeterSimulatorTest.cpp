@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,6 +31,7 @@ private slots:
     void hexBytes();
     void demoLinkIsFoundAsTheBridgeAndStreams();
     void toolReplaysGivenFrames();
+    void toolPassesTheLineOnOverTcp();
 };
 
 void MeterSimulatorTest::readingsArePlausibleAndDriftSlowly() {
@@ -170,6 +173,40 @@ void MeterSimulatorTest::toolReplaysGivenFrames() {
     QVERIFY(bad.waitForFinished(5000));
     QCOMPARE(bad.exitCode(), 2);
     QVERIFY(bad.readAllStandardOutput().isEmpty());
+}
+
+void MeterSimulatorTest::toolPassesTheLineOnOverTcp() {
+    // As a network serial bridge does: the line's bytes, raw, to the connected client.
+    MeterSimulator meter(4);
+    const QByteArray frames = frameBytes(meter.NextFrame()) + frameBytes(meter.NextFrame());
+    quint16 free = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        free = probe.serverPort();
+    }
+    QProcess tool;
+    tool.start(QStringLiteral(METER_SIM_PATH),
+               {QStringLiteral("--rate"), QStringLiteral("20"), QStringLiteral("--delay"),
+                QStringLiteral("0.8"), QStringLiteral("--tcp"),
+                QStringLiteral("127.0.0.1:%1").arg(free), QStringLiteral("--hex"),
+                QString::fromLatin1(frames.toHex(' ')), QStringLiteral("--exit-when-done")});
+    QVERIFY(tool.waitForStarted());
+    QTRY_VERIFY(tool.canReadLine()); // listening by the time it prints its line
+    QTcpSocket client;
+    client.connectToHost(QStringLiteral("127.0.0.1"), free);
+    QVERIFY(client.waitForConnected(3000));
+    QByteArray got;
+    QTRY_VERIFY_WITH_TIMEOUT((got += client.readAll()).size() >= frames.size(), 5000);
+    QCOMPARE(got, frames);
+    QVERIFY(tool.waitForFinished(5000));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit); // ending with a client still connected
+    QCOMPARE(tool.exitCode(), 0);
+
+    QProcess bad;
+    bad.start(QStringLiteral(METER_SIM_PATH), {QStringLiteral("--tcp"), QStringLiteral("70000")});
+    QVERIFY(bad.waitForFinished(5000));
+    QCOMPARE(bad.exitCode(), 2);
 }
 
 QTEST_GUILESS_MAIN(MeterSimulatorTest)

@@ -33,6 +33,11 @@ private slots:
     void malformedRegistryValuesAreNotFound_data();
     void malformedRegistryValuesAreNotFound();
     void windowsPlatformList();
+    void windowsTypedNames_data();
+    void windowsTypedNames();
+    void windowsProbeReasons_data();
+    void windowsProbeReasons();
+    void windowsPortComesBackWhenMapped();
 };
 
 void PortDiscoveryTest::listsSerialDevicesInNaturalOrder() {
@@ -233,6 +238,91 @@ void PortDiscoveryTest::windowsPlatformList() {
     QCOMPARE(list.first(), QStringLiteral("COM1"));
     QCOMPARE(list.last(), QStringLiteral("COM16"));
     QCOMPARE(windows.StartText(), QStringLiteral("COM3"));
+}
+
+void PortDiscoveryTest::windowsTypedNames_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("port"); // "-" for no port
+    QTest::newRow("plain") << "COM12"
+                           << "COM12";
+    QTest::newRow("device namespace") << "\\\\.\\COM12"
+                                      << "COM12";
+    QTest::newRow("device namespace, low") << "\\\\.\\COM3"
+                                           << "COM3";
+    QTest::newRow("beyond the sixteen") << "\\\\.\\COM17"
+                                        << "-";
+    QTest::newRow("namespace alone") << "\\\\.\\"
+                                     << "-";
+    QTest::newRow("one backslash short") << "\\.\\COM4"
+                                         << "-";
+    QTest::newRow("file namespace") << "\\\\?\\COM4"
+                                    << "-";
+    QTest::newRow("lower case") << "com4"
+                                << "-";
+}
+
+void PortDiscoveryTest::windowsTypedNames() {
+    QFETCH(QString, typed);
+    QFETCH(QString, port);
+    ScriptedComPortSystem system;
+    WindowsPortPlatform windows(system);
+    const std::optional<QString> resolved = windows.ResolvePort(typed);
+    if (port == QStringLiteral("-"))
+        QCOMPARE(resolved, std::nullopt);
+    else
+        QCOMPARE(resolved, port);
+}
+
+void PortDiscoveryTest::windowsProbeReasons_data() {
+    QTest::addColumn<uint>("code");
+    QTest::addColumn<bool>("mapped");    // the serial-device map lists COM6
+    QTest::addColumn<QString>("reason"); // empty: usable
+    QTest::newRow("opens") << uint(kProbeUsable) << false << "";
+    QTest::newRow("access denied") << 5u << true << "COM6 is in use by another program.";
+    QTest::newRow("sharing violation") << 32u << false << "COM6 is in use by another program.";
+    QTest::newRow("file not found") << 2u << false << "There is no port COM6 on this computer.";
+    QTest::newRow("path not found") << 3u << false << "There is no port COM6 on this computer.";
+    QTest::newRow("device not working") << 31u << true << "COM6 does not respond";
+    QTest::newRow("not a comm device")
+        << uint(kProbeNotCommDevice) << false << "COM6 is not a serial port.";
+    QTest::newRow("not a comm device, mapped") << uint(kProbeNotCommDevice) << true << "";
+    QTest::newRow("other error") << 1167u << false << "COM6 cannot be opened (Windows error 1167).";
+}
+
+void PortDiscoveryTest::windowsProbeReasons() {
+    QFETCH(uint, code);
+    QFETCH(bool, mapped);
+    QFETCH(QString, reason);
+    ScriptedComPortSystem system;
+    if (mapped)
+        system.registry.values["\\Device\\Serial2"] = ScriptedRegistry::Text("COM6");
+    system.probeResult = code;
+    WindowsPortPlatform windows(system);
+    QString why;
+    QCOMPARE(windows.Probe(QStringLiteral("COM6"), &why), reason.isEmpty());
+    QVERIFY2(reason.isEmpty() ? why.isEmpty() : why.startsWith(reason), qPrintable(why));
+    QCOMPARE(system.probed, std::vector<std::string>{"COM6"});
+}
+
+void PortDiscoveryTest::windowsPortComesBackWhenMapped() {
+    // The map holds one value per device present; strings only, the terminator dropped.
+    ScriptedComPortSystem system;
+    system.registry.values["\\Device\\Serial0"] = ScriptedRegistry::Text("COM1");
+    system.registry.values["\\Device\\silabser0"] = ScriptedRegistry::Text("COM11");
+    system.registry.values["\\Device\\Odd"] = {4, std::string("COM12\0", 6)};
+    QCOMPARE(MappedPortNames(system.registry), (std::vector<std::string>{"COM1", "COM11"}));
+    QVERIFY(!system.registry.open);
+
+    WindowsPortPlatform windows(system);
+    QCOMPARE(windows.LastingName(QStringLiteral("COM11")), QStringLiteral("COM11"));
+    QCOMPARE(windows.FindAgain(QStringLiteral("COM11"), {}), QStringLiteral("COM11"));
+    system.registry.values.erase("\\Device\\silabser0"); // unplugged
+    QCOMPARE(windows.FindAgain(QStringLiteral("COM11"), {}), std::nullopt);
+    system.registry.values["\\Device\\silabser0"] = ScriptedRegistry::Text("COM11");
+    QCOMPARE(windows.FindAgain(QStringLiteral("COM11"), {}), QStringLiteral("COM11"));
+    QVERIFY(system.probed.empty()); // looking never opens the port
+    system.registry.keyExists = false;
+    QCOMPARE(windows.FindAgain(QStringLiteral("COM11"), {}), std::nullopt);
 }
 
 void PortDiscoveryTest::devicesAreFoundAgainByTheirStableName() {

@@ -1,23 +1,36 @@
-// A console check of the Windows port code on a real system: prints the bridge's port name from
-// the registry and whether that port passes the probe. Exit status 0 when a port was found and
-// probed, 1 when none was found, 2 when the probe failed.
+// A console check of the Windows port code on a real system (or under Wine): prints the ports the
+// serial-device map lists, the bridge's port, and what the probe says of each port named on the
+// command line (of the bridge's when none is named). Exit status 0 when every port probed is
+// usable, 1 when there was nothing to probe, 2 when a probe failed.
 #include "link/Win32ComPortSystem.h"
 
 #include <cstdio>
 
-int main() {
+int main(int argc, char** argv) {
     const std::unique_ptr<ComPortSystem> system = MakeWin32ComPortSystem();
-    const std::optional<std::string> name = FindBridgePortName(system->Registry());
-    if (!name) {
-        std::puts("no bridge in the serial-device map");
+    for (const std::string& name : MappedPortNames(system->Registry()))
+        std::printf("mapped: %s\n", name.c_str());
+    std::vector<std::string> ports(argv + 1, argv + argc);
+    const std::optional<std::string> bridge = FindBridgePortName(system->Registry());
+    std::printf("bridge: %s\n", bridge ? bridge->c_str() : "none");
+    if (ports.empty() && bridge)
+        ports.push_back(*bridge);
+    if (ports.empty())
         return 1;
+    int status = 0;
+    for (const std::string& typed : ports) {
+        const std::optional<int> number = TypedComPortNumber(typed);
+        if (!number) {
+            std::printf("%s: not one of COM1 ... COM16\n", typed.c_str());
+            status = 2;
+            continue;
+        }
+        const std::uint32_t code = system->Probe(ComProbePath(*number));
+        std::printf("%s: %s\n", ComPortName(*number).c_str(),
+                    code == kProbeUsable ? "usable"
+                                         : ComProbeReason(ComPortName(*number), code).c_str());
+        if (code != kProbeUsable)
+            status = 2;
     }
-    const std::optional<int> number = ComPortNumber(*name);
-    if (!number) {
-        std::printf("bridge at %s, which is not one of COM1 ... COM16\n", name->c_str());
-        return 2;
-    }
-    const bool ok = system->Probe(ComProbePath(*number));
-    std::printf("bridge at %s: %s\n", name->c_str(), ok ? "opens" : "does not open");
-    return ok ? 0 : 2;
+    return status;
 }

@@ -83,6 +83,9 @@ void SystemTextsTest::plainFormsForFiles() {
 }
 
 void SystemTextsTest::localClockHasTheZonesOffset() {
+#ifdef Q_OS_WIN
+    QSKIP("Windows takes the zone from its own settings, which TZ does not change");
+#endif
     qputenv("TZ", "Asia/Kolkata"); // 5 h 30 min ahead of UTC all year
     ::tzset();
     const QDateTime utc = QDateTime::currentDateTimeUtc();

@@ -1,8 +1,11 @@
 #include "logger/LogRows.h"
 
+#include "alarms/RunEvent.h"
 #include "link/MeterFrame.h"
 #include "reports/CsvExportWriter.h"
 #include "state/SystemTexts.h"
+
+#include <QStringList>
 
 namespace {
 
@@ -39,6 +42,21 @@ void appendField(QString& out, const char* name, const std::optional<QString>& t
     appendField(out, name, value);
 }
 
+// A quoted CSV text; one that someone typed and starts like a formula gets a single quote first, so
+// a spreadsheet never runs it.
+QString csvText(const QString& text, bool typed) {
+    QString cell = text;
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    if (typed && !cell.isEmpty() && kFormulaStarts.contains(cell.front()))
+        cell.prepend(u'\'');
+    cell.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + cell + u'"';
+}
+
+std::optional<QString> present(const QString& text, bool present) {
+    return present ? std::optional<QString>(text) : std::nullopt;
+}
+
 } // namespace
 
 QByteArray LogHeading(LogFormat format) {
@@ -68,4 +86,41 @@ QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, con
     appendField(out, "trh", std::optional<QString>(reading.trhText));
     out += u'}';
     return out.toUtf8() + '\n';
+}
+
+QByteArray LogEventLine(LogFormat format, const RunEvent& event) {
+    const bool note = event.kind == RunEventKind::Note;
+    const QString time = IsoInstantText(event.at);
+    const QString value = event.value ? EventNumberText(*event.value) : QString();
+    if (format == LogFormat::Csv) {
+        const QStringList cells{csvText(time, false),
+                                csvText(event.KindText(), false),
+                                csvText(event.ChangeText(), false),
+                                csvText(event.rule, true),
+                                csvText(event.quantity, false),
+                                value,
+                                csvText(event.unit, false),
+                                csvText(event.note, true)};
+        return cells.join(u',').toUtf8() + '\n';
+    }
+    QString out;
+    appendField(out, "event", std::optional<QString>(event.KindText()));
+    appendField(out, "time", std::optional<QString>(time));
+    appendField(out, "change", present(event.ChangeText(), !note));
+    appendField(out, "rule", present(event.rule, !note));
+    appendField(out, "quantity", present(event.quantity, !note));
+    appendField(out, "value", event.value ? value : QStringLiteral("null"));
+    appendField(out, "unit", present(event.unit, !note));
+    appendField(out, "note", present(event.note, note));
+    out += u'}';
+    return out.toUtf8() + '\n';
+}
+
+QByteArray LogEventsHeading() {
+    return QByteArrayLiteral("\"TIME\",\"EVENT\",\"CHANGE\",\"RULE\",\"QUANTITY\",\"VALUE\","
+                             "\"UNIT\",\"NOTE\"\n");
+}
+
+QString EventsFilePath(const QString& output) {
+    return output + QStringLiteral(".events.csv");
 }

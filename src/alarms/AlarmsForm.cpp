@@ -105,6 +105,8 @@ AlarmsForm::AlarmsForm(RunAlarms& alarms, std::function<QDateTime()> now, QWidge
     connect(m_sound, &QCheckBox::toggled, this, &AlarmsForm::remember);
     connect(&m_alarms, &RunAlarms::Changed, this, &AlarmsForm::redraw);
     redraw();
+    // What is typed most during a run: a note.
+    m_noteEdit->setFocus();
 }
 
 bool AlarmsForm::Sound() const {

@@ -499,6 +499,10 @@ void MainFormTest::alarmsWindowWiring() {
     QVERIFY(p.sendBytes(bytes(velocity(150))));
     QCOMPARE(window.rulesTable()->item(0, 1)->text(), QStringLiteral("RAISED"));
     QVERIFY(QTest::qWaitFor([&] { return window.isVisible(); }));
+    // Another rule added: the raised one stays raised.
+    window.ruleEdit()->setText(QStringLiteral("no-data 60s"));
+    window.addRuleButton()->click();
+    QCOMPARE(window.rulesTable()->item(0, 1)->text(), QStringLiteral("RAISED"));
     window.noteEdit()->setText(QStringLiteral("damper closed"));
     window.noteButton()->click();
     QCOMPARE(window.eventsList()->topLevelItemCount(), 2);

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "alarms/AlarmRule.h"
+#include "state/Durations.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 enum class LogFormat { Csv, Jsonl };
 
@@ -17,12 +21,9 @@ struct LogOptions {
     std::optional<qint64> count;      // readings to write before ending
     std::optional<qint64> durationMs; // how long to run
     bool quiet = false;
+    std::vector<AlarmRule> alarms; // --alarm, in the order given
+    QString onAlarm;               // --on-alarm: the program run when an alarm is raised
 };
-
-// A length of time as --duration takes it: a number of seconds, or a number followed by s, m, h
-// or d ("90s", "30m", "12h", "7d", "1.5h"), in milliseconds. Nothing for any other text or for a
-// length that is not above zero.
-std::optional<qint64> ParseDuration(QStringView text);
 
 // The logger's command line: the options declared on parser, and read back once it has parsed
 // the arguments. --help and --version are the parser's own.
@@ -43,4 +44,6 @@ private:
     QCommandLineOption m_count;
     QCommandLineOption m_duration;
     QCommandLineOption m_quiet;
+    QCommandLineOption m_alarm;
+    QCommandLineOption m_onAlarm;
 };

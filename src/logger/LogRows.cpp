@@ -1,5 +1,6 @@
 #include "logger/LogRows.h"
 
+#include "alarms/RunEvent.h"
 #include "link/MeterFrame.h"
 #include "reports/CsvExportWriter.h"
 #include "state/SystemTexts.h"
@@ -39,6 +40,10 @@ void appendField(QString& out, const char* name, const std::optional<QString>& t
     appendField(out, name, value);
 }
 
+std::optional<QString> present(const QString& text, bool present) {
+    return present ? std::optional<QString>(text) : std::nullopt;
+}
+
 } // namespace
 
 QByteArray LogHeading(LogFormat format) {
@@ -68,4 +73,31 @@ QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, con
     appendField(out, "trh", std::optional<QString>(reading.trhText));
     out += u'}';
     return out.toUtf8() + '\n';
+}
+
+QByteArray LogEventLine(LogFormat format, const RunEvent& event) {
+    const bool note = event.kind == RunEventKind::Note;
+    const QString time = IsoInstantText(event.at);
+    const QString value = event.value ? EventNumberText(*event.value) : QString();
+    if (format == LogFormat::Csv)
+        return EventsCsvRow(event);
+    QString out;
+    appendField(out, "event", std::optional<QString>(event.KindText()));
+    appendField(out, "time", std::optional<QString>(time));
+    appendField(out, "change", present(event.ChangeText(), !note));
+    appendField(out, "rule", present(event.rule, !note));
+    appendField(out, "quantity", present(event.quantity, !note));
+    appendField(out, "value", event.value ? value : QStringLiteral("null"));
+    appendField(out, "unit", present(event.unit, !note));
+    appendField(out, "note", present(event.note, note));
+    out += u'}';
+    return out.toUtf8() + '\n';
+}
+
+QByteArray LogEventsHeading() {
+    return EventsCsvHeading();
+}
+
+QString EventsFilePath(const QString& output) {
+    return output + QStringLiteral(".events.csv");
 }

@@ -19,6 +19,7 @@ struct EarlierRun {
     std::unique_ptr<QLockFile> lock;     // held by this program while it deals with the log
     RecoveryLogScan scan;                // all of the log
     std::vector<LoggedReading> readings; // its first intact entries, as many as the table holds
+    std::vector<RunEvent> events;        // its alarms and notes (the first kKeptEvents)
 };
 
 // The logs in folder that hold readings and whose programs are no longer running, oldest first
@@ -31,7 +32,9 @@ std::vector<EarlierRun> FindEarlierRuns(const QString& folder, QStringList* noti
 // Writes run's intact readings from the from-th on (0 the first) as a CSV file in the export's
 // format into folder, named after the first of them's date and time (2026-12-09_18-40-07.csv;
 // -2, -3 ... added when that name is taken, by a file or a link). Read again from the log, piece
-// by piece. *path is the file's path; false with the reason when it could not be written.
+// by piece. The run's events from the first of those readings on go into a file beside it, named
+// as the CSV with ".events.csv" added (EventsCsvRow). *path is the file's path; false with the
+// reason (and *path the file that failed) when either could not be written: the log stays.
 bool KeepAsCsv(const EarlierRun& run, qint64 from, const QString& folder, QString* path,
                QString* reason);
 

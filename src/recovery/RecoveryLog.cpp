@@ -7,6 +7,7 @@
 #include "state/SystemTexts.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <QTimer>
@@ -17,7 +18,8 @@ RecoveryLog::RecoveryLog(QString folder, MessageBoxes& messages, QObject* parent
     , m_folder(std::move(folder))
     , m_messages(messages) {}
 
-void RecoveryLog::OfferEarlierRuns(const GVarMod& state, const RestoreStep& restore) {
+void RecoveryLog::OfferEarlierRuns(const GVarMod& state, const RestoreStep& restore,
+                                   const RestoreEventStep& restoreEvent) {
     if (!IsOn())
         return;
     QStringList notices;
@@ -74,6 +76,12 @@ void RecoveryLog::OfferEarlierRuns(const GVarMod& state, const RestoreStep& rest
             if (!adopted)
                 Append(stored, entry.kind, entry.instant);
         }
+        for (const RunEvent& event : run.events) {
+            if (restoreEvent)
+                restoreEvent(event);
+            if (!adopted)
+                AppendEvent(event);
+        }
         if (adopted)
             continue;
         if (count < scan.good)
@@ -90,9 +98,13 @@ void RecoveryLog::keepAsCsv(EarlierRun& run, qint64 from, const QString& why) {
     QString reason;
     if (KeepAsCsv(run, from, m_folder, &path, &reason)) {
         RemoveEarlierRun(run);
-        m_messages.Message(why +
-                           QStringLiteral("The readings of that run were kept in this file:\n") +
-                           QuotedPath(QDir::toNativeSeparators(path)));
+        const QString events = path + QStringLiteral(".events.csv");
+        m_messages.Message(
+            why + QStringLiteral("The readings of that run were kept in this file:\n") +
+            QuotedPath(QDir::toNativeSeparators(path)) +
+            (QFileInfo::exists(events) ? QStringLiteral("\nIts alarms and notes are beside it:\n") +
+                                             QuotedPath(QDir::toNativeSeparators(events))
+                                       : QString()));
     } else {
         // The log stays, to be offered again at the next start.
         m_messages.Message(why + FileWriteErrorText(path, reason));
@@ -113,6 +125,14 @@ void RecoveryLog::Append(const Reading& reading, const QString& kind, const QDat
         return;
     QString reason;
     if (!m_file.Append(RecoveryLogEntry({reading, kind, at}), &reason))
+        fail(reason);
+}
+
+void RecoveryLog::AppendEvent(const RunEvent& event) {
+    if (m_failed || !m_file.IsOpen())
+        return;
+    QString reason;
+    if (!m_file.Append(RecoveryLogEventEntry(event), &reason))
         fail(reason);
 }
 

@@ -1,6 +1,7 @@
 #include "shell/MainForm.h"
 
 #include "graph/GraphWindowHost.h"
+#include "jobs/JobWindow.h"
 #include "link/ConnectForm.h"
 #include "link/LinkController.h"
 #include "link/MeterFrame.h"
@@ -75,15 +76,24 @@ MainForm::MainForm(MainParts parts)
         std::make_unique<GraphWindowHost>(m_parts.state, *m_showForm, m_parts.messages, printing);
     m_recordings = std::make_unique<RecordingWindows>(
         RecordingWindows::Seams{m_parts.messages, m_parts.openDialog, nullptr, m_parts.print});
-    m_traverse = std::make_unique<TraverseWindowHost>(
-        m_parts.messages, TraverseWindowHost::Seams{m_parts.traverseDialog, m_parts.traverseClock,
-                                                    m_parts.print.target, m_parts.now});
+    // The job window comes with the traverse window, whose tests it keeps.
+    TraverseWindowHost::Seams traverseSeams{m_parts.traverseDialog, m_parts.traverseClock,
+                                            m_parts.print.target, m_parts.now};
+    traverseSeams.created = [this](TraverseForm& traverse) {
+        m_jobs = std::make_unique<JobWindow>(
+            JobParts{&m_parts.messages, m_parts.traverseDialog, m_parts.openDialog,
+                     m_parts.print.target, m_parts.now},
+            traverse);
+        m_jobs->OfferLastJob();
+    };
+    m_traverse = std::make_unique<TraverseWindowHost>(m_parts.messages, std::move(traverseSeams));
     wireWindows();
 }
 
 MainForm::~MainForm() {
     // The graph window refers to the live display: close it before the children go.
     m_graphs.reset();
+    m_jobs.reset();
     m_traverse.reset();
     m_recordings.reset();
 }
@@ -310,6 +320,8 @@ bool MainForm::MDIForm_Unload() {
     m_unloaded = true;
     m_link->Shutdown();
     m_graphs->CloseGraph();
+    if (m_jobs)
+        m_jobs->Flush();
     m_traverse->Close();
     m_traverse->OfferSaveAtExit();
     if (!offerSaveAtExit()) {

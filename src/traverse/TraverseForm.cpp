@@ -245,6 +245,9 @@ TraverseForm::TraverseForm(TraverseParts parts, QWidget* parent)
     SaveButton = new QPushButton(QStringLiteral("&Save CSV"), this);
     PrintButton = new QPushButton(QStringLiteral("P&rint"), this);
     PdfButton = new QPushButton(QStringLiteral("P&DF"), this);
+    JobButton = new QPushButton(QStringLiteral("&Job..."), this);
+    JobButton->setToolTip(QStringLiteral("The job this test belongs to: its tests, the design "
+                                         "schedule and the job report (Alt+J)"));
     NewButton->setToolTip(QStringLiteral("Start a new test (Alt+N)"));
     TakeButton->setToolTip(QStringLiteral("Average the readings of the take time at this point"));
     SkipButton->setToolTip(QStringLiteral("Leave this point out of the results, or take it back "
@@ -256,7 +259,7 @@ TraverseForm::TraverseForm(TraverseParts parts, QWidget* parent)
     for (QPushButton* b : {NewButton, TakeButton, CancelButton, SkipButton})
         buttons->addWidget(b);
     buttons->addStretch(1);
-    for (QPushButton* b : {SaveButton, PrintButton, PdfButton})
+    for (QPushButton* b : {JobButton, SaveButton, PrintButton, PdfButton})
         buttons->addWidget(b);
 
     auto* page = new QVBoxLayout(this);
@@ -273,6 +276,7 @@ TraverseForm::TraverseForm(TraverseParts parts, QWidget* parent)
     connect(SaveButton, &QPushButton::clicked, this, &TraverseForm::Save);
     connect(PrintButton, &QPushButton::clicked, this, &TraverseForm::Print);
     connect(PdfButton, &QPushButton::clicked, this, &TraverseForm::SavePdf);
+    connect(JobButton, &QPushButton::clicked, this, &TraverseForm::JobRequested);
     auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
     connect(space, &QShortcut::activated, this, &TraverseForm::spacePressed);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -511,8 +515,14 @@ QWidget* TraverseForm::buildJobTab() {
         connect(d, &QDateEdit::dateChanged, this, &TraverseForm::instrumentEdited);
     connect(TechnicianBox, &QLineEdit::textEdited, this,
             [this](const QString& text) { SaveTechnician(m_settings, text); });
-    for (QLineEdit* e : {ProjectBox, TagBox, LocationBox, TechnicianBox})
+    for (QLineEdit* e : {ProjectBox, TagBox, LocationBox, TechnicianBox}) {
         connect(e, &QLineEdit::textEdited, this, &TraverseForm::refreshResults);
+        connect(e, &QLineEdit::textEdited, this, &TraverseForm::Edited);
+    }
+    connect(NotesBox, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_showing)
+            emit Edited();
+    });
     return box;
 }
 
@@ -684,6 +694,7 @@ void TraverseForm::setupEdited() {
     }
     m_logic.ChangeSetup(s);
     SaveTraverseSetup(m_settings, s);
+    emit Edited();
 }
 
 void TraverseForm::typeEdited() {
@@ -694,6 +705,7 @@ void TraverseForm::typeEdited() {
     showSetup(s);
     m_logic.ChangeSetup(s);
     SaveTraverseSetup(m_settings, s);
+    emit Edited();
 }
 
 void TraverseForm::sizeRefused(QDoubleSpinBox* box) {
@@ -1117,6 +1129,22 @@ void TraverseForm::NewTraverse() {
     NotesBox->clear();
     m_unsaved = false;
     m_logic.NewTraverse(setupFromControls());
+    emit NewTestStarted();
+}
+
+void TraverseForm::LoadTest(const TraverseSetup& setup, std::vector<PointRecord> records,
+                            std::optional<MeterUnit> unit, const TestPeople& people) {
+    m_showing = true;
+    ProjectBox->setText(people.project);
+    TagBox->setText(people.tag);
+    LocationBox->setText(people.location);
+    NotesBox->setPlainText(people.notes);
+    if (!people.technician.isEmpty())
+        TechnicianBox->setText(people.technician);
+    m_showing = false;
+    showSetup(setup);
+    m_unsaved = false;
+    m_logic.Restore(setup, std::move(records), unit);
 }
 
 bool TraverseForm::confirmReplace(const QString& path) {

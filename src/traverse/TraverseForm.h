@@ -83,6 +83,14 @@ public:
     TraverseLogic& Logic() { return m_logic; }
     // Whether points were taken or skipped since the test was last saved (CSV or PDF).
     bool Unsaved() const { return m_unsaved; }
+    // The test was written elsewhere (its job): nothing to offer at exit.
+    void MarkSaved() { m_unsaved = false; }
+
+    // A test kept in a job: its setup, records, results' unit and people shown and continued.
+    void LoadTest(const TraverseSetup& setup, std::vector<PointRecord> records,
+                  std::optional<MeterUnit> unit, const TestPeople& people);
+    TestPeople People() const { return people(); }
+    std::optional<Instrument> ChosenInstrument() const { return chosenInstrument(); }
 
     // The user's actions.
     void NewTraverse();
@@ -163,11 +171,20 @@ public:
     QPushButton* SaveButton = nullptr;
     QPushButton* PrintButton = nullptr;
     QPushButton* PdfButton = nullptr;
+    QPushButton* JobButton = nullptr;
 
     // The texts of the results panel, label and text per line.
     QStringList ResultTexts() const;
     // What the report of the test now would hold.
     TraverseReportData Report() const;
+
+signals:
+    // "Job...": the job window is wanted.
+    void JobRequested();
+    // The user changed the setup or the test's people (not a take).
+    void Edited();
+    // "New" started a new test.
+    void NewTestStarted();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

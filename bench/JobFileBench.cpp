@@ -3,6 +3,7 @@
 // transaction, WAL, full sync) as p50, p99 and the worst of 500.
 //
 //   bench_job_file [--folder DIR] [--tests 200] [--points 25]
+//   bench_job_file --open FILE     opens a job as the program does and prints what it says
 #include "jobs/JobFile.h"
 #include "jobs/JobReport.h"
 
@@ -51,10 +52,24 @@ int main(int argc, char** argv) {
                       QStringLiteral("N"), QStringLiteral("200")});
     parser.addOption({QStringLiteral("points"), QStringLiteral("Points per test (25)."),
                       QStringLiteral("N"), QStringLiteral("25")});
+    parser.addOption({QStringLiteral("open"),
+                      QStringLiteral("Open FILE as the program does and print what it says."),
+                      QStringLiteral("FILE")});
     parser.process(app);
+    if (parser.isSet(QStringLiteral("open"))) {
+        const JobOpening o = JobFile::Open(parser.value(QStringLiteral("open")));
+        if (!o.file) {
+            std::printf("refused: %s\n", qPrintable(o.error));
+            return 1;
+        }
+        std::printf("opened%s: %zu tests\n%s\n", o.file->ReadOnly() ? " read-only" : "",
+                    o.file->Tests().size(), qPrintable(o.notice));
+        return 0;
+    }
     QTemporaryDir temporary;
-    const QString folder =
-        parser.isSet(QStringLiteral("folder")) ? parser.value(QStringLiteral("folder")) : temporary.path();
+    const QString folder = parser.isSet(QStringLiteral("folder"))
+                               ? parser.value(QStringLiteral("folder"))
+                               : temporary.path();
     const int tests = parser.value(QStringLiteral("tests")).toInt();
     const int points = parser.value(QStringLiteral("points")).toInt();
     const QString path = folder + QStringLiteral("/bench.vantello");

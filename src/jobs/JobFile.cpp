@@ -120,7 +120,8 @@ std::optional<Instrument> instrumentFromJson(const QString& text) {
     in.probe = v.value(QStringLiteral("probe")).toString() == QStringLiteral("thermal")
                    ? ProbeType::Thermal
                    : ProbeType::Vane;
-    in.calibrated = QDate::fromString(v.value(QStringLiteral("calibrated")).toString(), Qt::ISODate);
+    in.calibrated =
+        QDate::fromString(v.value(QStringLiteral("calibrated")).toString(), Qt::ISODate);
     in.calibrationDue = QDate::fromString(v.value(QStringLiteral("due")).toString(), Qt::ISODate);
     return in;
 }
@@ -146,7 +147,7 @@ const std::array<const char*, kJobSchemaVersion> kMigrations{
        CREATE TABLE job(id INTEGER PRIMARY KEY CHECK (id = 1), project TEXT NOT NULL DEFAULT '',
            client TEXT NOT NULL DEFAULT '', site TEXT NOT NULL DEFAULT '',
            technician TEXT NOT NULL DEFAULT '', instrument TEXT NOT NULL DEFAULT '',
-           air TEXT NOT NULL DEFAULT '');
+           air TEXT NOT NULL DEFAULT '', current_test INTEGER);
        INSERT INTO job(id) VALUES (1);
        CREATE TABLE tests(id INTEGER PRIMARY KEY AUTOINCREMENT, type TEXT NOT NULL,
            tag TEXT NOT NULL DEFAULT '', location TEXT NOT NULL DEFAULT '',
@@ -226,13 +227,13 @@ QString checkReadOnly(const QString& path, int* version) {
                 problem = QStringLiteral("%1 is open in another Vantello. Close it there first.")
                               .arg(named(path));
             else if (code == SQLITE_NOTADB)
-                problem = QStringLiteral("%1 is not a job file: it is not a database.")
-                              .arg(named(path));
+                problem =
+                    QStringLiteral("%1 is not a job file: it is not a database.").arg(named(path));
             else
                 problem = damaged.arg(named(path), dbError(db));
         } else if (check.Text(0) != QStringLiteral("ok")) {
-            problem = damaged.arg(named(path), QStringLiteral("the database check found \"%1\"")
-                                                   .arg(check.Text(0)));
+            problem = damaged.arg(
+                named(path), QStringLiteral("the database check found \"%1\"").arg(check.Text(0)));
         } else {
             Statement id(db, "PRAGMA application_id");
             Statement v(db, "PRAGMA user_version");
@@ -267,8 +268,9 @@ JobTestSummary SummaryOf(const TraverseSetup& setup, const std::vector<PointReco
     const TraverseVerdict v = JudgeTraverse(setup, points, all, r, unit, QLocale::c());
     s.verdict = v.Headline();
     s.reasons = v.Reasons().join(u'\n');
-    if (r.taken > 0) {
-        const bool flow = DesignIsFlow(setup.type);
+    const bool flow = DesignIsFlow(setup.type);
+    // A flow needs an area: a grille without the maker's Ak has none.
+    if (r.taken > 0 && (!flow || r.area > 0)) {
         s.measured = flow ? r.flow : r.actualMean;
         s.measuredStandard = flow ? r.standardFlow : r.standardMean;
         if (r.designDeviationPercent)
@@ -414,9 +416,9 @@ JobOpening JobFile::Create(const QString& path, const JobInfo& jobInfo) {
         return o;
     }
     const QByteArray id = "PRAGMA application_id=" + QByteArray::number(kJobApplicationId);
-    const bool made = sqlite3_exec(db, id.constData(), nullptr, nullptr, nullptr) == SQLITE_OK &&
-                      sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) ==
-                          SQLITE_OK;
+    const bool made =
+        sqlite3_exec(db, id.constData(), nullptr, nullptr, nullptr) == SQLITE_OK &&
+        sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK;
     const QString why = dbError(db);
     sqlite3_close(db);
     if (!made) {
@@ -458,6 +460,19 @@ bool JobFile::SaveInfo(const JobInfo& info) {
     return q.Run() || fail({});
 }
 
+qint64 JobFile::CurrentTest() const {
+    Statement q(m_db, "SELECT current_test FROM job");
+    return q.Row() ? q.Int(0) : 0;
+}
+
+bool JobFile::SetCurrentTest(qint64 id) {
+    if (m_readOnly)
+        return fail(QStringLiteral("the job is open read-only"));
+    Statement q(m_db, "UPDATE job SET current_test = ?");
+    q.Bind(1, id);
+    return q.Run() || fail({});
+}
+
 std::vector<JobTestRow> JobFile::Tests() const {
     std::vector<JobTestRow> rows;
     Statement q(m_db, "SELECT id, setup, tag, location, verdict, reasons, measured, "
@@ -487,8 +502,9 @@ std::vector<JobTestRow> JobFile::Tests() const {
 }
 
 std::optional<JobTest> JobFile::ReadTest(qint64 id) const {
-    Statement q(m_db, "SELECT setup, tag, location, notes, unit, verdict, reasons, measured, "
-                      "measured_standard, percent, first_taken, last_taken FROM tests WHERE id = ?");
+    Statement q(m_db,
+                "SELECT setup, tag, location, notes, unit, verdict, reasons, measured, "
+                "measured_standard, percent, first_taken, last_taken FROM tests WHERE id = ?");
     q.Bind(1, id);
     if (!q.Row())
         return std::nullopt;
@@ -499,8 +515,8 @@ std::optional<JobTest> JobFile::ReadTest(qint64 id) const {
     t.people.location = q.Text(2);
     t.people.notes = q.Text(3);
     t.unit = UnitFromText(ReadingKind::Velocity, q.Text(4));
-    t.summary = {q.Text(5), q.Text(6), q.MaybeReal(7), q.MaybeReal(8), q.MaybeReal(9),
-                 q.Time(10), q.Time(11)};
+    t.summary = {q.Text(5),      q.Text(6),  q.MaybeReal(7), q.MaybeReal(8),
+                 q.MaybeReal(9), q.Time(10), q.Time(11)};
     t.records.resize(TraversePoints(t.setup).size());
     Statement p(m_db, "SELECT point, average, minimum, maximum, count, take_seconds, taken_at, "
                       "temperature, humidity, not_plain, skipped FROM points WHERE test = ?");

@@ -110,6 +110,10 @@ public:
     JobInfo Info() const;
     bool SaveInfo(const JobInfo& info);
 
+    // The test last worked on (0: none), continued when the job is opened again.
+    qint64 CurrentTest() const;
+    bool SetCurrentTest(qint64 id);
+
     // The tests in the job's order (by id), without their points.
     std::vector<JobTestRow> Tests() const;
     std::optional<JobTest> ReadTest(qint64 id) const;

@@ -125,7 +125,9 @@ std::vector<SystemTotal> SystemTotals(const std::vector<JobTestRow>& rows) {
         auto t = std::find_if(totals.begin(), totals.end(),
                               [&](const SystemTotal& s) { return s.system == system; });
         if (t == totals.end()) {
-            totals.push_back({system});
+            SystemTotal added;
+            added.system = system;
+            totals.push_back(added);
             t = totals.end() - 1;
         }
         const std::size_t k = std::size_t(t - totals.begin());
@@ -190,9 +192,9 @@ PrintPage JobReportPages(const JobInfo& job, const std::vector<JobTestRow>& rows
     };
     if (job.instrument) {
         const Instrument& in = *job.instrument;
-        lines.push_back({QStringLiteral("Instrument"),
-                         in.Name() + QStringLiteral(", ") + ProbeTypeText(in.probe) +
-                             QStringLiteral(" probe")});
+        lines.push_back({QStringLiteral("Instrument"), in.Name() + QStringLiteral(", ") +
+                                                           ProbeTypeText(in.probe) +
+                                                           QStringLiteral(" probe")});
         lines.push_back(
             {QStringLiteral("Calibration"),
              QStringLiteral("calibrated %1, due %2")
@@ -214,7 +216,8 @@ PrintPage JobReportPages(const JobInfo& job, const std::vector<JobTestRow>& rows
     lines.push_back({QStringLiteral("Density basis"), PressureOriginText(job.air, used, l)});
     lines.push_back({QString(), QStringLiteral("air temperature and humidity from the meter "
                                                "where it gave them, else as typed per test")});
-    lines.push_back({QString(), QStringLiteral("standard air ") + StandardAirText(job.air.standard)});
+    lines.push_back(
+        {QString(), QStringLiteral("standard air ") + StandardAirText(job.air.standard)});
     QDateTime first, last;
     for (const JobTestRow& r : rows) {
         if (r.summary.first.isValid() && (!first.isValid() || r.summary.first < first))
@@ -291,10 +294,10 @@ QByteArray JobSummaryCsvBytes(const JobInfo& job, const std::vector<JobTestRow>&
     out += csvLine({QStringLiteral("Site"), job.site});
     out += csvLine({QStringLiteral("Technician"), job.technician});
     out += "\r\n";
-    out += csvLine({QStringLiteral("Tag"), QStringLiteral("System"), QStringLiteral("Type"),
-                    QStringLiteral("Design"), QStringLiteral("Measured"),
-                    QStringLiteral("Standard"), QStringLiteral("% design"),
-                    QStringLiteral("Verdict")});
+    out +=
+        csvLine({QStringLiteral("Tag"), QStringLiteral("System"), QStringLiteral("Type"),
+                 QStringLiteral("Design"), QStringLiteral("Measured"), QStringLiteral("Standard"),
+                 QStringLiteral("% design"), QStringLiteral("Verdict")});
     for (const JobTestRow& r : rows) {
         const JobSummaryLine s = SummaryLineOf(r, c);
         out += csvLine({s.tag, SystemOf(r.tag), s.type, s.design, s.measured, s.measuredStandard,

@@ -34,8 +34,8 @@ JobSummaryLine SummaryLineOf(const JobTestRow& row, const QLocale& locale);
 // The flows of a system's ducts and grilles added up, in the unit of its first design flow.
 struct SystemTotal {
     QString system;
-    int tests = 0;       // of the system, any type
-    int flowTests = 0;   // ducts and grilles
+    int tests = 0;     // of the system, any type
+    int flowTests = 0; // ducts and grilles
     FlowUnit unit = FlowUnit::CubicMetresPerHour;
     double design = 0;   // m3/s, of the flow tests with a design value
     double measured = 0; // m3/s, actual, of the flow tests with a measurement

@@ -85,9 +85,9 @@ struct Size {
 };
 
 std::optional<Size> sizeOf(const QString& text, QChar separator) {
-    static const QRegularExpression form(QStringLiteral(
-        R"re(^\s*(?:[dDØø⌀]\s*)?([0-9]+(?:[.,][0-9]+)?)\s*("|in|mm)?\s*)re"
-        R"re((?:[xX×*]\s*([0-9]+(?:[.,][0-9]+)?)\s*("|in|mm)?)?\s*$)re"));
+    static const QRegularExpression form(
+        QStringLiteral(R"re(^\s*(?:[dDØø⌀]\s*)?([0-9]+(?:[.,][0-9]+)?)\s*("|in|mm)?\s*)re"
+                       R"re((?:[xX×*]\s*([0-9]+(?:[.,][0-9]+)?)\s*("|in|mm)?)?\s*$)re"));
     const QRegularExpressionMatch m = form.match(text);
     if (!m.hasMatch())
         return std::nullopt;
@@ -120,7 +120,8 @@ QString typeNames() {
 }
 
 // One row as a test, or why not.
-QString readRow(const QStringList& cells, QChar separator, const TraverseSetup& base, JobTest* out) {
+QString readRow(const QStringList& cells, QChar separator, const TraverseSetup& base,
+                JobTest* out) {
     if (cells.size() < 2)
         return QStringLiteral("a row needs at least a tag and a type (tag, type, size, design "
                               "value, unit)");
@@ -184,7 +185,8 @@ QString readRow(const QStringList& cells, QChar separator, const TraverseSetup& 
     if (!designText.isEmpty()) {
         const std::optional<double> design = numberOf(designText, separator);
         if (!design || *design <= 0 || *design > kMostDesignValue)
-            return QStringLiteral("the design value \"%1\" is not a number above 0").arg(designText);
+            return QStringLiteral("the design value \"%1\" is not a number above 0")
+                .arg(designText);
         s.designValue = *design;
         if (DesignIsFlow(*type)) {
             const std::optional<FlowUnit> u = flowUnitOf(unitText);

@@ -81,15 +81,15 @@ JobWindow::JobWindow(JobParts parts, TraverseForm& traverse, QWidget* parent)
         recent->clear();
         const QStringList jobs = LoadRecentJobs(m_settings);
         for (int i = 0; i < int(jobs.size()); ++i)
-            recent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
-                                  QDir::toNativeSeparators(jobs[i])),
-                              this, [this, path = jobs[i]] { OpenJob(path); });
+            recent->addAction(
+                QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(jobs[i])), this,
+                [this, path = jobs[i]] { OpenJob(path); });
         if (jobs.isEmpty())
             recent->addAction(QStringLiteral("(none yet)"))->setEnabled(false);
     });
     auto* fileRow = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{NewJobButton, OpenJobButton, SaveAsButton,
-                                                      RecentButton})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{NewJobButton, OpenJobButton, SaveAsButton, RecentButton})
         fileRow->addWidget(w);
     fileRow->addStretch(1);
 
@@ -180,8 +180,9 @@ JobWindow::JobWindow(JobParts parts, TraverseForm& traverse, QWidget* parent)
         if (m_job && m_current != 0)
             m_saveSoon.start();
     });
+    connect(&m_traverse, &TraverseForm::TestClosing, this, &JobWindow::Flush);
     connect(&m_traverse, &TraverseForm::NewTestStarted, this, [this] {
-        Flush();
+        m_saveSoon.stop();
         m_current = 0;
         if (m_job)
             m_traverse.ProjectBox->setText(m_job->Info().project);
@@ -253,10 +254,10 @@ void JobWindow::pointRecorded(int index) {
     bool written = false;
     if (m_current == 0) {
         m_current = m_job->AddTest(test);
-        written = m_current != 0;
+        written = m_current != 0 && m_job->SetCurrentTest(m_current);
     } else {
-        written = m_job->StorePoint(m_current, index, test.records[std::size_t(index)],
-                                    test.summary);
+        written =
+            m_job->StorePoint(m_current, index, test.records[std::size_t(index)], test.summary);
     }
     if (!written) {
         storeFailed();
@@ -298,6 +299,8 @@ bool JobWindow::mayChange() {
 
 void JobWindow::adopt(JobOpening opening) {
     Flush();
+    // A test in the traverse window that is in no job yet is not lost: it joins this one.
+    const bool loose = m_current == 0 && m_traverse.Logic().AnyRecorded();
     m_job = std::move(opening.file);
     m_current = 0;
     m_failShown = false;
@@ -311,20 +314,31 @@ void JobWindow::adopt(JobOpening opening) {
     m_showing = false;
     refreshList();
     refreshTitle();
-    // The test measured last is continued.
-    qint64 latest = 0;
-    QDateTime when;
-    for (const JobTestRow& r : m_rows)
-        if (latest == 0 || (r.summary.last.isValid() && (!when.isValid() || r.summary.last > when))) {
-            latest = r.id;
-            when = r.summary.last;
+    if (loose) {
+        if (!m_job->ReadOnly()) {
+            m_current = m_job->AddTest(currentTest());
+            if (m_current == 0)
+                storeFailed();
+            else
+                m_traverse.MarkSaved();
+            refreshList();
         }
-    if (latest != 0) {
-        OpenTest(latest);
-    } else if (!m_job->ReadOnly() && m_traverse.Logic().AnyRecorded()) {
-        // The test in the window joins the new job.
-        m_current = m_job->AddTest(currentTest());
-        refreshList();
+    } else {
+        // The test worked on last is continued, else the one measured last.
+        qint64 latest = m_job->CurrentTest();
+        if (std::none_of(m_rows.begin(), m_rows.end(),
+                         [latest](const JobTestRow& r) { return r.id == latest; })) {
+            latest = 0;
+            QDateTime when;
+            for (const JobTestRow& r : m_rows)
+                if (latest == 0 ||
+                    (r.summary.last.isValid() && (!when.isValid() || r.summary.last > when))) {
+                    latest = r.id;
+                    when = r.summary.last;
+                }
+        }
+        if (latest != 0)
+            OpenTest(latest);
     }
     if (!opening.notice.isEmpty())
         m_messages->Message(opening.notice);
@@ -346,9 +360,10 @@ bool JobWindow::NewJob() {
     if (chosen.isEmpty())
         return false;
     const QString path = withSuffix(chosen, QStringLiteral("vantello"));
-    if (m_job && QFileInfo(path).absoluteFilePath() == QFileInfo(m_job->Path()).absoluteFilePath()) {
-        m_messages->Message(QStringLiteral("%1 is the job open now. Choose another name.")
-                                .arg(named(path)));
+    if (m_job &&
+        QFileInfo(path).absoluteFilePath() == QFileInfo(m_job->Path()).absoluteFilePath()) {
+        m_messages->Message(
+            QStringLiteral("%1 is the job open now. Choose another name.").arg(named(path)));
         return false;
     }
     if (QFileInfo::exists(path)) {
@@ -356,7 +371,8 @@ bool JobWindow::NewJob() {
                                                  "empty job?")
                                       .arg(QFileInfo(path).fileName())))
             return false;
-        for (const QString& p : {path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm")})
+        for (const QString& p :
+             {path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm")})
             QFile::remove(p);
     }
     JobInfo info = infoNow();
@@ -377,8 +393,9 @@ bool JobWindow::OpenJob(const QString& given) {
         return false;
     QString path = given;
     if (path.isEmpty()) {
-        const QStringList chosen = m_open->AskOpenPaths(
-            QStringLiteral("Open job"), QStringLiteral("Vantello jobs (*.vantello);;All files (*)"));
+        const QStringList chosen =
+            m_open->AskOpenPaths(QStringLiteral("Open job"),
+                                 QStringLiteral("Vantello jobs (*.vantello);;All files (*)"));
         if (chosen.isEmpty())
             return false;
         path = chosen.front();
@@ -410,7 +427,8 @@ bool JobWindow::SaveJobAs() {
         if (!m_messages->Question(
                 QStringLiteral("%1 already exists. Replace it?").arg(QFileInfo(path).fileName())))
             return false;
-        for (const QString& p : {path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm")})
+        for (const QString& p :
+             {path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm")})
             QFile::remove(p);
     }
     if (!m_job->CopyTo(path)) {
@@ -456,6 +474,8 @@ void JobWindow::OpenTest(qint64 id) {
     m_current = 0; // loading the test is no change to it
     m_traverse.LoadTest(test->setup, test->records, test->unit, people);
     m_current = id;
+    if (!m_job->ReadOnly())
+        m_job->SetCurrentTest(id);
     m_traverse.show();
     m_traverse.raise();
     refreshList();
@@ -478,8 +498,8 @@ void JobWindow::DuplicateTest(qint64 id) {
         tags << r.tag;
     test->people.tag = NextFreeTag(test->people.tag, tags);
     test->records.assign(test->records.size(), PointRecord{});
-    test->summary = SummaryOf(test->setup, test->records,
-                              test->unit.value_or(MeterUnit::MetresPerSecond));
+    test->summary =
+        SummaryOf(test->setup, test->records, test->unit.value_or(MeterUnit::MetresPerSecond));
     const qint64 copy = m_job->AddTest(*test);
     if (copy == 0) {
         storeFailed();
@@ -513,9 +533,9 @@ void JobWindow::DeleteTest(qint64 id) {
     if (id == m_current) {
         m_saveSoon.stop();
         m_current = 0;
-        m_traverse.LoadTest(m_traverse.Logic().Setup(), {}, m_traverse.Logic().ResultUnit(),
-                            TestPeople{m_job->Info().project, {}, {}, {},
-                                       m_traverse.People().technician});
+        m_traverse.LoadTest(
+            m_traverse.Logic().Setup(), {}, m_traverse.Logic().ResultUnit(),
+            TestPeople{m_job->Info().project, {}, {}, {}, m_traverse.People().technician});
     }
     refreshList();
 }
@@ -539,7 +559,8 @@ void JobWindow::ImportSchedule() {
     const QString path = chosen.front();
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        m_messages->Message(QStringLiteral("%1 cannot be read: %2.").arg(named(path), f.errorString()));
+        m_messages->Message(
+            QStringLiteral("%1 cannot be read: %2.").arg(named(path), f.errorString()));
         return;
     }
     if (f.size() > kLargestSchedule) {
@@ -593,8 +614,9 @@ void JobWindow::printTo(PrintTarget* target) {
     setup.parent = this;
     PrintSinglePage(
         QStringLiteral("Job report"),
-        [&] { return JobReportPages(info, m_rows, tests, m_parts.now(), QLocale()); },
-        *m_messages, setup, [file](const QString& why) {
+        [&] { return JobReportPages(info, m_rows, tests, m_parts.now(), QLocale()); }, *m_messages,
+        setup,
+        [file](const QString& why) {
             return file ? QStringLiteral("The job report was not written to %1:\n%2.")
                               .arg(QuotedPath(file->Path()), why)
                         : QStringLiteral("The job report was not printed:\n%1.").arg(why);

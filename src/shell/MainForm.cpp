@@ -80,10 +80,10 @@ MainForm::MainForm(MainParts parts)
     TraverseWindowHost::Seams traverseSeams{m_parts.traverseDialog, m_parts.traverseClock,
                                             m_parts.print.target, m_parts.now};
     traverseSeams.created = [this](TraverseForm& traverse) {
-        m_jobs = std::make_unique<JobWindow>(
-            JobParts{&m_parts.messages, m_parts.traverseDialog, m_parts.openDialog,
-                     m_parts.print.target, m_parts.now},
-            traverse);
+        m_jobs = std::make_unique<JobWindow>(JobParts{&m_parts.messages, m_parts.traverseDialog,
+                                                      m_parts.openDialog, m_parts.print.target,
+                                                      m_parts.now},
+                                             traverse);
         m_jobs->OfferLastJob();
     };
     m_traverse = std::make_unique<TraverseWindowHost>(m_parts.messages, std::move(traverseSeams));

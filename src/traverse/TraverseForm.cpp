@@ -1123,10 +1123,13 @@ void TraverseForm::NewTraverse() {
         !m_parts.messages.Question(QStringLiteral(
             "Start a new test? The points taken so far are cleared (save them first).")))
         return;
+    emit TestClosing();
     // A new test: the job's own fields go; the technician and the instrument stay.
+    m_showing = true;
     for (QLineEdit* e : {ProjectBox, TagBox, LocationBox})
         e->clear();
     NotesBox->clear();
+    m_showing = false;
     m_unsaved = false;
     m_logic.NewTraverse(setupFromControls());
     emit NewTestStarted();

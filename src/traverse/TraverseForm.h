@@ -183,7 +183,9 @@ signals:
     void JobRequested();
     // The user changed the setup or the test's people (not a take).
     void Edited();
-    // "New" started a new test.
+    // "New" is about to replace the test shown (what waits to be written goes now), and started a
+    // new one.
+    void TestClosing();
     void NewTestStarted();
 
 protected:

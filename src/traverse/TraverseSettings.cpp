@@ -23,7 +23,8 @@ QString shapeKey(TraverseShape s) {
 }
 
 // A finite number from the settings within the range, or the fallback.
-double between(const QVariantMap& s, const QString& key, double fallback, double least, double most) {
+double between(const QVariantMap& s, const QString& key, double fallback, double least,
+               double most) {
     bool ok = false;
     const double v = s.value(key).toDouble(&ok);
     return ok && std::isfinite(v) && v >= least && v <= most ? v : fallback;
@@ -65,8 +66,8 @@ QVariantMap SetupValues(const TraverseSetup& t) {
     QVariantMap s;
     s.insert(QStringLiteral("type"), TestTypeKey(t.type));
     s.insert(QStringLiteral("method"), t.method == DuctMethod::EqualArea
-                                             ? QStringLiteral("equalarea")
-                                             : QStringLiteral("logtchebycheff"));
+                                           ? QStringLiteral("equalarea")
+                                           : QStringLiteral("logtchebycheff"));
     s.insert(QStringLiteral("shape"), shapeKey(t.shape));
     s.insert(QStringLiteral("lengthUnit"), LengthUnitText(t.lengthUnit));
     s.insert(QStringLiteral("diameter"), t.diameter);
@@ -77,7 +78,7 @@ QVariantMap SetupValues(const TraverseSetup& t) {
     s.insert(QStringLiteral("faceRows"), t.faceRows);
     s.insert(QStringLiteral("faceColumns"), t.faceColumns);
     s.insert(QStringLiteral("velocityUnit"),
-               t.resultUnit ? UnitText(*t.resultUnit) : QStringLiteral("meter"));
+             t.resultUnit ? UnitText(*t.resultUnit) : QStringLiteral("meter"));
     s.insert(QStringLiteral("takeSeconds"), t.takeSeconds);
     s.insert(QStringLiteral("designValue"), t.designValue);
     s.insert(QStringLiteral("designFlowUnit"), FlowUnitText(t.designFlowUnit));
@@ -95,9 +96,9 @@ QVariantMap SetupValues(const TraverseSetup& t) {
     s.insert(QStringLiteral("maxVariationPercent"), t.maxVariationPercent);
     const AirInputs& a = t.air;
     s.insert(QStringLiteral("pressureOrigin"),
-               a.pressureOrigin == PressureOrigin::Measured   ? QStringLiteral("measured")
-               : a.pressureOrigin == PressureOrigin::Altitude ? QStringLiteral("altitude")
-                                                              : QStringLiteral("none"));
+             a.pressureOrigin == PressureOrigin::Measured   ? QStringLiteral("measured")
+             : a.pressureOrigin == PressureOrigin::Altitude ? QStringLiteral("altitude")
+                                                            : QStringLiteral("none"));
     s.insert(QStringLiteral("pressure"), a.pressure);
     s.insert(QStringLiteral("pressureUnit"), PressureUnitText(a.pressureUnit));
     s.insert(QStringLiteral("altitude"), a.altitude);
@@ -106,7 +107,7 @@ QVariantMap SetupValues(const TraverseSetup& t) {
     s.insert(QStringLiteral("typedTemperature"), a.typedTemperatureC);
     s.insert(QStringLiteral("typedHumidity"), a.typedHumidity);
     s.insert(QStringLiteral("standardAir"),
-               a.standard == StandardAir::Metric ? QStringLiteral("metric") : QStringLiteral("us"));
+             a.standard == StandardAir::Metric ? QStringLiteral("metric") : QStringLiteral("us"));
     return s;
 }
 

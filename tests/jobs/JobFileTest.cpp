@@ -87,7 +87,7 @@ void JobFileTest::writtenAndReadBack() {
     info.site = QStringLiteral("Site 4");
     info.technician = QStringLiteral("J. Doe");
     info.instrument = Instrument{QStringLiteral("Make"), QStringLiteral("M1"), QStringLiteral("7"),
-                                 ProbeType::Thermal, QDate(2026, 1, 5), QDate(2027, 1, 5)};
+                                 ProbeType::Thermal,     QDate(2026, 1, 5),    QDate(2027, 1, 5)};
     info.air.pressureOrigin = PressureOrigin::Altitude;
     info.air.altitude = 1500;
     JobTest duct = SampleTest(TestType::DuctTraverse, QStringLiteral("AHU-1/D1"), 5);
@@ -148,13 +148,20 @@ void JobFileTest::killedWriterLosesNothingStored() {
 void JobFileTest::hostileFiles_data() {
     QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("says");
-    QTest::newRow("text") << "text" << "is not a job file: it is not a database";
-    QTest::newRow("empty") << "empty" << "is not a job file: it is not a database";
-    QTest::newRow("other program") << "foreign" << "a database of another program";
-    QTest::newRow("cut mid-page") << "cut" << "is damaged: it is cut short";
-    QTest::newRow("cut at a page") << "cut at page" << "is damaged: it is cut short";
-    QTest::newRow("zeroed page") << "zeroed" << "is damaged";
-    QTest::newRow("zeroed first page") << "zeroed first" << "is not a job file";
+    QTest::newRow("text") << "text"
+                          << "is not a job file: it is not a database";
+    QTest::newRow("empty") << "empty"
+                           << "is not a job file: it is not a database";
+    QTest::newRow("other program") << "foreign"
+                                   << "a database of another program";
+    QTest::newRow("cut mid-page") << "cut"
+                                  << "is damaged: it is cut short";
+    QTest::newRow("cut at a page") << "cut at page"
+                                   << "is damaged: it is cut short";
+    QTest::newRow("zeroed page") << "zeroed"
+                                 << "is damaged";
+    QTest::newRow("zeroed first page") << "zeroed first"
+                                       << "is not a job file";
     QTest::newRow("newer version") << "newer"
                                    << "written by a newer version of Vantello (job file version 2; "
                                       "this version reads up to 1)";

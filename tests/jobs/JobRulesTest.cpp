@@ -17,8 +17,8 @@ QString describe(const JobTest& t) {
         size = QStringLiteral("D%1").arg(s.diameter);
     else if (s.shape != TraverseShape::Grille)
         size = QStringLiteral("%1x%2").arg(s.width).arg(s.height);
-    const QString unit = DesignIsFlow(s.type) ? FlowUnitText(s.designFlowUnit)
-                                              : UnitText(s.designVelocityUnit);
+    const QString unit =
+        DesignIsFlow(s.type) ? FlowUnitText(s.designFlowUnit) : UnitText(s.designVelocityUnit);
     QStringList words{t.people.tag, TestTypeKey(s.type), size, LengthUnitText(s.lengthUnit)};
     if (s.shape == TraverseShape::FaceGrid)
         words << QStringLiteral("%1x%2cells").arg(s.faceRows).arg(s.faceColumns);
@@ -66,11 +66,10 @@ void JobRulesTest::scheduleRows_data() {
         << QByteArray("D2,Duct traverse,D16 in,,\n") << "D2 duct D16 in -";
     QTest::newRow("grille keeps its size in the notes")
         << QByteArray("G-01,grille,600x150,120,l/s\n") << "G-01 grille  mm 120l/s Size 600x150";
-    QTest::newRow("face velocity, cells of 1 ft2")
-        << QByteArray("FH-1;fumehood;1500x700;0,5;m/s\n")
-        << "FH-1 fumehood 1500x700 mm 3x5cells 0.5m/s";
-    QTest::newRow("quoted tag with a comma")
-        << QByteArray("\"L2, east\",face,24x24in,100,fpm\n") << "L2, east face 24x24 in 2x2cells 100ft/m";
+    QTest::newRow("face velocity, cells of 1 ft2") << QByteArray("FH-1;fumehood;1500x700;0,5;m/s\n")
+                                                   << "FH-1 fumehood 1500x700 mm 3x5cells 0.5m/s";
+    QTest::newRow("quoted tag with a comma") << QByteArray("\"L2, east\",face,24x24in,100,fpm\n")
+                                             << "L2, east face 24x24 in 2x2cells 100ft/m";
     QTest::newRow("every bad row named, nothing imported")
         << QByteArray("G-1,grille,,50,l/s\nG-2,louvre,,50,l/s\n\nD-3,duct,600x400,50,m/s\n"
                       "D-4,duct,5x400,50,m3/h\nFH-5,fumehood,D400,0.5,m/s\nG-6,grille,,-3,l/s\n"
@@ -142,17 +141,19 @@ void JobRulesTest::systemTotals() {
 }
 
 void JobRulesTest::summaryCsv() {
-    JobTestRow duct = row("=AHU-1/D1", TestType::DuctTraverse, 1800, FlowUnit::CubicMetresPerHour,
-                          0.45);
+    JobTestRow duct =
+        row("=AHU-1/D1", TestType::DuctTraverse, 1800, FlowUnit::CubicMetresPerHour, 0.45);
     duct.summary.percentOfDesign = 90;
     duct.summary.verdict = QStringLiteral("FAIL");
     const QByteArray csv = JobSummaryCsvBytes(JobFor(QStringLiteral("Tower")), {duct});
     QVERIFY(csv.startsWith("\"Project\",\"Tower\"\r\n"));
-    QVERIFY2(csv.contains("\"'=AHU-1/D1\",\"'=AHU-1\",\"Duct traverse\",\"1800 m3/h\",\"1620 m3/h\","
-                          "\"1458 m3/h\",\"90.0 %\",\"FAIL\"\r\n"),
-             csv.constData());
-    QVERIFY2(csv.endsWith("\"'=AHU-1\",\"1\",\"1800 m3/h\",\"1620 m3/h\",\"1458 m3/h\",\"90.0 %\"\r\n"),
-             csv.constData());
+    QVERIFY2(
+        csv.contains("\"'=AHU-1/D1\",\"'=AHU-1\",\"Duct traverse\",\"1800 m3/h\",\"1620 m3/h\","
+                     "\"1458 m3/h\",\"90.0 %\",\"FAIL\"\r\n"),
+        csv.constData());
+    QVERIFY2(
+        csv.endsWith("\"'=AHU-1\",\"1\",\"1800 m3/h\",\"1620 m3/h\",\"1458 m3/h\",\"90.0 %\"\r\n"),
+        csv.constData());
 }
 
 QTEST_GUILESS_MAIN(JobRulesTest)

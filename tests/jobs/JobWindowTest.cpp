@@ -136,7 +136,8 @@ void JobWindowTest::jobThroughTheWindow() {
         // The grille as a template, then the copy deleted after a question.
         JobWindow& j = p.jobs();
         j.DuplicateTest(j.TestAt(0));
-        QCOMPARE(p.row(3), (QStringList{"G-02", "Grille or diffuser", "", "", "", ""}));
+        QCOMPARE(p.row(3),
+                 (QStringList{"G-02", "Grille or diffuser", "", "", "", "incomplete: 0 of 2"}));
         QCOMPARE(t->TagBox->text(), QStringLiteral("G-02"));
         QCOMPARE(t->Logic().Points().size(), std::size_t(2));
         p.messages.answers << true;
@@ -146,7 +147,8 @@ void JobWindowTest::jobThroughTheWindow() {
 
         // A schedule with a bad row imports nothing and names the line.
         const QString schedule = dir.filePath(QStringLiteral("schedule.csv"));
-        WriteFileBytes(schedule, "tag,type,size,design,unit\nG-10,grille,,80,l/s\nG-11,grile,,80,l/s\n");
+        WriteFileBytes(schedule,
+                       "tag,type,size,design,unit\nG-10,grille,,80,l/s\nG-11,grile,,80,l/s\n");
         p.openDialog.answers << QStringList{schedule};
         j.ImportSchedule();
         QVERIFY(p.messages.shown.last().startsWith(QStringLiteral("Nothing was imported")));

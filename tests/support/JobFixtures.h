@@ -44,7 +44,8 @@ inline JobTest SampleTest(TestType type, const QString& tag, int taken) {
     t.unit = MeterUnit::MetresPerSecond;
     t.records.resize(TraversePoints(t.setup).size());
     for (int i = 0; i < taken && i < int(t.records.size()); ++i)
-        t.records[std::size_t(i)] = TakenPoint(2.0 + 0.1 * i, i, i % 2 ? std::optional(21.5) : std::nullopt);
+        t.records[std::size_t(i)] =
+            TakenPoint(2.0 + 0.1 * i, i, i % 2 ? std::optional(21.5) : std::nullopt);
     if (taken >= 3)
         t.records[1].skipped = true;
     t.summary = SummaryOf(t.setup, t.records, MeterUnit::MetresPerSecond);

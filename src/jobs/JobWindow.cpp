@@ -212,7 +212,8 @@ void JobWindow::Flush() {
 
 JobInfo JobWindow::infoNow() const {
     JobInfo info = m_job ? m_job->Info() : JobInfo{};
-    info.project = ProjectBox->text();
+    // A job without a project takes the one the traverse window was given.
+    info.project = ProjectBox->text().isEmpty() ? m_traverse.People().project : ProjectBox->text();
     info.client = ClientBox->text();
     info.site = SiteBox->text();
     const TestPeople people = m_traverse.People();
@@ -267,6 +268,8 @@ void JobWindow::pointRecorded(int index) {
     const JobInfo info = infoNow();
     if (!(info == m_job->Info()))
         m_job->SaveInfo(info);
+    if (ProjectBox->text() != info.project)
+        ProjectBox->setText(info.project);
     refreshList();
 }
 
@@ -663,6 +666,7 @@ void JobWindow::SaveSummaryCsv() {
 void JobWindow::refreshTitle() {
     const bool open = m_job != nullptr;
     const bool writable = open && !m_job->ReadOnly();
+    m_traverse.SetTestsKept(writable);
     setWindowTitle(open ? QStringLiteral("Job - %1%2")
                               .arg(QFileInfo(m_job->Path()).fileName(),
                                    writable ? QString() : QStringLiteral(" (read-only)"))

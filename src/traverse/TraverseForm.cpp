@@ -291,6 +291,9 @@ TraverseForm::TraverseForm(TraverseParts parts, QWidget* parent)
     connect(&m_logic, &TraverseLogic::Changed, this, &TraverseForm::refresh);
     connect(&m_logic, &TraverseLogic::TakeProgress, this, &TraverseForm::refreshStatus);
     connect(&m_logic, &TraverseLogic::TakeEnded, this, &TraverseForm::takeEnded);
+    // Made before any other connection, so that one keeping the point elsewhere (a job) comes
+    // after it and may mark the test saved.
+    connect(&m_logic, &TraverseLogic::PointRecorded, this, [this] { m_unsaved = true; });
 
     m_instruments = LoadInstruments(m_settings);
     m_showing = true;
@@ -1102,12 +1105,9 @@ void TraverseForm::CancelTake() {
 
 void TraverseForm::Skip() {
     m_logic.ToggleSkip();
-    m_unsaved = true;
 }
 
 void TraverseForm::takeEnded(TakeEnd end) {
-    if (end == TakeEnd::Stored)
-        m_unsaved = true;
     refresh();
     const QString why = TakeEndMessage(end);
     if (!why.isEmpty())
@@ -1119,7 +1119,7 @@ void TraverseForm::takeEnded(TakeEnd end) {
 void TraverseForm::NewTraverse() {
     if (m_logic.Taking())
         return;
-    if (m_logic.AnyRecorded() &&
+    if (m_logic.AnyRecorded() && !(m_kept && !m_unsaved) &&
         !m_parts.messages.Question(QStringLiteral(
             "Start a new test? The points taken so far are cleared (save them first).")))
         return;

@@ -85,6 +85,9 @@ public:
     bool Unsaved() const { return m_unsaved; }
     // The test was written elsewhere (its job): nothing to offer at exit.
     void MarkSaved() { m_unsaved = false; }
+    // Whether tests are kept elsewhere as they are taken (an open job): "New" then asks nothing
+    // when the test shown is kept.
+    void SetTestsKept(bool kept) { m_kept = kept; }
 
     // A test kept in a job: its setup, records, results' unit and people shown and continued.
     void LoadTest(const TraverseSetup& setup, std::vector<PointRecord> records,
@@ -229,6 +232,7 @@ private:
     QList<QLabel*> m_resultLabels;
     bool m_showing = false; // controls being filled from a setup: no edits to react to
     bool m_unsaved = false;
+    bool m_kept = false;
     LengthUnit m_shownUnit = LengthUnit::Millimetres;
     // The sizes as the user gave them, in metres: a change of unit there and back keeps them.
     double m_exact[3] = {0.4, 0.6, 0.4};

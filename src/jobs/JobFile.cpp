@@ -232,8 +232,11 @@ QString checkReadOnly(const QString& path, int* version) {
             else
                 problem = damaged.arg(named(path), dbError(db));
         } else if (check.Text(0) != QStringLiteral("ok")) {
+            QString found = check.Text(0);
+            found.remove(QStringLiteral("*** in database main ***"));
             problem = damaged.arg(
-                named(path), QStringLiteral("the database check found \"%1\"").arg(check.Text(0)));
+                named(path),
+                QStringLiteral("the database check found \"%1\"").arg(found.simplified()));
         } else {
             Statement id(db, "PRAGMA application_id");
             Statement v(db, "PRAGMA user_version");

@@ -403,6 +403,8 @@ bool JobWindow::OpenJob(const QString& given) {
             return false;
         path = chosen.front();
     }
+    if (m_job && QFileInfo(path).absoluteFilePath() == QFileInfo(m_job->Path()).absoluteFilePath())
+        return true; // open already
     JobOpening opened = JobFile::Open(path);
     if (!opened.file) {
         m_messages->Message(opened.error);

@@ -214,7 +214,13 @@ void JobFileTest::readOnlyFile() {
     QVERIFY2(o.notice.contains(QStringLiteral("is read-only")), qPrintable(o.notice));
     QCOMPARE(o.file->Tests().size(), std::size_t(2));
     QVERIFY(!o.file->StorePoint(o.file->Tests().front().id, 0, TakenPoint(1), {}));
+    // "Save job as" continues in a copy that may be written.
+    const QString copy = m_dir.filePath(QStringLiteral("copy.vantello"));
+    QVERIFY2(o.file->CopyTo(copy), qPrintable(o.file->LastError()));
     o.file.reset();
+    JobOpening c = JobFile::Open(copy);
+    QVERIFY2(c.file && !c.file->ReadOnly(), qPrintable(c.error));
+    QVERIFY(c.file->StorePoint(c.file->Tests().front().id, 0, TakenPoint(1), {}));
     QCOMPARE(ReadFileBytes(path), before);
     QCOMPARE(besideFiles(path), QStringList());
 }

@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -116,11 +117,18 @@ JobWindow::JobWindow(JobParts parts, TraverseForm& traverse, QWidget* parent)
     TestList->horizontalHeader()->setStretchLastSection(true);
     connect(TestList, &QTableWidget::cellActivated, this,
             [this](int row) { OpenTest(TestAt(row)); });
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, TestList);
+    deleteKey->setContext(Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, [this] {
+        if (m_job && !m_job->ReadOnly())
+            DeleteTest(selectedTest());
+    });
 
     OpenTestButton = new QPushButton(QStringLiteral("Open &test"), this);
     NewTestButton = new QPushButton(QStringLiteral("Ne&w test"), this);
     DuplicateButton = new QPushButton(QStringLiteral("&Duplicate"), this);
     DeleteButton = new QPushButton(QStringLiteral("De&lete..."), this);
+    DeleteButton->setToolTip(QStringLiteral("Delete the chosen test and its points (Delete)"));
     ImportButton = new QPushButton(QStringLiteral("&Import schedule..."), this);
     PrintButton = new QPushButton(QStringLiteral("&Print report"), this);
     PdfButton = new QPushButton(QStringLiteral("P&DF report..."), this);

@@ -117,6 +117,10 @@ void JobFileTest::writtenAndReadBack() {
     QCOMPARE(back->setup, duct.setup);
     QCOMPARE(back->people.notes, duct.people.notes);
     compareRecords(back->records, duct.records);
+    // "Save job as": a copy that opens as a job of its own.
+    const QString copy = m_dir.filePath(QStringLiteral("written copy.vantello"));
+    QVERIFY2(o.file->CopyTo(copy), qPrintable(o.file->LastError()));
+    QCOMPARE(JobFile::Open(copy).file->ReadTest(duct.id)->people.tag, duct.people.tag);
     QVERIFY(o.file->DeleteTest(duct.id));
     QCOMPARE(o.file->Tests().size(), std::size_t(1));
     QVERIFY(!o.file->ReadTest(duct.id));

@@ -4,6 +4,7 @@
 #include "alarms/DesktopNotice.h"
 #include "alarms/RunAlarms.h"
 #include "graph/GraphWindowHost.h"
+#include "jobs/JobWindow.h"
 #include "link/ConnectForm.h"
 #include "link/LinkController.h"
 #include "link/MeterFrame.h"
@@ -82,9 +83,17 @@ MainForm::MainForm(MainParts parts)
         std::make_unique<GraphWindowHost>(m_parts.state, *m_showForm, m_parts.messages, printing);
     m_recordings = std::make_unique<RecordingWindows>(
         RecordingWindows::Seams{m_parts.messages, m_parts.openDialog, nullptr, m_parts.print});
-    m_traverse = std::make_unique<TraverseWindowHost>(
-        m_parts.messages, TraverseWindowHost::Seams{m_parts.traverseDialog, m_parts.traverseClock,
-                                                    m_parts.print.target, m_parts.now});
+    // The job window comes with the traverse window, whose tests it keeps.
+    TraverseWindowHost::Seams traverseSeams{m_parts.traverseDialog, m_parts.traverseClock,
+                                            m_parts.print.target, m_parts.now};
+    traverseSeams.created = [this](TraverseForm& traverse) {
+        m_jobs = std::make_unique<JobWindow>(JobParts{&m_parts.messages, m_parts.traverseDialog,
+                                                      m_parts.openDialog, m_parts.print.target,
+                                                      m_parts.now},
+                                             traverse);
+        m_jobs->OfferLastJob();
+    };
+    m_traverse = std::make_unique<TraverseWindowHost>(m_parts.messages, std::move(traverseSeams));
     // The alarm rules remembered from the last run are at work from the start.
     m_alarms = std::make_unique<RunAlarms>();
     {
@@ -101,6 +110,7 @@ MainForm::MainForm(MainParts parts)
 MainForm::~MainForm() {
     // The graph window refers to the live display: close it before the children go.
     m_graphs.reset();
+    m_jobs.reset();
     m_traverse.reset();
     m_recordings.reset();
     m_alarmsWindow.reset();
@@ -379,6 +389,8 @@ bool MainForm::MDIForm_Unload() {
     m_link->Shutdown();
     m_alarmTick->stop();
     m_graphs->CloseGraph();
+    if (m_jobs)
+        m_jobs->Flush();
     m_traverse->Close();
     m_alarmsWindow->close();
     m_traverse->OfferSaveAtExit();

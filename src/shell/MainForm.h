@@ -33,6 +33,7 @@ class SerialPort;
 class ShowForm;
 class TraverseClock;
 class TraverseWindowHost;
+class JobWindow;
 
 // What the main window is built from. The start procedure passes the real ones; tests pass
 // pseudo-terminals, fake sysfs trees, scripted message boxes and dialogs, and PDF print targets.
@@ -84,6 +85,8 @@ public:
     DataForm* dataForm() const { return m_dataForm; }
     GraphWindowHost& graphHost() const { return *m_graphs; }
     TraverseWindowHost& traverseHost() const { return *m_traverse; }
+    // The job window, once the traverse window was opened.
+    JobWindow* jobWindow() const { return m_jobs.get(); }
     LinkController& link() const { return *m_link; }
     RecoveryLog& recovery() const { return *m_recovery; }
     RecordingWindows& recordings() const { return *m_recordings; }
@@ -120,6 +123,7 @@ private:
     DataForm* m_dataForm = nullptr;
     std::unique_ptr<GraphWindowHost> m_graphs;
     std::unique_ptr<TraverseWindowHost> m_traverse;
+    std::unique_ptr<JobWindow> m_jobs;
     std::unique_ptr<RecoveryLog> m_recovery;
     std::unique_ptr<RecordingWindows> m_recordings;
     std::unique_ptr<RunAlarms> m_alarms;

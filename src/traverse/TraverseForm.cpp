@@ -245,6 +245,9 @@ TraverseForm::TraverseForm(TraverseParts parts, QWidget* parent)
     SaveButton = new QPushButton(QStringLiteral("&Save CSV"), this);
     PrintButton = new QPushButton(QStringLiteral("P&rint"), this);
     PdfButton = new QPushButton(QStringLiteral("P&DF"), this);
+    JobButton = new QPushButton(QStringLiteral("&Job..."), this);
+    JobButton->setToolTip(QStringLiteral("The job this test belongs to: its tests, the design "
+                                         "schedule and the job report (Alt+J)"));
     NewButton->setToolTip(QStringLiteral("Start a new test (Alt+N)"));
     TakeButton->setToolTip(QStringLiteral("Average the readings of the take time at this point"));
     SkipButton->setToolTip(QStringLiteral("Leave this point out of the results, or take it back "
@@ -256,7 +259,7 @@ TraverseForm::TraverseForm(TraverseParts parts, QWidget* parent)
     for (QPushButton* b : {NewButton, TakeButton, CancelButton, SkipButton})
         buttons->addWidget(b);
     buttons->addStretch(1);
-    for (QPushButton* b : {SaveButton, PrintButton, PdfButton})
+    for (QPushButton* b : {JobButton, SaveButton, PrintButton, PdfButton})
         buttons->addWidget(b);
 
     auto* page = new QVBoxLayout(this);
@@ -273,6 +276,7 @@ TraverseForm::TraverseForm(TraverseParts parts, QWidget* parent)
     connect(SaveButton, &QPushButton::clicked, this, &TraverseForm::Save);
     connect(PrintButton, &QPushButton::clicked, this, &TraverseForm::Print);
     connect(PdfButton, &QPushButton::clicked, this, &TraverseForm::SavePdf);
+    connect(JobButton, &QPushButton::clicked, this, &TraverseForm::JobRequested);
     auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
     connect(space, &QShortcut::activated, this, &TraverseForm::spacePressed);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -287,6 +291,9 @@ TraverseForm::TraverseForm(TraverseParts parts, QWidget* parent)
     connect(&m_logic, &TraverseLogic::Changed, this, &TraverseForm::refresh);
     connect(&m_logic, &TraverseLogic::TakeProgress, this, &TraverseForm::refreshStatus);
     connect(&m_logic, &TraverseLogic::TakeEnded, this, &TraverseForm::takeEnded);
+    // Made before any other connection, so that one keeping the point elsewhere (a job) comes
+    // after it and may mark the test saved.
+    connect(&m_logic, &TraverseLogic::PointRecorded, this, [this] { m_unsaved = true; });
 
     m_instruments = LoadInstruments(m_settings);
     m_showing = true;
@@ -511,8 +518,14 @@ QWidget* TraverseForm::buildJobTab() {
         connect(d, &QDateEdit::dateChanged, this, &TraverseForm::instrumentEdited);
     connect(TechnicianBox, &QLineEdit::textEdited, this,
             [this](const QString& text) { SaveTechnician(m_settings, text); });
-    for (QLineEdit* e : {ProjectBox, TagBox, LocationBox, TechnicianBox})
+    for (QLineEdit* e : {ProjectBox, TagBox, LocationBox, TechnicianBox}) {
         connect(e, &QLineEdit::textEdited, this, &TraverseForm::refreshResults);
+        connect(e, &QLineEdit::textEdited, this, &TraverseForm::Edited);
+    }
+    connect(NotesBox, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_showing)
+            emit Edited();
+    });
     return box;
 }
 
@@ -684,6 +697,7 @@ void TraverseForm::setupEdited() {
     }
     m_logic.ChangeSetup(s);
     SaveTraverseSetup(m_settings, s);
+    emit Edited();
 }
 
 void TraverseForm::typeEdited() {
@@ -694,6 +708,7 @@ void TraverseForm::typeEdited() {
     showSetup(s);
     m_logic.ChangeSetup(s);
     SaveTraverseSetup(m_settings, s);
+    emit Edited();
 }
 
 void TraverseForm::sizeRefused(QDoubleSpinBox* box) {
@@ -1090,12 +1105,9 @@ void TraverseForm::CancelTake() {
 
 void TraverseForm::Skip() {
     m_logic.ToggleSkip();
-    m_unsaved = true;
 }
 
 void TraverseForm::takeEnded(TakeEnd end) {
-    if (end == TakeEnd::Stored)
-        m_unsaved = true;
     refresh();
     const QString why = TakeEndMessage(end);
     if (!why.isEmpty())
@@ -1107,16 +1119,35 @@ void TraverseForm::takeEnded(TakeEnd end) {
 void TraverseForm::NewTraverse() {
     if (m_logic.Taking())
         return;
-    if (m_logic.AnyRecorded() &&
+    if (m_logic.AnyRecorded() && !(m_kept && !m_unsaved) &&
         !m_parts.messages.Question(QStringLiteral(
             "Start a new test? The points taken so far are cleared (save them first).")))
         return;
+    emit TestClosing();
     // A new test: the job's own fields go; the technician and the instrument stay.
+    m_showing = true;
     for (QLineEdit* e : {ProjectBox, TagBox, LocationBox})
         e->clear();
     NotesBox->clear();
+    m_showing = false;
     m_unsaved = false;
     m_logic.NewTraverse(setupFromControls());
+    emit NewTestStarted();
+}
+
+void TraverseForm::LoadTest(const TraverseSetup& setup, std::vector<PointRecord> records,
+                            std::optional<MeterUnit> unit, const TestPeople& people) {
+    m_showing = true;
+    ProjectBox->setText(people.project);
+    TagBox->setText(people.tag);
+    LocationBox->setText(people.location);
+    NotesBox->setPlainText(people.notes);
+    if (!people.technician.isEmpty())
+        TechnicianBox->setText(people.technician);
+    m_showing = false;
+    showSetup(setup);
+    m_unsaved = false;
+    m_logic.Restore(setup, std::move(records), unit);
 }
 
 bool TraverseForm::confirmReplace(const QString& path) {

@@ -83,6 +83,17 @@ public:
     TraverseLogic& Logic() { return m_logic; }
     // Whether points were taken or skipped since the test was last saved (CSV or PDF).
     bool Unsaved() const { return m_unsaved; }
+    // The test was written elsewhere (its job): nothing to offer at exit.
+    void MarkSaved() { m_unsaved = false; }
+    // Whether tests are kept elsewhere as they are taken (an open job): "New" then asks nothing
+    // when the test shown is kept.
+    void SetTestsKept(bool kept) { m_kept = kept; }
+
+    // A test kept in a job: its setup, records, results' unit and people shown and continued.
+    void LoadTest(const TraverseSetup& setup, std::vector<PointRecord> records,
+                  std::optional<MeterUnit> unit, const TestPeople& people);
+    TestPeople People() const { return people(); }
+    std::optional<Instrument> ChosenInstrument() const { return chosenInstrument(); }
 
     // The user's actions.
     void NewTraverse();
@@ -163,11 +174,22 @@ public:
     QPushButton* SaveButton = nullptr;
     QPushButton* PrintButton = nullptr;
     QPushButton* PdfButton = nullptr;
+    QPushButton* JobButton = nullptr;
 
     // The texts of the results panel, label and text per line.
     QStringList ResultTexts() const;
     // What the report of the test now would hold.
     TraverseReportData Report() const;
+
+signals:
+    // "Job...": the job window is wanted.
+    void JobRequested();
+    // The user changed the setup or the test's people (not a take).
+    void Edited();
+    // "New" is about to replace the test shown (what waits to be written goes now), and started a
+    // new one.
+    void TestClosing();
+    void NewTestStarted();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -210,6 +232,7 @@ private:
     QList<QLabel*> m_resultLabels;
     bool m_showing = false; // controls being filled from a setup: no edits to react to
     bool m_unsaved = false;
+    bool m_kept = false;
     LengthUnit m_shownUnit = LengthUnit::Millimetres;
     // The sizes as the user gave them, in metres: a change of unit there and back keeps them.
     double m_exact[3] = {0.4, 0.6, 0.4};

@@ -87,6 +87,23 @@ void TraverseLogic::NewTraverse(const TraverseSetup& setup) {
     emit Changed();
 }
 
+void TraverseLogic::Restore(const TraverseSetup& setup, std::vector<PointRecord> records,
+                            std::optional<MeterUnit> unit) {
+    if (m_take)
+        endTake(TakeEnd::Cancelled);
+    m_setup = setup;
+    m_points = TraversePoints(setup);
+    records.resize(m_points.size());
+    m_records = std::move(records);
+    if (unit)
+        m_meterUnit = unit;
+    m_current = 0;
+    m_picked = false;
+    if (!m_records.empty() && (m_records[0].taken || m_records[0].skipped))
+        moveToNextOpen();
+    emit Changed();
+}
+
 void TraverseLogic::ChangeSetup(const TraverseSetup& setup) {
     if (!SamePoints(m_setup, setup)) {
         NewTraverse(setup);
@@ -159,12 +176,14 @@ double TraverseLogic::TakeAverage() const {
 void TraverseLogic::ToggleSkip() {
     if (m_take || m_points.empty())
         return;
-    PointRecord& r = m_records[std::size_t(m_current)];
+    const int point = m_current;
+    PointRecord& r = m_records[std::size_t(point)];
     r.skipped = !r.skipped;
     if (r.skipped)
         moveToNextOpen();
     else
         m_picked = true; // taken back in: it may be taken
+    emit PointRecorded(point);
     emit Changed();
 }
 
@@ -239,9 +258,11 @@ bool TraverseLogic::finishIfDue() {
 }
 
 void TraverseLogic::endTake(TakeEnd end) {
+    const int point = m_take ? m_take->point : m_current;
     m_take.reset();
     m_clock.StopTicking();
     if (end == TakeEnd::Stored) {
+        emit PointRecorded(point);
         m_picked = false;
         moveToNextOpen();
     }

@@ -57,6 +57,10 @@ public:
 
     // Starts afresh: the setup's points, none taken or skipped, the first current. Cancels a take.
     void NewTraverse(const TraverseSetup& setup);
+    // A test kept elsewhere (a job file): its setup and records (as many as the setup's points;
+    // missing ones are open), the unit of its results, the first open point current.
+    void Restore(const TraverseSetup& setup, std::vector<PointRecord> records,
+                 std::optional<MeterUnit> unit);
     // Takes a changed setup. Records stay when the points stay the same (design value, tolerance,
     // units of the results, take time); otherwise this is a new traverse.
     void ChangeSetup(const TraverseSetup& setup);
@@ -107,6 +111,8 @@ signals:
     // The running take's countdown or average changed.
     void TakeProgress();
     void TakeEnded(TakeEnd end);
+    // A take stored a point, or the point was skipped or taken back in (before Changed).
+    void PointRecorded(int index);
 
 private:
     struct Take {

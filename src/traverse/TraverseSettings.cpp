@@ -23,7 +23,8 @@ QString shapeKey(TraverseShape s) {
 }
 
 // A finite number from the settings within the range, or the fallback.
-double between(const QSettings& s, const QString& key, double fallback, double least, double most) {
+double between(const QVariantMap& s, const QString& key, double fallback, double least,
+               double most) {
     bool ok = false;
     const double v = s.value(key).toDouble(&ok);
     return ok && std::isfinite(v) && v >= least && v <= most ? v : fallback;
@@ -39,13 +40,13 @@ Enum pick(const QString& text, const std::array<Enum, N>& all, QString (*name)(E
 }
 
 // A positive finite number from the settings, or the fallback.
-double positive(const QSettings& s, const QString& key, double fallback, double most) {
+double positive(const QVariantMap& s, const QString& key, double fallback, double most) {
     bool ok = false;
     const double v = s.value(key).toDouble(&ok);
     return ok && std::isfinite(v) && v > 0 && v <= most ? v : fallback;
 }
 
-int whole(const QSettings& s, const QString& key, int fallback, int least, int most) {
+int whole(const QVariantMap& s, const QString& key, int fallback, int least, int most) {
     bool ok = false;
     const int v = s.value(key).toInt(&ok);
     return ok && v >= least && v <= most ? v : fallback;
@@ -61,60 +62,66 @@ QString TraverseSettingsApplication() {
     return QStringLiteral("Vantello");
 }
 
-void SaveTraverseSetup(QSettings& s, const TraverseSetup& t) {
-    s.beginGroup(QStringLiteral("traverse"));
-    s.setValue(QStringLiteral("type"), TestTypeKey(t.type));
-    s.setValue(QStringLiteral("method"), t.method == DuctMethod::EqualArea
-                                             ? QStringLiteral("equalarea")
-                                             : QStringLiteral("logtchebycheff"));
-    s.setValue(QStringLiteral("shape"), shapeKey(t.shape));
-    s.setValue(QStringLiteral("lengthUnit"), LengthUnitText(t.lengthUnit));
-    s.setValue(QStringLiteral("diameter"), t.diameter);
-    s.setValue(QStringLiteral("width"), t.width);
-    s.setValue(QStringLiteral("height"), t.height);
-    s.setValue(QStringLiteral("roundPoints"), t.roundPoints);
-    s.setValue(QStringLiteral("diameters"), t.diameters);
-    s.setValue(QStringLiteral("faceRows"), t.faceRows);
-    s.setValue(QStringLiteral("faceColumns"), t.faceColumns);
-    s.setValue(QStringLiteral("velocityUnit"),
-               t.resultUnit ? UnitText(*t.resultUnit) : QStringLiteral("meter"));
-    s.setValue(QStringLiteral("takeSeconds"), t.takeSeconds);
-    s.setValue(QStringLiteral("designValue"), t.designValue);
-    s.setValue(QStringLiteral("designFlowUnit"), FlowUnitText(t.designFlowUnit));
-    s.setValue(QStringLiteral("tolerancePercent"), t.tolerancePercent);
-    s.setValue(QStringLiteral("faceFlagPercent"), t.faceFlagPercent);
-    s.setValue(QStringLiteral("grilleReadings"), t.grilleReadings);
-    s.setValue(QStringLiteral("akValue"), t.akValue);
-    s.setValue(QStringLiteral("akUnit"), AreaUnitText(t.akUnit));
-    s.setValue(QStringLiteral("akSource"), t.akSource);
-    s.setValue(QStringLiteral("designVelocityUnit"), UnitText(t.designVelocityUnit));
-    s.setValue(QStringLiteral("designStandard"), t.designStandard);
-    s.setValue(QStringLiteral("bandLow"), t.bandLow);
-    s.setValue(QStringLiteral("bandHigh"), t.bandHigh);
-    s.setValue(QStringLiteral("bandUnit"), UnitText(t.bandUnit));
-    s.setValue(QStringLiteral("maxVariationPercent"), t.maxVariationPercent);
+QVariantMap SetupValues(const TraverseSetup& t) {
+    QVariantMap s;
+    s.insert(QStringLiteral("type"), TestTypeKey(t.type));
+    s.insert(QStringLiteral("method"), t.method == DuctMethod::EqualArea
+                                           ? QStringLiteral("equalarea")
+                                           : QStringLiteral("logtchebycheff"));
+    s.insert(QStringLiteral("shape"), shapeKey(t.shape));
+    s.insert(QStringLiteral("lengthUnit"), LengthUnitText(t.lengthUnit));
+    s.insert(QStringLiteral("diameter"), t.diameter);
+    s.insert(QStringLiteral("width"), t.width);
+    s.insert(QStringLiteral("height"), t.height);
+    s.insert(QStringLiteral("roundPoints"), t.roundPoints);
+    s.insert(QStringLiteral("diameters"), t.diameters);
+    s.insert(QStringLiteral("faceRows"), t.faceRows);
+    s.insert(QStringLiteral("faceColumns"), t.faceColumns);
+    s.insert(QStringLiteral("velocityUnit"),
+             t.resultUnit ? UnitText(*t.resultUnit) : QStringLiteral("meter"));
+    s.insert(QStringLiteral("takeSeconds"), t.takeSeconds);
+    s.insert(QStringLiteral("designValue"), t.designValue);
+    s.insert(QStringLiteral("designFlowUnit"), FlowUnitText(t.designFlowUnit));
+    s.insert(QStringLiteral("tolerancePercent"), t.tolerancePercent);
+    s.insert(QStringLiteral("faceFlagPercent"), t.faceFlagPercent);
+    s.insert(QStringLiteral("grilleReadings"), t.grilleReadings);
+    s.insert(QStringLiteral("akValue"), t.akValue);
+    s.insert(QStringLiteral("akUnit"), AreaUnitText(t.akUnit));
+    s.insert(QStringLiteral("akSource"), t.akSource);
+    s.insert(QStringLiteral("designVelocityUnit"), UnitText(t.designVelocityUnit));
+    s.insert(QStringLiteral("designStandard"), t.designStandard);
+    s.insert(QStringLiteral("bandLow"), t.bandLow);
+    s.insert(QStringLiteral("bandHigh"), t.bandHigh);
+    s.insert(QStringLiteral("bandUnit"), UnitText(t.bandUnit));
+    s.insert(QStringLiteral("maxVariationPercent"), t.maxVariationPercent);
     const AirInputs& a = t.air;
-    s.setValue(QStringLiteral("pressureOrigin"),
-               a.pressureOrigin == PressureOrigin::Measured   ? QStringLiteral("measured")
-               : a.pressureOrigin == PressureOrigin::Altitude ? QStringLiteral("altitude")
-                                                              : QStringLiteral("none"));
-    s.setValue(QStringLiteral("pressure"), a.pressure);
-    s.setValue(QStringLiteral("pressureUnit"), PressureUnitText(a.pressureUnit));
-    s.setValue(QStringLiteral("altitude"), a.altitude);
-    s.setValue(QStringLiteral("altitudeUnit"), AltitudeUnitText(a.altitudeUnit));
-    s.setValue(QStringLiteral("typedAir"), a.typedAir);
-    s.setValue(QStringLiteral("typedTemperature"), a.typedTemperatureC);
-    s.setValue(QStringLiteral("typedHumidity"), a.typedHumidity);
-    s.setValue(QStringLiteral("standardAir"),
-               a.standard == StandardAir::Metric ? QStringLiteral("metric") : QStringLiteral("us"));
-    s.endGroup();
+    s.insert(QStringLiteral("pressureOrigin"),
+             a.pressureOrigin == PressureOrigin::Measured   ? QStringLiteral("measured")
+             : a.pressureOrigin == PressureOrigin::Altitude ? QStringLiteral("altitude")
+                                                            : QStringLiteral("none"));
+    s.insert(QStringLiteral("pressure"), a.pressure);
+    s.insert(QStringLiteral("pressureUnit"), PressureUnitText(a.pressureUnit));
+    s.insert(QStringLiteral("altitude"), a.altitude);
+    s.insert(QStringLiteral("altitudeUnit"), AltitudeUnitText(a.altitudeUnit));
+    s.insert(QStringLiteral("typedAir"), a.typedAir);
+    s.insert(QStringLiteral("typedTemperature"), a.typedTemperatureC);
+    s.insert(QStringLiteral("typedHumidity"), a.typedHumidity);
+    s.insert(QStringLiteral("standardAir"),
+             a.standard == StandardAir::Metric ? QStringLiteral("metric") : QStringLiteral("us"));
+    return s;
 }
 
-TraverseSetup LoadTraverseSetup(const QSettings& s) {
+void SaveTraverseSetup(QSettings& settings, const TraverseSetup& setup) {
+    const QVariantMap values = SetupValues(setup);
+    for (auto v = values.begin(); v != values.end(); ++v)
+        settings.setValue(QStringLiteral("traverse/") + v.key(), v.value());
+}
+
+TraverseSetup SetupFromValues(const QVariantMap& s) {
     const TraverseSetup d; // defaults
     TraverseSetup t;
     const auto key = [](const char* name) {
-        return QStringLiteral("traverse/") + QLatin1String(name);
+        return QString::fromLatin1(name);
     };
     const QString type = s.value(key("type")).toString();
     for (TestType candidate : kTestTypes)
@@ -200,6 +207,15 @@ TraverseSetup LoadTraverseSetup(const QSettings& s) {
                      ? StandardAir::UsStandard
                      : StandardAir::Metric;
     return t;
+}
+
+TraverseSetup LoadTraverseSetup(const QSettings& settings) {
+    QVariantMap values;
+    const QString group = QStringLiteral("traverse/");
+    for (const QString& key : settings.allKeys())
+        if (key.startsWith(group))
+            values.insert(key.mid(group.size()), settings.value(key));
+    return SetupFromValues(values);
 }
 
 void SaveInstruments(QSettings& s, const KeptInstruments& kept) {

@@ -3,6 +3,8 @@
 #include "traverse/TestRecord.h"
 #include "traverse/TraversePoints.h"
 
+#include <QVariantMap>
+
 #include <vector>
 
 class QSettings;
@@ -11,6 +13,10 @@ class QSettings;
 // "traverse/" in the given settings; what is missing or out of range reads as the default.
 void SaveTraverseSetup(QSettings& settings, const TraverseSetup& setup);
 TraverseSetup LoadTraverseSetup(const QSettings& settings);
+// The same values by name, for other stores (a job file keeps them with each test); read back
+// with the same checks.
+QVariantMap SetupValues(const TraverseSetup& setup);
+TraverseSetup SetupFromValues(const QVariantMap& values);
 
 // The instruments and the one chosen (-1: none), and the technician, kept between runs under
 // "instruments/" and "traverse/technician". Instruments without make, model and serial are

@@ -46,6 +46,8 @@ TraverseForm* TraverseWindowHost::Open() {
             placed.moveCenter(free.center());
             m_window->move(placed.topLeft());
         }
+        if (m_seams.created)
+            m_seams.created(*m_window);
     }
     if (m_window->isMinimized())
         m_window->showNormal();

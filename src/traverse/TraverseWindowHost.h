@@ -27,6 +27,8 @@ public:
         std::function<QDateTime()> now = [] {
             return QDateTime::currentDateTime();
         };
+        // Called once the window is made, before it is first shown.
+        std::function<void(TraverseForm&)> created = {};
     };
     TraverseWindowHost(MessageBoxes& messages, Seams seams);
     ~TraverseWindowHost();

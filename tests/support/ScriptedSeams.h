@@ -3,6 +3,7 @@
 // Message boxes and save dialogs answered from a script, recording what they were asked.
 
 #include "seams/MessageBoxes.h"
+#include "seams/OpenDialog.h"
 #include "seams/SaveDialog.h"
 
 #include <QList>
@@ -41,5 +42,14 @@ protected:
     QString Show(const Request& request) override {
         asked.append(request);
         return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+};
+
+// The dialog that picks files to open, answered in turn; none left (or an empty list) cancels.
+class ScriptedOpenPaths : public OpenDialog {
+public:
+    QList<QStringList> answers;
+    QStringList AskOpenPaths(const QString&, const QString&) override {
+        return answers.isEmpty() ? QStringList() : answers.takeFirst();
     }
 };

@@ -162,6 +162,12 @@ QString FullStopNumberText(double value) {
     return QString::number(value, 'g', 15);
 }
 
+#ifdef Q_OS_WIN
+constexpr bool kBackslashIsEscaped = false; // the folder separator, and in no name
+#else
+constexpr bool kBackslashIsEscaped = true;
+#endif
+
 QString QuotedPath(const QString& path) {
     QString out = QStringLiteral("'");
     out.reserve(path.size() + 2);
@@ -170,7 +176,7 @@ QString QuotedPath(const QString& path) {
             out += QStringLiteral("\\n");
         else if (c == u'\t')
             out += QStringLiteral("\\t");
-        else if (c == u'\\' || c == u'\'')
+        else if (c == u'\'' || (c == u'\\' && kBackslashIsEscaped))
             out += u'\\' + QString(c);
         else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));

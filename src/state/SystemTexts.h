@@ -17,7 +17,8 @@ QString PlainText(QString text);
 
 // A path as messages on a terminal show it: in single quotes, with a line end, a tab, another
 // control character, a backslash or a single quote in it written as an escape (\n, \t, \x1b, \\,
-// \'), so that a crafted name can neither start a line of its own nor hide its end.
+// \'), so that a crafted name can neither start a line of its own nor hide its end. On Windows a
+// backslash is the folder separator and stays as it is.
 QString QuotedPath(const QString& path);
 
 // A double as display text: up to 15 significant digits, no trailing zeros, no trailing decimal

@@ -40,3 +40,6 @@ core_test(traverse_logic SOURCES traverse/TraverseLogicTest.cpp traverse/ManualC
 core_test(traverse_airflow SOURCES traverse/AirFlowTestsTest.cpp traverse/ManualClock.h)
 core_test(recording_reader SOURCES recording/RecordingReaderTest.cpp)
 core_test(recording_rules SOURCES recording/RecordingRulesTest.cpp)
+core_test(jobs_file SOURCES jobs/JobFileTest.cpp support/JobFixtures.h)
+core_test(jobs_rules SOURCES jobs/JobRulesTest.cpp support/JobFixtures.h)
+core_test(alarm_rules SOURCES alarms/AlarmRulesTest.cpp)

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-enum class LogFormat { Csv, Jsonl };
+enum class LogFormat { Csv, Jsonl, Influx };
 
 // What a run of the logger does, as its command line says.
 struct LogOptions {
@@ -17,7 +17,23 @@ struct LogOptions {
     std::optional<qint64> count;      // readings to write before ending
     std::optional<qint64> durationMs; // how long to run
     bool quiet = false;
+
+    // Where the readings are also sent (see remote/): a broker and the topics' prefix, and the
+    // live page's address. Empty host: no MQTT; servePort -1: no page.
+    QString mqttHost;
+    int mqttPort = 0; // 0: the protocol's port (1883, or 8883 with a CA file)
+    QString topic;
+    QString mqttCredentials; // a file with the user name and password, one a line
+    QString mqttCafile;      // the CA certificates that make the connection TLS
+    QString serveAddress = QStringLiteral("127.0.0.1");
+    int servePort = -1;
+    QString token;
 };
+
+// HOST, HOST:PORT, an IPv6 address, or [IPv6]:PORT as --mqtt and --serve take them; *port is -1
+// when the text names none. False, with what is wrong in *error, for a text that is none of these
+// or a port beyond 0 to 65535.
+bool ParseHostPort(QStringView text, QString* host, int* port, QString* error);
 
 // A length of time as --duration takes it: a number of seconds, or a number followed by s, m, h
 // or d ("90s", "30m", "12h", "7d", "1.5h"), in milliseconds. Nothing for any other text or for a
@@ -43,4 +59,10 @@ private:
     QCommandLineOption m_count;
     QCommandLineOption m_duration;
     QCommandLineOption m_quiet;
+    QCommandLineOption m_mqtt;
+    QCommandLineOption m_topic;
+    QCommandLineOption m_mqttCredentials;
+    QCommandLineOption m_mqttCafile;
+    QCommandLineOption m_serve;
+    QCommandLineOption m_token;
 };

@@ -42,12 +42,60 @@ void appendField(QString& out, const char* name, const std::optional<QString>& t
 } // namespace
 
 QByteArray LogHeading(LogFormat format) {
-    if (format == LogFormat::Jsonl)
+    if (format != LogFormat::Csv)
         return {};
     return QString::fromUtf16(kCsvExportHeading).toUtf8() + '\n';
 }
 
-QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, const QDateTime& at) {
+QByteArray LogLineStart(LogFormat format) {
+    switch (format) {
+    case LogFormat::Csv:
+        return LogHeading(format);
+    case LogFormat::Jsonl:
+        return "{";
+    case LogFormat::Influx:
+        break;
+    }
+    return "vantello";
+}
+
+QString InfluxTagText(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'\\' || c == u',' || c == u'=' || c == u' ')
+            out += u'\\';
+        out += c.unicode() < 0x20 || c.unicode() == 0x7f ? QChar(u'_') : c;
+    }
+    return out;
+}
+
+namespace {
+
+QByteArray influxLine(const DecodedFrame& reading, const QDateTime& at, const QString& port) {
+    QString out = QStringLiteral("vantello");
+    const auto tag = [&out](const char* key, const std::optional<QString>& value) {
+        if (value && !value->isEmpty())
+            out += u',' + QLatin1String(key) + u'=' + InfluxTagText(*value);
+    };
+    tag("kind", reading.KindLabel());
+    tag("mode", reading.modeLabel);
+    tag("port", port);
+    tag("temperature_unit", reading.temperatureUnit);
+    tag("unit", reading.UnitText());
+    out += QStringLiteral(" value=%1,temperature=%2,humidity=%3 ")
+               .arg(FullStopNumberText(reading.value), FullStopNumberText(reading.temperature),
+                    FullStopNumberText(reading.humidity));
+    out += QString::number(at.toMSecsSinceEpoch() * 1000000) + u'\n';
+    return out.toUtf8();
+}
+
+} // namespace
+
+QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, const QDateTime& at,
+                   const QString& port) {
+    if (format == LogFormat::Influx)
+        return influxLine(reading, at, port);
     const QString time = IsoInstantText(at);
     if (format == LogFormat::Csv)
         return CsvExportRow(no, reading.trhText, reading.value,

@@ -16,6 +16,20 @@ constexpr int kStatusTickMs = 1000;    // and this often while none arrive
 constexpr qint64 kLongestWaitMs = 3600 * 1000;
 } // namespace
 
+QString LogMeterStateText(LogMeterState state) {
+    switch (state) {
+    case LogMeterState::Starting:
+        return QStringLiteral("starting");
+    case LogMeterState::Reading:
+        return QStringLiteral("reading");
+    case LogMeterState::Waiting:
+        return QStringLiteral("waiting");
+    case LogMeterState::Ended:
+        break;
+    }
+    return QStringLiteral("ended");
+}
+
 LogSession::LogSession(LogParts parts, LogOptions options, QObject* parent)
     : QObject(parent)
     , m_parts(std::move(parts))
@@ -84,8 +98,21 @@ std::optional<int> LogSession::Start() {
     return std::nullopt;
 }
 
+QString LogSession::Port() const {
+    return m_parts.port.CommPort();
+}
+
+void LogSession::setState(LogMeterState state) {
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit MeterStateChanged(state);
+}
+
 bool LogSession::openOutput(QString* error) {
     const QByteArray heading = LogHeading(m_options.format);
+    if (m_options.format == LogFormat::Influx)
+        m_parts.output.SetLineStart(LogLineStart(LogFormat::Influx), QStringLiteral("influx"));
     return m_options.output.isEmpty() || m_options.output == u"-"
                ? m_parts.output.OpenStandardOutput(m_options.append, heading, error)
                : m_parts.output.OpenFile(m_options.output, m_options.append, heading, error);
@@ -114,9 +141,9 @@ void LogSession::onComm() {
 
 void LogSession::store(const MeterFrame& frame) {
     const DecodedFrame reading = DecodeFrame(frame);
+    const QDateTime at = m_parts.now();
     QString error;
-    if (!m_parts.output.Write(LogLine(m_options.format, m_no + 1, reading, m_parts.now()),
-                              &error)) {
+    if (!m_parts.output.Write(LogLine(m_options.format, m_no + 1, reading, at, Port()), &error)) {
         if (m_no == 1)
             error += QStringLiteral("; the reading written before it is kept");
         else if (m_no > 1)
@@ -125,6 +152,7 @@ void LogSession::store(const MeterFrame& frame) {
         return;
     }
     ++m_no;
+    emit Logged(m_no, frame, reading, at);
     m_last = reading.unit ? reading.dataText + u' ' + UnitText(*reading.unit) : reading.dataText;
     updateStatus(false);
     if (m_options.count && m_no >= *m_options.count)
@@ -140,6 +168,7 @@ void LogSession::onLinkState(LinkState state) {
         m_waiting = true;
         m_parts.console.Say(QStringLiteral("meter disconnected, waiting for it to return"));
         updateStatus(true);
+        setState(LogMeterState::Waiting);
         return;
     }
     if (state != LinkState::Armed)
@@ -156,6 +185,7 @@ void LogSession::onLinkState(LinkState state) {
     m_inStep = true;
     m_waiting = false;
     updateStatus(true);
+    setState(LogMeterState::Reading);
 }
 
 void LogSession::checkDeadline() {
@@ -193,6 +223,7 @@ void LogSession::finish(int status, const QString& why) {
     m_statusTimer.stop();
     m_readerTimer.stop();
     updateStatus(true);
+    setState(LogMeterState::Ended);
     m_parts.console.EndStatus();
     if (!why.isEmpty())
         m_parts.console.Say(why);

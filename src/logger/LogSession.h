@@ -30,6 +30,16 @@ struct LogParts {
     std::function<QDateTime()> now = LocalNow;
 };
 
+// Where the run stands, for outputs that show it elsewhere (the live page, MQTT).
+enum class LogMeterState {
+    Starting, // not in step with the meter yet
+    Reading,  // in step: every frame is written
+    Waiting,  // the meter went away and is waited for
+    Ended,    // the run is over
+};
+// "starting", "reading", "waiting", "ended".
+QString LogMeterStateText(LogMeterState state);
+
 // Exit statuses of the logger.
 inline constexpr int kLogDone = 0;        // the run ended as asked (count, duration, a signal)
 inline constexpr int kLogWriteFailed = 1; // the output could not be written
@@ -55,8 +65,16 @@ public:
     // Ends the run cleanly (a signal).
     void Stop() { finish(kLogDone); }
 
+    LogMeterState MeterState() const { return m_state; }
+    // The port the meter is read on now.
+    QString Port() const;
+
 signals:
     void Finished(int status);
+    // A reading, once its line is in the output (never one the output lacks).
+    void Logged(qint64 no, const MeterFrame& frame, const DecodedFrame& reading,
+                const QDateTime& at);
+    void MeterStateChanged(LogMeterState state);
 
 private:
     void onComm();
@@ -67,6 +85,7 @@ private:
     void finish(int status, const QString& why = {});
     bool openOutput(QString* error);
     void outputOpened();
+    void setState(LogMeterState state);
 
     LogParts m_parts;
     LogOptions m_options;
@@ -83,4 +102,5 @@ private:
     bool m_inStep = false;  // the link has been armed once
     bool m_waiting = false; // the meter went away and is not back in step yet
     bool m_finished = false;
+    LogMeterState m_state = LogMeterState::Starting;
 };

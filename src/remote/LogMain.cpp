@@ -1,0 +1,173 @@
+// vantello-log: the meter's readings, one line each as they arrive, to a file or standard output;
+// no windows (Qt Core, Serial Port and Network only), for long unattended runs. Optionally also
+// on a live page (--serve) and to an MQTT broker (--mqtt), which follow what the file gets.
+
+#include "link/DeviceSerialPort.h"
+#include "link/SystemPortPlatform.h"
+#include "logger/LogConsole.h"
+#include "logger/LogOptions.h"
+#include "logger/LogOutput.h"
+#include "logger/LogRows.h"
+#include "logger/LogSession.h"
+#include "remote/LiveServer.h"
+#include "remote/MqttPublisher.h"
+
+#include <QCoreApplication>
+#include <QHostInfo>
+#include <QRandomGenerator>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+int usageError(const QString& text) {
+    std::fprintf(stderr, "vantello-log: %s\nTry 'vantello-log --help' for the options.\n",
+                 qPrintable(text));
+    return kLogNoMeter;
+}
+
+// A token nobody can guess: 128 bits from the system's random source, as hex.
+QByteArray newToken() {
+    QByteArray bytes(16, '\0');
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(bytes.data()), 4);
+    return bytes.toHex();
+}
+
+// The live page's server, listening, or nothing with the exit status in *status.
+std::unique_ptr<LiveServer> startServer(const LogOptions& options, LogConsole& console,
+                                        int* status) {
+    QHostAddress address;
+    if (!address.setAddress(options.serveAddress)) {
+        *status = usageError(QStringLiteral("--serve wants an IP address such as 127.0.0.1 or "
+                                            "0.0.0.0 before the port, not \"%1\"")
+                                 .arg(options.serveAddress));
+        return nullptr;
+    }
+    LiveServerOptions serve;
+    serve.address = address;
+    serve.port = quint16(options.servePort);
+    // Notes always need the token; everything does on an address others reach, or when the
+    // user chose one.
+    serve.token = options.token.isEmpty() ? newToken() : options.token.toUtf8();
+    serve.tokenForAll = !address.isLoopback() || !options.token.isEmpty();
+    auto server = std::make_unique<LiveServer>(serve);
+    QString error;
+    if (!server->Start(&error)) {
+        console.Say(QStringLiteral("cannot serve the live page on %1 port %2: %3")
+                        .arg(options.serveAddress)
+                        .arg(options.servePort)
+                        .arg(error));
+        *status = kLogNoMeter;
+        return nullptr;
+    }
+    const bool any = address == QHostAddress::Any || address == QHostAddress::AnyIPv4 ||
+                     address == QHostAddress::AnyIPv6;
+    QString host = any ? QHostInfo::localHostName() : address.toString();
+    if (address.protocol() == QAbstractSocket::IPv6Protocol && !any)
+        host = u'[' + host + u']';
+    // Said even when quiet: without the token the page cannot be used from elsewhere.
+    console.Say(QStringLiteral("live page on http://%1:%2/?token=%3")
+                    .arg(host)
+                    .arg(server->Port())
+                    .arg(QString::fromLatin1(serve.token)));
+    return server;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vantello-log"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+
+    LogCommandLine commandLine;
+    QCommandLineParser& parser = commandLine.parser;
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    QString error;
+    const std::optional<LogOptions> options = commandLine.Read(&error);
+    if (!options)
+        return usageError(error);
+
+    // A closed pipe or a file-size limit fails the write, which ends the run with its reason.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    // Ctrl+C, termination and a closed terminal end the run between two lines.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+        std::perror("vantello-log: cannot set up signal handling");
+        return kLogWriteFailed;
+    }
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    std::signal(SIGTERM, onSignal);
+    // Ignored when started so (nohup, a background job of a script): they stay ignored.
+    for (const int kind : {SIGINT, SIGHUP})
+        if (std::signal(kind, SIG_IGN) != SIG_IGN)
+            std::signal(kind, onSignal);
+
+    DeviceSerialPort port;
+    const std::unique_ptr<PortPlatform> platform = MakeSystemPortPlatform();
+    LogOutput output;
+    LogConsole stderrConsole(STDERR_FILENO, ::isatty(STDERR_FILENO) == 1, options->quiet);
+    LogSession session({port, *platform, output, stderrConsole}, *options);
+
+    std::unique_ptr<LiveServer> server;
+    if (options->servePort >= 0) {
+        int status = 0;
+        server = startServer(*options, stderrConsole, &status);
+        if (!server)
+            return status;
+        QObject::connect(&session, &LogSession::MeterStateChanged, server.get(),
+                         [&](LogMeterState state) {
+                             server->SetPort(session.Port());
+                             server->SetMeterState(LogMeterStateText(state));
+                         });
+    }
+    std::unique_ptr<MqttPublisher> mqtt;
+    if (!options->mqttHost.isEmpty()) {
+        MqttOptions broker{options->mqttHost,  options->mqttPort, options->topic, {}, {},
+                           options->mqttCafile};
+        if (!ReadMqttCredentials(options->mqttCredentials, &broker, &error))
+            return usageError(error);
+        mqtt = std::make_unique<MqttPublisher>(broker);
+        QObject::connect(mqtt.get(), &MqttPublisher::Said, &session,
+                         [&](const QString& text) { stderrConsole.Say(text); });
+        if (!mqtt->Start(&error))
+            return usageError(error);
+    }
+    // Each reading once it is in the file: on the page and to the broker, neither waiting.
+    if (server || mqtt)
+        QObject::connect(&session, &LogSession::Logged, &session,
+                         [&](qint64 no, const MeterFrame& frame, const DecodedFrame& reading,
+                             const QDateTime& at) {
+                             if (server)
+                                 server->AddReading(no, frame, at);
+                             if (mqtt) {
+                                 QByteArray json = LogLine(LogFormat::Jsonl, no, reading, at);
+                                 json.chop(1);
+                                 mqtt->PublishReading(json);
+                             }
+                         });
+    // Queued: a run that ends before the event loop runs still ends it.
+    QObject::connect(&session, &LogSession::Finished, &app, &QCoreApplication::exit,
+                     Qt::QueuedConnection);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &session, &LogSession::Stop);
+
+    if (const std::optional<int> status = session.Start())
+        return *status;
+    return QCoreApplication::exec();
+}

@@ -7,6 +7,12 @@
 
 #include <algorithm>
 
+namespace {
+// An hour at 83 readings a second (the meter sends at most about 74); beyond, the oldest go first,
+// so memory stays bounded (about 10 MB) whatever feeds the logger.
+constexpr size_t kMostKept = 300000;
+} // namespace
+
 QDateTime LiveEntry::At() const {
     return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, offsetSeconds);
 }
@@ -14,7 +20,8 @@ QDateTime LiveEntry::At() const {
 void LiveRecord::Add(qint64 no, const MeterFrame& frame, const QDateTime& at) {
     const qint64 ms = at.toMSecsSinceEpoch();
     m_entries.push_back({no, ms, at.offsetFromUtc(), frame});
-    while (!m_entries.empty() && m_entries.front().ms < ms - m_keepMs)
+    while (!m_entries.empty() &&
+           (m_entries.front().ms < ms - m_keepMs || m_entries.size() > kMostKept))
         m_entries.pop_front();
 }
 

@@ -10,7 +10,7 @@
 
 // The readings of the last hour as the live page shows and serves them: each as its number, its
 // instant and the meter's 13 bytes (32 bytes a reading, about 8 MB for an hour at 74 a second),
-// decoded again only when asked for.
+// decoded again only when asked for. At most 300000 are kept, the oldest going first.
 struct LiveEntry {
     qint64 no = 0;
     qint64 ms = 0;          // the instant, milliseconds since 1970 UTC
@@ -25,7 +25,7 @@ public:
     explicit LiveRecord(qint64 keepMs = 3600 * 1000)
         : m_keepMs(keepMs) {}
 
-    // Adds a reading and forgets those more than the kept time before it.
+    // Adds a reading and forgets those more than the kept time before it (or beyond the most kept).
     void Add(qint64 no, const MeterFrame& frame, const QDateTime& at);
 
     const std::deque<LiveEntry>& Entries() const { return m_entries; }

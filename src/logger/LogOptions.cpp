@@ -1,46 +1,9 @@
 #include "logger/LogOptions.h"
 
-#include <algorithm>
-#include <cmath>
+#include <QFileInfo>
+#include <QStandardPaths>
 
-std::optional<qint64> ParseDuration(QStringView text) {
-    text = text.trimmed();
-    double unitMs = 1000;
-    if (!text.isEmpty()) {
-        switch (text.back().unicode()) {
-        case u's':
-            unitMs = 1000;
-            text.chop(1);
-            break;
-        case u'm':
-            unitMs = 60.0 * 1000;
-            text.chop(1);
-            break;
-        case u'h':
-            unitMs = 3600.0 * 1000;
-            text.chop(1);
-            break;
-        case u'd':
-            unitMs = 86400.0 * 1000;
-            text.chop(1);
-            break;
-        default:
-            break;
-        }
-    }
-    // Digits with at most one full stop: no sign, no exponent, no blanks inside.
-    if (text.isEmpty() || text.count(u'.') > 1)
-        return std::nullopt;
-    for (const QChar c : text)
-        if (c != u'.' && (c < u'0' || c > u'9'))
-            return std::nullopt;
-    bool ok = false;
-    const double ms = text.toDouble(&ok) * unitMs;
-    // At most a hundred years, so the count of milliseconds stays exact.
-    if (!ok || !(ms >= 1) || ms > 100 * 366 * 86400e3)
-        return std::nullopt;
-    return static_cast<qint64>(std::llround(ms));
-}
+#include <algorithm>
 
 bool ParseHostPort(QStringView text, QString* host, int* port, QString* error) {
     text = text.trimmed();
@@ -119,6 +82,23 @@ LogCommandLine::LogCommandLine()
     , m_quiet({QStringLiteral("q"), QStringLiteral("quiet")},
               QStringLiteral("No status line and no notices on standard error; errors are "
                              "still reported."))
+    , m_alarm(QStringLiteral("alarm"),
+              QStringLiteral("Raise an alarm by this rule (repeatable): \"velocity < 2.5 m/s for "
+                             "30s hysteresis 0.2\" (velocity, flow, temperature or humidity; < "
+                             "or >; a threshold and its unit; how long the condition lasts "
+                             "before the alarm is raised; how far back past the threshold the "
+                             "value must come to clear it), or \"no-data 60s\" (no reading for "
+                             "that long). Alarms raised and cleared are said on standard error "
+                             "and written as event records: among the lines in jsonl, in "
+                             "FILE.events.csv beside a csv output file."),
+              QStringLiteral("rule"))
+    , m_onAlarm(QStringLiteral("on-alarm"),
+                QStringLiteral("Run this program (no shell, no arguments) each time an alarm is "
+                               "raised, without waiting for it; the event is in its environment: "
+                               "VANTELLO_EVENT, VANTELLO_CHANGE, VANTELLO_RULE, "
+                               "VANTELLO_QUANTITY, VANTELLO_VALUE, VANTELLO_UNIT, VANTELLO_TIME, "
+                               "VANTELLO_PORT."),
+                QStringLiteral("program"))
     , m_mqtt(QStringLiteral("mqtt"),
              QStringLiteral("Also publish every reading as JSON to this MQTT broker (port 1883, "
                             "8883 with --mqtt-cafile), on PREFIX/reading; events on PREFIX/event; "
@@ -154,8 +134,9 @@ LogCommandLine::LogCommandLine()
         "back. Ctrl+C or SIGTERM ends the run with the last line complete."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({m_port, m_output, m_append, m_format, m_count, m_duration, m_quiet, m_mqtt,
-                       m_topic, m_mqttCredentials, m_mqttCafile, m_serve, m_token});
+    parser.addOptions({m_port, m_output, m_append, m_format, m_count, m_duration, m_quiet, m_alarm,
+                       m_onAlarm, m_mqtt, m_topic, m_mqttCredentials, m_mqttCafile, m_serve,
+                       m_token});
 }
 
 std::optional<LogOptions> LogCommandLine::Read(QString* error) const {
@@ -199,6 +180,27 @@ std::optional<LogOptions> LogCommandLine::Read(QString* error) const {
                             .arg(parser.value(m_duration)));
     }
     o.quiet = parser.isSet(m_quiet);
+    for (const QString& text : parser.values(m_alarm)) {
+        QString why;
+        std::optional<AlarmRule> rule = ParseAlarmRule(text, &why);
+        if (!rule)
+            return fail(QStringLiteral("--alarm \"%1\" cannot be read: %2").arg(text, why));
+        o.alarms.push_back(std::move(*rule));
+    }
+    if (parser.isSet(m_onAlarm)) {
+        o.onAlarm = parser.value(m_onAlarm);
+        const QString found =
+            o.onAlarm.contains(u'/')
+                ? (QFileInfo(o.onAlarm).isExecutable() && QFileInfo(o.onAlarm).isFile() ? o.onAlarm
+                                                                                        : QString())
+                : QStandardPaths::findExecutable(o.onAlarm);
+        if (o.onAlarm.isEmpty() || found.isEmpty())
+            return fail(QStringLiteral("--on-alarm \"%1\" is no program that can be run (a "
+                                       "program's path, or a name found on PATH)")
+                            .arg(o.onAlarm));
+        if (o.alarms.empty())
+            return fail(QStringLiteral("--on-alarm wants at least one --alarm rule"));
+    }
 
     QString why;
     if (parser.isSet(m_mqtt)) {

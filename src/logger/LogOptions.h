@@ -1,10 +1,14 @@
 #pragma once
 
+#include "alarms/AlarmRule.h"
+#include "state/Durations.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 enum class LogFormat { Csv, Jsonl, Influx };
 
@@ -17,6 +21,8 @@ struct LogOptions {
     std::optional<qint64> count;      // readings to write before ending
     std::optional<qint64> durationMs; // how long to run
     bool quiet = false;
+    std::vector<AlarmRule> alarms; // --alarm, in the order given
+    QString onAlarm;               // --on-alarm: the program run when an alarm is raised
 
     // Where the readings are also sent (see remote/): a broker and the topics' prefix, and the
     // live page's address. Empty host: no MQTT; servePort -1: no page.
@@ -34,11 +40,6 @@ struct LogOptions {
 // when the text names none. False, with what is wrong in *error, for a text that is none of these
 // or a port beyond 0 to 65535.
 bool ParseHostPort(QStringView text, QString* host, int* port, QString* error);
-
-// A length of time as --duration takes it: a number of seconds, or a number followed by s, m, h
-// or d ("90s", "30m", "12h", "7d", "1.5h"), in milliseconds. Nothing for any other text or for a
-// length that is not above zero.
-std::optional<qint64> ParseDuration(QStringView text);
 
 // The logger's command line: the options declared on parser, and read back once it has parsed
 // the arguments. --help and --version are the parser's own.
@@ -59,6 +60,8 @@ private:
     QCommandLineOption m_count;
     QCommandLineOption m_duration;
     QCommandLineOption m_quiet;
+    QCommandLineOption m_alarm;
+    QCommandLineOption m_onAlarm;
     QCommandLineOption m_mqtt;
     QCommandLineOption m_topic;
     QCommandLineOption m_mqttCredentials;

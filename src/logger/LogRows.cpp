@@ -1,8 +1,11 @@
 #include "logger/LogRows.h"
 
+#include "alarms/RunEvent.h"
 #include "link/MeterFrame.h"
 #include "reports/CsvExportWriter.h"
 #include "state/SystemTexts.h"
+
+#include <QStringList>
 
 namespace {
 
@@ -37,6 +40,21 @@ void appendField(QString& out, const char* name, const std::optional<QString>& t
     QString value;
     appendJson(value, text);
     appendField(out, name, value);
+}
+
+// A quoted CSV text; one that someone typed and starts like a formula gets a single quote first, so
+// a spreadsheet never runs it.
+QString csvText(const QString& text, bool typed) {
+    QString cell = text;
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    if (typed && !cell.isEmpty() && kFormulaStarts.contains(cell.front()))
+        cell.prepend(u'\'');
+    cell.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + cell + u'"';
+}
+
+std::optional<QString> present(const QString& text, bool present) {
+    return present ? std::optional<QString>(text) : std::nullopt;
 }
 
 } // namespace
@@ -90,6 +108,35 @@ QByteArray influxLine(const DecodedFrame& reading, const QDateTime& at, const QS
     return out.toUtf8();
 }
 
+// An event among the readings' lines: the measurement vantello_event, the tags change, event,
+// quantity and unit, the fields rule, value and note (texts quoted, " and \\ escaped).
+QByteArray influxEventLine(const RunEvent& event) {
+    QString out = QStringLiteral("vantello_event");
+    const auto tag = [&out](const char* key, const QString& value) {
+        if (!value.isEmpty())
+            out += u',' + QLatin1String(key) + u'=' + InfluxTagText(value);
+    };
+    tag("change", event.ChangeText());
+    tag("event", event.KindText());
+    tag("quantity", event.quantity);
+    tag("unit", event.unit);
+    QStringList fields;
+    const auto text = [&fields](const char* key, QString value) {
+        if (!value.isEmpty())
+            fields << QLatin1String(key) + QStringLiteral("=\"") +
+                          value.replace(u'\\', QStringLiteral("\\\\"))
+                              .replace(u'"', QStringLiteral("\\\"")) +
+                          u'"';
+    };
+    text("rule", event.rule);
+    if (event.value)
+        fields << QStringLiteral("value=") + FullStopNumberText(*event.value);
+    text("note", event.note);
+    out += u' ' + fields.join(u',') + u' ' +
+           QString::number(event.at.toMSecsSinceEpoch() * 1000000) + u'\n';
+    return out.toUtf8();
+}
+
 } // namespace
 
 QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, const QDateTime& at,
@@ -116,4 +163,43 @@ QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, con
     appendField(out, "trh", std::optional<QString>(reading.trhText));
     out += u'}';
     return out.toUtf8() + '\n';
+}
+
+QByteArray LogEventLine(LogFormat format, const RunEvent& event) {
+    if (format == LogFormat::Influx)
+        return influxEventLine(event);
+    const bool note = event.kind == RunEventKind::Note;
+    const QString time = IsoInstantText(event.at);
+    const QString value = event.value ? EventNumberText(*event.value) : QString();
+    if (format == LogFormat::Csv) {
+        const QStringList cells{csvText(time, false),
+                                csvText(event.KindText(), false),
+                                csvText(event.ChangeText(), false),
+                                csvText(event.rule, true),
+                                csvText(event.quantity, false),
+                                value,
+                                csvText(event.unit, false),
+                                csvText(event.note, true)};
+        return cells.join(u',').toUtf8() + '\n';
+    }
+    QString out;
+    appendField(out, "event", std::optional<QString>(event.KindText()));
+    appendField(out, "time", std::optional<QString>(time));
+    appendField(out, "change", present(event.ChangeText(), !note));
+    appendField(out, "rule", present(event.rule, !note));
+    appendField(out, "quantity", present(event.quantity, !note));
+    appendField(out, "value", event.value ? value : QStringLiteral("null"));
+    appendField(out, "unit", present(event.unit, !note));
+    appendField(out, "note", present(event.note, note));
+    out += u'}';
+    return out.toUtf8() + '\n';
+}
+
+QByteArray LogEventsHeading() {
+    return QByteArrayLiteral("\"TIME\",\"EVENT\",\"CHANGE\",\"RULE\",\"QUANTITY\",\"VALUE\","
+                             "\"UNIT\",\"NOTE\"\n");
+}
+
+QString EventsFilePath(const QString& output) {
+    return output + QStringLiteral(".events.csv");
 }

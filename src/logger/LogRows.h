@@ -6,6 +6,7 @@
 #include <QDateTime>
 
 struct DecodedFrame;
+struct RunEvent;
 
 // The lines the logger writes: UTF-8, each ended by a line feed. The time of a reading is its
 // instant as ISO 8601 in local time with milliseconds and the offset from UTC.
@@ -33,3 +34,16 @@ QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, con
 // A tag's key or value in the line protocol: backslash, comma, equals sign and space escaped with
 // a backslash, control characters (which the protocol cannot carry there) as "_".
 QString InfluxTagText(QStringView text);
+
+// Events (alarms raised and cleared, notes). jsonl: one JSON object per event among the readings'
+// lines, told apart by its first field: {"event":"alarm" or "note","time","change" ("raised",
+// "cleared"; null for a note),"rule","quantity","value" (a number in the rule's unit; null for a
+// note),"unit","note" (null for an alarm)}. csv: the events go to a file of their own beside the
+// output (EventsFilePath), with the heading below and one row per event in the same order.
+// influx: among the readings' lines, the measurement vantello_event with the tags change, event,
+// quantity and unit and the fields rule, value and note (each left out when empty).
+QByteArray LogEventLine(LogFormat format, const RunEvent& event);
+// The heading of the csv events file.
+QByteArray LogEventsHeading();
+// The csv events file of an output file: "run.csv" has "run.csv.events.csv".
+QString EventsFilePath(const QString& output);

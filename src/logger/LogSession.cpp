@@ -8,12 +8,17 @@
 #include "logger/LogOutput.h"
 #include "logger/LogRows.h"
 
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+
 #include <algorithm>
 
 namespace {
 constexpr qint64 kStatusEveryMs = 200; // the status line at most this often for readings
 constexpr int kStatusTickMs = 1000;    // and this often while none arrive
 constexpr qint64 kLongestWaitMs = 3600 * 1000;
+constexpr int kAlarmTickMs = 250; // no-data is raised at most this late
 } // namespace
 
 QString LogMeterStateText(LogMeterState state) {
@@ -34,7 +39,8 @@ LogSession::LogSession(LogParts parts, LogOptions options, QObject* parent)
     : QObject(parent)
     , m_parts(std::move(parts))
     , m_options(std::move(options))
-    , m_link(std::make_unique<LinkController>(m_parts.port, m_parts.platform)) {
+    , m_link(std::make_unique<LinkController>(m_parts.port, m_parts.platform))
+    , m_alarms(m_options.alarms) {
     connect(m_link.get(), &LinkController::StateChanged, this, &LogSession::onLinkState);
     connect(m_link.get(), &LinkController::Notice, this,
             [this](const QString& text) { m_parts.console.Say(text); });
@@ -53,6 +59,9 @@ LogSession::LogSession(LogParts parts, LogOptions options, QObject* parent)
     });
     m_statusTimer.setInterval(kStatusTickMs);
     connect(&m_statusTimer, &QTimer::timeout, this, [this] { updateStatus(true); });
+    m_alarmTimer.setInterval(kAlarmTickMs);
+    connect(&m_alarmTimer, &QTimer::timeout, this,
+            [this] { emitEvents(m_alarms.Tick(m_parts.now())); });
 }
 
 LogSession::~LogSession() {
@@ -120,6 +129,14 @@ bool LogSession::openOutput(QString* error) {
 
 void LogSession::outputOpened() {
     m_outputOpen = true;
+    if (!m_options.alarms.empty()) {
+        if (m_options.format == LogFormat::Csv)
+            openEventsFile();
+        m_alarms.SetExpecting(m_link->State() != LinkState::Closed &&
+                                  m_link->State() != LinkState::Paused,
+                              m_parts.now());
+        m_alarmTimer.start();
+    }
     if (m_parts.console.ShowsStatus())
         m_statusTimer.start();
     updateStatus(true);
@@ -154,6 +171,10 @@ void LogSession::store(const MeterFrame& frame) {
     ++m_no;
     emit Logged(m_no, frame, reading, at);
     m_last = reading.unit ? reading.dataText + u' ' + UnitText(*reading.unit) : reading.dataText;
+    emit ReadingWritten(m_no, reading, at);
+    emitEvents(m_alarms.Reading(reading, at));
+    if (m_finished)
+        return;
     updateStatus(false);
     if (m_options.count && m_no >= *m_options.count)
         finish(kLogDone);
@@ -162,6 +183,10 @@ void LogSession::store(const MeterFrame& frame) {
 void LogSession::onLinkState(LinkState state) {
     if (m_finished)
         return;
+    // no-data counts while the meter is connected or waited for.
+    if (m_outputOpen)
+        m_alarms.SetExpecting(state != LinkState::Closed && state != LinkState::Paused,
+                              m_parts.now());
     if (state == LinkState::Waiting) {
         // The link closed the port and watches for the meter to come back; the run goes on, and
         // --count and --duration still end it.
@@ -222,6 +247,7 @@ void LogSession::finish(int status, const QString& why) {
     m_deadlineTimer.stop();
     m_statusTimer.stop();
     m_readerTimer.stop();
+    m_alarmTimer.stop();
     updateStatus(true);
     setState(LogMeterState::Ended);
     m_parts.console.EndStatus();
@@ -232,5 +258,102 @@ void LogSession::finish(int status, const QString& why) {
         m_parts.console.Say(error);
         status = kLogWriteFailed;
     }
+    if (m_eventsOut && !m_eventsOut->Close(&error))
+        m_parts.console.Say(error);
     emit Finished(status);
+}
+
+void LogSession::AddNote(const QString& text) {
+    const RunEvent note = NoteEvent(text, m_parts.now());
+    if (m_finished || note.note.isEmpty())
+        return;
+    emitEvent(note);
+}
+
+void LogSession::emitEvents(const std::vector<RunEvent>& events) {
+    for (const RunEvent& event : events) {
+        if (m_finished)
+            return;
+        emitEvent(event);
+    }
+}
+
+void LogSession::emitEvent(const RunEvent& event) {
+    m_parts.console.Say(IsoInstantText(event.at) + u' ' + event.Summary());
+    QString error;
+    if (!writeEvent(event, &error)) {
+        // Like a reading's line: the output that cannot be written ends the run.
+        finish(kLogWriteFailed, error);
+        return;
+    }
+    if (event.kind == RunEventKind::Alarm && event.change == AlarmChange::Raised &&
+        !m_options.onAlarm.isEmpty())
+        runOnAlarm(event);
+    updateStatus(true);
+    emit Event(event);
+}
+
+bool LogSession::writeEvent(const RunEvent& event, QString* error) {
+    if (!m_outputOpen)
+        return true; // said on standard error; no file yet to put it in
+    if (m_options.format != LogFormat::Csv)
+        return m_parts.output.Write(LogEventLine(m_options.format, event), error);
+    if (!m_eventsOut && !openEventsFile())
+        return true;
+    if (m_eventsOut->Write(LogEventLine(m_options.format, event), error))
+        return true;
+    // The readings matter more: they go on, the events on standard error only.
+    m_parts.console.Say(*error + QStringLiteral("; events are now on standard error only"));
+    m_eventsOut.reset();
+    m_eventsNowhere = true;
+    return true;
+}
+
+bool LogSession::openEventsFile() {
+    if (m_eventsOut)
+        return true;
+    if (m_eventsNowhere)
+        return false;
+    const QString& output = m_options.output;
+    // Beside a regular file only: never beside standard output, a device or a pipe.
+    if (output.isEmpty() || output == u"-" || !QFileInfo(output).isFile()) {
+        m_eventsNowhere = true;
+        m_parts.console.Notice(QStringLiteral("events are said on standard error only: csv keeps "
+                                              "them in a file beside an output file, and %1 is "
+                                              "none (jsonl keeps them among the readings)")
+                                   .arg(m_parts.output.ShownName()));
+        return false;
+    }
+    auto events = std::make_unique<LogOutput>();
+    QString error;
+    if (!events->OpenFile(EventsFilePath(output), m_options.append, LogEventsHeading(), &error)) {
+        m_eventsNowhere = true;
+        m_parts.console.Say(error + QStringLiteral("; events are said on standard error only"));
+        return false;
+    }
+    m_eventsOut = std::move(events);
+    return true;
+}
+
+void LogSession::runOnAlarm(const RunEvent& event) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VANTELLO_EVENT"), event.KindText());
+    env.insert(QStringLiteral("VANTELLO_CHANGE"), event.ChangeText());
+    env.insert(QStringLiteral("VANTELLO_RULE"), event.rule);
+    env.insert(QStringLiteral("VANTELLO_QUANTITY"), event.quantity);
+    env.insert(QStringLiteral("VANTELLO_VALUE"),
+               event.value ? EventNumberText(*event.value) : QString());
+    env.insert(QStringLiteral("VANTELLO_UNIT"), event.unit);
+    env.insert(QStringLiteral("VANTELLO_TIME"), IsoInstantText(event.at));
+    env.insert(QStringLiteral("VANTELLO_PORT"), m_parts.port.CommPort());
+    // Started and left to run on its own (never through a shell); it reads nothing from the
+    // meter's run and writes nothing into its output.
+    QProcess process;
+    process.setProgram(m_options.onAlarm);
+    process.setProcessEnvironment(env);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    if (!process.startDetached())
+        m_parts.console.Say(QStringLiteral("--on-alarm %1 could not be started: %2")
+                                .arg(QuotedPath(m_options.onAlarm), process.errorString()));
 }

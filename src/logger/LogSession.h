@@ -1,5 +1,7 @@
 #pragma once
 
+#include "alarms/AlarmWatch.h"
+#include "alarms/RunEvent.h"
 #include "link/LinkController.h"
 #include "link/MeterFrame.h"
 #include "logger/LogOptions.h"
@@ -69,12 +71,24 @@ public:
     // The port the meter is read on now.
     QString Port() const;
 
+    // Adds a note with the current time, as an event like an alarm (see Event). A note that is
+    // empty once made one line is ignored.
+    void AddNote(const QString& text);
+    // The alarm rules (--alarm) and where each stands.
+    const AlarmWatch& Alarms() const { return m_alarms; }
+
 signals:
     void Finished(int status);
-    // A reading, once its line is in the output (never one the output lacks).
+    // A reading, once its line is in the output as number no (never one the output lacks);
+    // Logged gives the meter's bytes as well, for outputs that keep them.
+    void ReadingWritten(qint64 no, const DecodedFrame& reading, const QDateTime& at);
     void Logged(qint64 no, const MeterFrame& frame, const DecodedFrame& reading,
                 const QDateTime& at);
     void MeterStateChanged(LogMeterState state);
+    // Every event of the run (an alarm raised or cleared, a note), once it is said on standard
+    // error and written to the output (or its events file); the one place outputs of events
+    // subscribe to.
+    void Event(const RunEvent& event);
 
 private:
     void onComm();
@@ -86,6 +100,11 @@ private:
     bool openOutput(QString* error);
     void outputOpened();
     void setState(LogMeterState state);
+    void emitEvent(const RunEvent& event);
+    void emitEvents(const std::vector<RunEvent>& events);
+    bool writeEvent(const RunEvent& event, QString* error);
+    bool openEventsFile();
+    void runOnAlarm(const RunEvent& event);
 
     LogParts m_parts;
     LogOptions m_options;
@@ -103,4 +122,8 @@ private:
     bool m_waiting = false; // the meter went away and is not back in step yet
     bool m_finished = false;
     LogMeterState m_state = LogMeterState::Starting;
+    AlarmWatch m_alarms;
+    QTimer m_alarmTimer;                    // no-data rules look at the silence
+    std::unique_ptr<LogOutput> m_eventsOut; // csv: the events file beside the output
+    bool m_eventsNowhere = false;           // events go to standard error only (said once)
 };

@@ -561,6 +561,9 @@ private:
             *why = QStringLiteral("it is not a whole JSON object");
             return false;
         }
+        // An event the logger wrote among the readings (an alarm, a note) is no reading.
+        if (m_json.Has("event"))
+            return true;
         const auto timeText = m_json.Get("time", true);
         const auto valueText = m_json.Get("value", false);
         double value = 0;

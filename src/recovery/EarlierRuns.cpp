@@ -118,6 +118,7 @@ std::vector<EarlierRun> FindEarlierRuns(const QString& folder, QStringList* noti
             continue;
         }
         run.readings = std::move(content.readings);
+        run.events = std::move(content.events);
         run.scan = content;
         runs.push_back(std::move(run));
     }

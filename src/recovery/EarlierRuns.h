@@ -18,6 +18,7 @@ struct EarlierRun {
     std::unique_ptr<QLockFile> lock;     // held by this program while it deals with the log
     RecoveryLogScan scan;                // all of the log
     std::vector<LoggedReading> readings; // its first intact entries, as many as the table holds
+    std::vector<RunEvent> events;        // its alarms and notes (the first kKeptEvents)
 };
 
 // The logs in folder that hold readings and whose programs are no longer running, oldest first

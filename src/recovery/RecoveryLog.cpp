@@ -17,7 +17,8 @@ RecoveryLog::RecoveryLog(QString folder, MessageBoxes& messages, QObject* parent
     , m_folder(std::move(folder))
     , m_messages(messages) {}
 
-void RecoveryLog::OfferEarlierRuns(const GVarMod& state, const RestoreStep& restore) {
+void RecoveryLog::OfferEarlierRuns(const GVarMod& state, const RestoreStep& restore,
+                                   const RestoreEventStep& restoreEvent) {
     if (!IsOn())
         return;
     QStringList notices;
@@ -74,6 +75,12 @@ void RecoveryLog::OfferEarlierRuns(const GVarMod& state, const RestoreStep& rest
             if (!adopted)
                 Append(stored, entry.kind, entry.instant);
         }
+        for (const RunEvent& event : run.events) {
+            if (restoreEvent)
+                restoreEvent(event);
+            if (!adopted)
+                AppendEvent(event);
+        }
         if (adopted)
             continue;
         if (count < scan.good)
@@ -113,6 +120,14 @@ void RecoveryLog::Append(const Reading& reading, const QString& kind, const QDat
         return;
     QString reason;
     if (!m_file.Append(RecoveryLogEntry({reading, kind, at}), &reason))
+        fail(reason);
+}
+
+void RecoveryLog::AppendEvent(const RunEvent& event) {
+    if (m_failed || !m_file.IsOpen())
+        return;
+    QString reason;
+    if (!m_file.Append(RecoveryLogEventEntry(event), &reason))
         fail(reason);
 }
 

@@ -42,17 +42,24 @@ public:
     // Stores a restored reading as the next one of the table and shows it as if just received;
     // returns the stored record.
     using RestoreStep = std::function<const Reading&(const LoggedReading&)>;
+    // Shows a restored event (an alarm or a note) among this run's.
+    using RestoreEventStep = std::function<void(const RunEvent&)>;
 
     // At start-up, before the link opens: offers the earlier runs' readings, oldest first: one
     // question for one run, and for several one question listing them (restore all, keep all,
     // or decide for each in turn). Yes restores them through restore (the first restored log goes
     // on as this run's log; a later one follows on if the table has room). No keeps them as a CSV
     // file beside the logs and names its path.
-    void OfferEarlierRuns(const GVarMod& state, const RestoreStep& restore);
+    // The run's events are restored with its readings through restoreEvent (when given) and kept
+    // in this run's log.
+    void OfferEarlierRuns(const GVarMod& state, const RestoreStep& restore,
+                          const RestoreEventStep& restoreEvent = {});
     // Makes this run's log, unless a restored one goes on already.
     void StartRun();
     // Appends the reading just stored. kind is the readout's kind label, empty when unknown.
     void Append(const Reading& reading, const QString& kind, const QDateTime& at);
+    // Appends an event of the run (an alarm raised or cleared, a note).
+    void AppendEvent(const RunEvent& event);
     // The table was emptied: the log starts afresh (and a log that failed is tried again).
     void StartFresh();
     // A normal exit: the log goes.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -15,6 +16,7 @@ constexpr char kHeaderName[] = "VANTELLO RECOVERY LOG ";
 constexpr double kLargestValue = 65535; // four digits and a decimal point at most
 constexpr qsizetype kFieldCount = 9;    // the tag and eight fields, before the checksum
 constexpr qsizetype kCrcDigits = 8;
+constexpr qsizetype kEventFieldCount = 9; // E and eight fields, before the checksum
 
 QByteArray escaped(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
@@ -78,6 +80,58 @@ bool unescaped(QByteArrayView field, QString* text) {
 QByteArray crcText(const QByteArray& payload) {
     return QByteArray::number(Crc32(payload.constData(), payload.size()), 16)
         .rightJustified(kCrcDigits, '0');
+}
+
+// The fields of a line whose checksum is right, or nothing.
+bool checkedFields(QByteArrayView line, qsizetype count, std::array<QByteArrayView, 9>* f) {
+    const qsizetype lastTab = line.lastIndexOf('\t');
+    if (lastTab < 0 || line.size() - lastTab - 1 != kCrcDigits)
+        return false;
+    const QByteArrayView payload = line.first(lastTab);
+    bool ok = false;
+    const uint crc = line.sliced(lastTab + 1).toUInt(&ok, 16);
+    if (!ok || crc != Crc32(payload.data(), payload.size()))
+        return false;
+    qsizetype at = 0;
+    for (qsizetype k = 0; k < count; ++k) {
+        const qsizetype tab = k + 1 < count ? payload.indexOf('\t', at) : payload.size();
+        if (tab < 0)
+            return false;
+        (*f)[std::size_t(k)] = payload.sliced(at, tab - at);
+        at = tab + 1;
+    }
+    return !(*f)[std::size_t(count - 1)].contains('\t');
+}
+
+// An event line without its LF, or nothing when it is no intact event.
+bool parseEvent(QByteArrayView line, RunEvent* out) {
+    std::array<QByteArrayView, 9> f;
+    if (!line.startsWith("E\t") || !checkedFields(line, kEventFieldCount, &f))
+        return false;
+    QString instant, kind, change, value;
+    if (!unescaped(f[1], &instant) || !unescaped(f[2], &kind) || !unescaped(f[3], &change) ||
+        !unescaped(f[4], &out->rule) || !unescaped(f[5], &out->quantity) ||
+        !unescaped(f[6], &value) || !unescaped(f[7], &out->unit) || !unescaped(f[8], &out->note))
+        return false;
+    out->at = QDateTime::fromString(instant, Qt::ISODateWithMs);
+    if (!out->at.isValid())
+        return false;
+    if (kind == u"note") {
+        out->kind = RunEventKind::Note;
+    } else if (kind == u"alarm" && (change == u"raised" || change == u"cleared")) {
+        out->kind = RunEventKind::Alarm;
+        out->change = change == u"raised" ? AlarmChange::Raised : AlarmChange::Cleared;
+    } else {
+        return false;
+    }
+    if (!value.isEmpty()) {
+        bool ok = false;
+        const double number = value.toDouble(&ok);
+        if (!ok || !std::isfinite(number))
+            return false;
+        out->value = number;
+    }
+    return true;
 }
 
 // One line without its LF, or nothing when it is not an intact entry numbered above `before`.
@@ -162,6 +216,25 @@ QByteArray RecoveryLogEntry(const LoggedReading& entry) {
     return line;
 }
 
+QByteArray RecoveryLogEventEntry(const RunEvent& event) {
+    QByteArray line;
+    line.reserve(128);
+    line += "E\t";
+    line += escaped(IsoInstantText(event.at)) + '\t';
+    line += escaped(event.KindText()) + '\t';
+    line += escaped(event.ChangeText()) + '\t';
+    line += escaped(event.rule) + '\t';
+    line += escaped(event.quantity) + '\t';
+    if (event.value)
+        line += QByteArray::number(*event.value, 'g', QLocale::FloatingPointShortest);
+    line += '\t';
+    line += escaped(event.unit) + '\t';
+    line += escaped(event.note);
+    const QByteArray crc = crcText(line);
+    line += '\t' + crc + '\n';
+    return line;
+}
+
 RecoveryLogReader::RecoveryLogReader(QIODevice& in)
     : m_in(in) {
     const QByteArrayView header(kHeader);
@@ -216,6 +289,16 @@ bool RecoveryLogReader::nextLine() {
 bool RecoveryLogReader::Next(LoggedReading* out) {
     while (nextLine()) {
         LoggedReading entry;
+        if (!m_overlong && m_line.startsWith("E\t")) {
+            RunEvent event;
+            if (parseEvent(m_line, &event)) {
+                m_line.clear();
+                ++m_scan.events;
+                if (m_events.size() < std::size_t(kKeptEvents))
+                    m_events.push_back(std::move(event));
+                continue;
+            }
+        }
         const bool intact = !m_overlong && parseEntry(m_line, m_lastNo, &entry);
         m_line.clear();
         m_overlong = false;
@@ -245,6 +328,7 @@ RecoveryLogContent ReadRecoveryLog(QIODevice& in, std::size_t keep) {
         if (content.readings.size() < keep)
             content.readings.push_back(std::move(entry));
     static_cast<RecoveryLogScan&>(content) = reader.Scan();
+    content.events = reader.Events();
     return content;
 }
 

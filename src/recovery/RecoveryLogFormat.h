@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarms/RunEvent.h"
 #include "state/GVarMod.h"
 
 #include <QByteArray>
@@ -29,12 +30,24 @@ struct LoggedReading {
 // shortest digits that read back as the same double; the instant is ISO 8601 with
 // milliseconds and UTC offset. A program killed in the middle of a write leaves a last line
 // without its LF or with a wrong checksum: that entry is not a reading.
+//
+// An event of the run (an alarm raised or cleared, a note) is a line of its own among them:
+//
+//   E <tab> instant <tab> alarm|note <tab> raised|cleared|(empty) <tab> rule <tab> quantity
+//     <tab> value (shortest digits, empty when none) <tab> unit <tab> note <tab> CRC-32 <LF>
+//
+// with the same escapes and checksum. Readers before events skip such a line as damaged (and
+// restore the readings all the same); this one keeps it as an event and counts it apart.
 
 // The header line, LF included.
 QByteArray RecoveryLogHeader();
 
 // The entry line of one reading, LF included.
 QByteArray RecoveryLogEntry(const LoggedReading& entry);
+// The entry line of one event, LF included.
+QByteArray RecoveryLogEventEntry(const RunEvent& event);
+// At most this many events of a log are kept when it is read (the rest are counted).
+inline constexpr qsizetype kKeptEvents = 10000;
 
 // The longest entry line a reading can make (its texts are a few dozen characters each); a longer
 // line is damaged, and is never held whole in memory.
@@ -52,6 +65,8 @@ struct RecoveryLogScan {
     // last line without its LF (the entry a killed program was writing) is neither.
     qint64 good = 0;
     qint64 skipped = 0;
+    // Intact event lines (alarms, notes); they are neither readings nor damage.
+    qint64 events = 0;
     // The entries are numbered 1, 2, 3 ... with none skipped: the log may simply go on.
     bool inSequence = true;
     // Where the last complete line (or the header) ends: the log goes on from here.
@@ -69,6 +84,8 @@ public:
     bool Next(LoggedReading* out);
     // What was read so far (all of it once Next returned false).
     const RecoveryLogScan& Scan() const { return m_scan; }
+    // The events read so far, the first kKeptEvents of them.
+    const std::vector<RunEvent>& Events() const { return m_events; }
 
 private:
     bool nextLine();
@@ -83,11 +100,14 @@ private:
     bool m_done = false;
     qint64 m_offset = 0;
     std::int32_t m_lastNo = 0;
+    std::vector<RunEvent> m_events;
 };
 
 struct RecoveryLogContent : RecoveryLogScan {
     // The first intact entries, up to the number asked for.
     std::vector<LoggedReading> readings;
+    // The events, the first kKeptEvents of them.
+    std::vector<RunEvent> events;
 };
 
 RecoveryLogContent ReadRecoveryLog(QIODevice& in, std::size_t keep);

@@ -77,8 +77,8 @@ function showState(s) { if (s) badge($("state"), s, s === "reading" ? "meter rea
 function eventText(e) {
   const when = e.time ? clock(Date.parse(e.time)) + "  " : "";
   if (e.event === "note") return when + "note: " + e.text;
-  const parts = [e.event, e.rule, e.state, e.value].filter((p) => p !== undefined && p !== null && p !== "");
-  return when + parts.join(" ");
+  const value = e.value !== null && e.value !== undefined ? " (" + e.value + (e.unit ? " " + e.unit : "") + ")" : "";
+  return when + e.event + " " + (e.change || "") + ": " + (e.rule || "") + value;
 }
 function showEvents(list) {
   const ul = $("events");
@@ -97,7 +97,7 @@ function showAlarms(list) {
   if (!list || !list.length) { ul.innerHTML = "<li>none set</li>"; return; }
   for (const a of list) {
     const li = document.createElement("li");
-    li.textContent = (a.rule || "") + ": " + (a.raised ? "RAISED" : "clear");
+    li.textContent = (a.rule || "") + ": " + (a.raised ? "RAISED" : "clear") + (a.value !== undefined ? " (last " + a.value + ")" : "");
     if (a.raised) li.className = "raised";
     ul.append(li);
   }

@@ -2,6 +2,7 @@
 // no windows (Qt Core, Serial Port and Network only), for long unattended runs. Optionally also
 // on a live page (--serve) and to an MQTT broker (--mqtt), which follow what the file gets.
 
+#include "alarms/AlarmWatch.h"
 #include "link/DeviceSerialPort.h"
 #include "link/SystemPortPlatform.h"
 #include "logger/LogConsole.h"
@@ -14,6 +15,9 @@
 
 #include <QCoreApplication>
 #include <QHostInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QSocketNotifier>
 
@@ -84,6 +88,20 @@ std::unique_ptr<LiveServer> startServer(const LogOptions& options, LogConsole& c
     return server;
 }
 
+// The alarm rules and where each stands, for the live page.
+QByteArray alarmStates(const AlarmWatch& alarms) {
+    QJsonArray list;
+    for (std::size_t i = 0; i < alarms.Rules().size(); ++i) {
+        const AlarmRuleState& state = alarms.States()[i];
+        QJsonObject rule{{QStringLiteral("rule"), alarms.Rules()[i].text},
+                         {QStringLiteral("raised"), state.raised}};
+        if (state.lastValue)
+            rule.insert(QStringLiteral("value"), *state.lastValue);
+        list.append(rule);
+    }
+    return QJsonDocument(list).toJson(QJsonDocument::Compact);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -148,6 +166,26 @@ int main(int argc, char** argv) {
                          [&](const QString& text) { stderrConsole.Say(text); });
         if (!mqtt->Start(&error))
             return usageError(error);
+    }
+    // Each event once it is in the output: on the page with the rules' states, and to the broker;
+    // a note from the page is the session's like any other.
+    if (server || mqtt)
+        QObject::connect(&session, &LogSession::Event, &session, [&](const RunEvent& event) {
+            QByteArray json = LogEventLine(LogFormat::Jsonl, event);
+            json.chop(1);
+            if (server) {
+                server->AddEvent(json);
+                server->SetAlarms(alarmStates(session.Alarms()));
+            }
+            if (mqtt)
+                mqtt->PublishEvent(json);
+        });
+    if (server) {
+        server->SetAlarms(alarmStates(session.Alarms()));
+        server->onNote = [&session](const QString& text, QString*) {
+            session.AddNote(text);
+            return true;
+        };
     }
     // Each reading once it is in the file: on the page and to the broker, neither waiting.
     if (server || mqtt)

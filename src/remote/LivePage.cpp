@@ -97,7 +97,7 @@ function showAlarms(list) {
   if (!list || !list.length) { ul.innerHTML = "<li>none set</li>"; return; }
   for (const a of list) {
     const li = document.createElement("li");
-    li.textContent = (a.rule || "") + ": " + (a.raised ? "RAISED" : "clear") + (a.value !== undefined ? " (last " + a.value + ")" : "");
+    li.textContent = (a.rule || "") + ": " + (a.raised ? "RAISED" : "clear");
     if (a.raised) li.className = "raised";
     ul.append(li);
   }

@@ -347,7 +347,7 @@ QByteArray LiveServer::latestJson() const {
     return "{\"port\":" + jsonString(m_port) + ",\"state\":" + jsonString(m_state) +
            ",\"readings\":" + QByteArray::number(m_readings) +
            ",\"reading\":" + (latest ? LiveJson(*latest) : QByteArray("null")) +
-           ",\"events\":" + events + ",\"alarms\":" + m_alarms + "}";
+           ",\"events\":" + events + ",\"alarms\":" + (alarmsNow ? alarmsNow() : m_alarms) + "}";
 }
 
 void LiveServer::AddReading(qint64 no, const MeterFrame& frame, const QDateTime& at) {

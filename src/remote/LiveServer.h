@@ -57,6 +57,8 @@ public:
     // The alarm rules and whether each is raised, as a JSON array.
     void SetAlarms(const QByteArray& jsonArray);
 
+    // The alarms' states now, for /latest.json (else the last SetAlarms).
+    std::function<QByteArray()> alarmsNow;
     // Takes a note sent from the page; false with the reason to show when it cannot.
     std::function<bool(const QString& text, QString* why)> onNote;
 

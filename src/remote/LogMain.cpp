@@ -181,7 +181,9 @@ int main(int argc, char** argv) {
                 mqtt->PublishEvent(json);
         });
     if (server) {
-        server->SetAlarms(alarmStates(session.Alarms()));
+        server->alarmsNow = [&session] {
+            return alarmStates(session.Alarms());
+        };
         server->onNote = [&session](const QString& text, QString*) {
             session.AddNote(text);
             return true;

@@ -133,7 +133,8 @@ void LiveServerTest::hostileClientsWhileReadingsFlow() {
     const QString file = dir.filePath("run.csv");
     LoggerRun run;
     QVERIFY(run.Start(QStringLiteral(VANTELLO_LOG_PROGRAM),
-                      {"-o", file, "--serve", "127.0.0.1:0", "--token", kToken}));
+                      {"-o", file, "--serve", "127.0.0.1:0", "--token", kToken, "--alarm",
+                       "velocity > 0.5 m/s"}));
     QVERIFY2(run.WaitFor("reading the meter on"), run.err.constData());
     const QRegularExpressionMatch url =
         QRegularExpression("live page on http://127.0.0.1:(\\d+)/\\?token=sesame-4711\n")
@@ -197,9 +198,21 @@ void LiveServerTest::hostileClientsWhileReadingsFlow() {
                      table[i].name, QString::fromLatin1(clients[i]->outcome))));
     clients.clear();
 
-    // Served as before, and /readings.csv has the readings since a time in their order.
+    // Served as before: a note with the token is taken; the alarm raised and the note are events
+    // on the page. /readings.csv has the readings since a time in their order.
+    QTcpSocket note;
+    note.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(note.waitForConnected(5000));
+    note.write("POST /note?token=" + kToken +
+               " HTTP/1.1\r\nContent-Length: 14\r\n\r\nfilter changed");
+    QVERIFY(QTest::qWaitFor([&] { return note.bytesAvailable() > 0; }, 5000));
+    QVERIFY(note.readAll().startsWith("HTTP/1.1 200"));
     const QByteArray latest = get(port, "/latest.json?token=" + kToken);
     QVERIFY2(latest.contains("\"state\":\"reading\",\"readings\":"), latest.constData());
+    QVERIFY2(latest.contains("{\"event\":\"alarm\",") && latest.contains("\"change\":\"raised\"") &&
+                 latest.contains("\"note\":\"filter changed\"}") &&
+                 latest.contains("\"alarms\":[{\"raised\":true,\"rule\":\"velocity > 0.5 m/s\""),
+             latest.constData());
     const QByteArray csv = get(port, "/readings.csv?since=2000-01-01T00:00:00Z&token=" + kToken);
     QVERIFY2(csv.contains("\r\n\r\nno,time,value,unit,kind,mode,temperature,temperature_unit,"
                           "humidity\n1,"),

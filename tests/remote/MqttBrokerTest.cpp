@@ -94,9 +94,9 @@ void MqttBrokerTest::publishesThroughABrokerThatComesAndGoes() {
 
     const QString file = dir.filePath("run.csv");
     LoggerRun run;
-    QVERIFY(run.Start(
-        QStringLiteral(VANTELLO_LOG_PROGRAM),
-        {"-o", file, "--mqtt", "127.0.0.1:" + QString::number(port), "--topic", "site/m1"}));
+    QVERIFY(run.Start(QStringLiteral(VANTELLO_LOG_PROGRAM),
+                      {"-o", file, "--mqtt", "127.0.0.1:" + QString::number(port), "--topic",
+                       "site/m1", "--alarm", "velocity > 0.5 m/s"}));
     QVERIFY2(run.WaitFor("reading the meter on"), run.err.constData());
     QVERIFY2(run.WaitFor("publishing on MQTT broker 127.0.0.1:" + QByteArray::number(port) +
                          " under site/m1/"),
@@ -106,6 +106,14 @@ void MqttBrokerTest::publishesThroughABrokerThatComesAndGoes() {
              broker->received.right(300).constData());
     QVERIFY(broker->received.contains("site/m1/state online\n"));
     QVERIFY(broker->received.contains(",\"unit\":\"m/s\",\"kind\":\"VEL\","));
+    // The alarm raised once the velocity passes 0.5 m/s (the 52nd frame) is an event.
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     return broker->received.contains("site/m1/event {\"event\":\"alarm\",") &&
+                            broker->received.contains("\"change\":\"raised\"");
+                 },
+                 20000),
+             broker->received.right(300).constData());
 
     // The broker dies: the logger says so and goes on writing; the broker comes back.
     broker->Kill();

@@ -76,7 +76,7 @@ function showState(s) { if (s) badge($("state"), s, s === "reading" ? "meter rea
 
 function eventText(e) {
   const when = e.time ? clock(Date.parse(e.time)) + "  " : "";
-  if (e.event === "note") return when + "note: " + e.text;
+  if (e.event === "note") return when + "note: " + e.note;
   const value = e.value !== null && e.value !== undefined ? " (" + e.value + (e.unit ? " " + e.unit : "") + ")" : "";
   return when + e.event + " " + (e.change || "") + ": " + (e.rule || "") + value;
 }
@@ -161,6 +161,8 @@ function draw() {
     else { cLo = Math.min(cLo, p[1]); cHi = Math.max(cHi, p[1]); }
   }
   flush(); g.stroke();
+  c.dataset.points = points.length;
+  c.dataset.span = points.length ? Math.round(x(points[0][0])) + "-" + Math.round(x(points[points.length - 1][0])) : "";
 }
 
 async function loadHistory() {

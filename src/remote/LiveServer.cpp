@@ -350,11 +350,12 @@ QByteArray LiveServer::latestJson() const {
            ",\"events\":" + events + ",\"alarms\":" + (alarmsNow ? alarmsNow() : m_alarms) + "}";
 }
 
-void LiveServer::AddReading(qint64 no, const MeterFrame& frame, const QDateTime& at) {
+void LiveServer::AddReading(qint64 no, const MeterFrame& frame, const QDateTime& at,
+                            const QByteArray& json) {
     m_record.Add(no, frame, at);
     m_readings = no;
     if (!m_streams.isEmpty())
-        broadcast("reading", LiveJson(*m_record.Latest()));
+        broadcast("reading", json.isEmpty() ? LiveJson(*m_record.Latest()) : json);
 }
 
 void LiveServer::SetMeterState(const QString& state) {

@@ -50,7 +50,9 @@ public:
     quint16 Port() const;
 
     void SetPort(const QString& port) { m_port = port; }
-    void AddReading(qint64 no, const MeterFrame& frame, const QDateTime& at);
+    // A reading written; json is its JSON object (LiveJson) when the caller has it already.
+    void AddReading(qint64 no, const MeterFrame& frame, const QDateTime& at,
+                    const QByteArray& json = {});
     void SetMeterState(const QString& state);
     // An event record (a JSON object: an alarm raised or cleared, a note); the last 50 are kept.
     void AddEvent(const QByteArray& json);

@@ -163,7 +163,9 @@ int main(int argc, char** argv) {
             return usageError(error);
         mqtt = std::make_unique<MqttPublisher>(broker);
         QObject::connect(mqtt.get(), &MqttPublisher::Said, &session,
-                         [&](const QString& text) { stderrConsole.Say(text); });
+                         [&](const QString& text, bool notice) {
+                             notice ? stderrConsole.Notice(text) : stderrConsole.Say(text);
+                         });
         if (!mqtt->Start(&error))
             return usageError(error);
     }
@@ -194,13 +196,12 @@ int main(int argc, char** argv) {
         QObject::connect(&session, &LogSession::Logged, &session,
                          [&](qint64 no, const MeterFrame& frame, const DecodedFrame& reading,
                              const QDateTime& at) {
+                             QByteArray json = LogLine(LogFormat::Jsonl, no, reading, at);
+                             json.chop(1);
                              if (server)
-                                 server->AddReading(no, frame, at);
-                             if (mqtt) {
-                                 QByteArray json = LogLine(LogFormat::Jsonl, no, reading, at);
-                                 json.chop(1);
+                                 server->AddReading(no, frame, at, json);
+                             if (mqtt)
                                  mqtt->PublishReading(json);
-                             }
                          });
     // Queued: a run that ends before the event loop runs still ends it.
     QObject::connect(&session, &LogSession::Finished, &app, &QCoreApplication::exit,

@@ -120,7 +120,8 @@ bool MqttPublisher::Start(QString* error) {
         m_lost = true;
         emit Said(QStringLiteral("MQTT broker %1 not reached (%2); trying again, readings go on "
                                  "into the file")
-                      .arg(Broker(), mosquittoError(rc)));
+                      .arg(Broker(), mosquittoError(rc)),
+                  false);
     }
     rc = mosquitto_loop_start(m_mosq);
     if (rc != MOSQ_ERR_SUCCESS) {
@@ -200,17 +201,20 @@ void MqttPublisher::onPublish(mosquitto*, void* self, int mid) {
 void MqttPublisher::connected(int rc) {
     if (rc != 0) {
         emit Said(QStringLiteral("MQTT broker %1 refused the connection: %2")
-                      .arg(Broker(), QString::fromUtf8(mosquitto_connack_string(rc))));
+                      .arg(Broker(), QString::fromUtf8(mosquitto_connack_string(rc))),
+                  false);
         return;
     }
     if (!m_everConnected)
-        emit Said(QStringLiteral("publishing on MQTT broker %1 under %2/")
-                      .arg(Broker(), m_options.topic));
+        emit Said(
+            QStringLiteral("publishing on MQTT broker %1 under %2/").arg(Broker(), m_options.topic),
+            true);
     else if (m_lost)
         emit Said(QStringLiteral("MQTT broker %1 back; %2 readings were not published meanwhile "
                                  "(they are in the file)")
                       .arg(Broker())
-                      .arg(m_unpublished - m_unpublishedAtLoss));
+                      .arg(m_unpublished - m_unpublishedAtLoss),
+                  false);
     m_everConnected = true;
     m_lost = false;
 }
@@ -221,5 +225,6 @@ void MqttPublisher::disconnected(int rc) {
     m_lost = true;
     m_unpublishedAtLoss = m_unpublished;
     emit Said(QStringLiteral("MQTT broker %1 lost (%2); trying again, readings go on into the file")
-                  .arg(Broker(), mosquittoError(rc)));
+                  .arg(Broker(), mosquittoError(rc)),
+              false);
 }

@@ -48,8 +48,8 @@ public:
     qint64 Unpublished() const { return m_unpublished; }
 
 signals:
-    // What standard error should say (connected, lost, back).
-    void Said(const QString& text);
+    // What standard error should say (lost, back); notice: only what goes well (connected).
+    void Said(const QString& text, bool notice);
 
 private:
     static void onConnect(mosquitto* mosq, void* self, int rc);

@@ -2,6 +2,7 @@
 // The logger's rules below the program: durations and the rest of the command line, the status
 // line's text, and how the output file is created, replaced and added to.
 
+#include "alarms/RunEvent.h"
 #include "link/MeterFrame.h"
 #include "logger/LogConsole.h"
 #include "logger/LogOptions.h"
@@ -32,6 +33,8 @@ private slots:
     void pathsAreQuotedInMessages();
     void influxLines_data();
     void influxLines();
+    void influxEventLines_data();
+    void influxEventLines();
 };
 
 namespace {} // namespace
@@ -344,6 +347,39 @@ void LogRulesTest::influxLines() {
     QCOMPARE(LogLine(LogFormat::Influx, 7, reading, instant, port), line);
     QVERIFY(LogHeading(LogFormat::Influx).isEmpty());
     QVERIFY(line.startsWith(LogLineStart(LogFormat::Influx)));
+}
+
+void LogRulesTest::influxEventLines_data() {
+    // An event among the readings: texts as string fields, " and \\ escaped; tags as above.
+    QTest::addColumn<bool>("note");
+    QTest::addColumn<QString>("text"); // the rule or the note
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("alarm raised")
+        << false << "velocity < 2.5 m/s for 30s"
+        << QByteArray("vantello_event,change=raised,event=alarm,quantity=velocity,unit=m/s "
+                      "rule=\"velocity < 2.5 m/s for 30s\",value=2.31 1796893200123000000\n");
+    QTest::newRow("note with a quotation mark and a backslash")
+        << true << "duct \"B\" at C:\\site"
+        << QByteArray("vantello_event,event=note note=\"duct \\\"B\\\" at C:\\\\site\" "
+                      "1796893200123000000\n");
+}
+
+void LogRulesTest::influxEventLines() {
+    QFETCH(bool, note);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, line);
+    RunEvent event;
+    event.at = QDateTime::fromString("2026-12-10T09:00:00.123Z", Qt::ISODateWithMs);
+    if (note) {
+        event.kind = RunEventKind::Note;
+        event.note = text;
+    } else {
+        event.rule = text;
+        event.quantity = "velocity";
+        event.value = 2.31;
+        event.unit = "m/s";
+    }
+    QCOMPARE(LogEventLine(LogFormat::Influx, event), line);
 }
 
 QTEST_GUILESS_MAIN(LogRulesTest)

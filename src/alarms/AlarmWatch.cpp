@@ -51,8 +51,17 @@ AlarmWatch::AlarmWatch(std::vector<AlarmRule> rules)
     , m_states(m_rules.size()) {}
 
 void AlarmWatch::SetRules(std::vector<AlarmRule> rules, const QDateTime& now) {
+    // A rule kept (the same text) keeps where it stands: adding or removing another never clears
+    // an alarm without saying so.
+    std::vector<AlarmRuleState> states(rules.size());
+    for (std::size_t i = 0; i < rules.size(); ++i)
+        for (std::size_t j = 0; j < m_rules.size(); ++j)
+            if (m_rules[j].text == rules[i].text) {
+                states[i] = m_states[j];
+                break;
+            }
     m_rules = std::move(rules);
-    m_states.assign(m_rules.size(), {});
+    m_states = std::move(states);
     // A silence is counted from now for the new rules.
     if (m_expecting)
         m_lastReadingMs = now.toMSecsSinceEpoch();

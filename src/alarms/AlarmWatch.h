@@ -32,7 +32,8 @@ public:
 
     const std::vector<AlarmRule>& Rules() const { return m_rules; }
     const std::vector<AlarmRuleState>& States() const { return m_states; }
-    // Another set of rules; every rule starts afresh (nothing raised).
+    // Another set of rules: a rule also in the old set (by its text) keeps its state, the others
+    // start afresh (nothing raised).
     void SetRules(std::vector<AlarmRule> rules, const QDateTime& now);
 
     // A reading stored at `at`.

@@ -32,7 +32,7 @@ public:
     explicit RunAlarms(QObject* parent = nullptr);
 
     // Replaces the rules; false, with the line and why, when one cannot be read (nothing changes
-    // then). Every rule starts afresh.
+    // then). Rules kept keep their state; new ones start afresh.
     bool SetRules(const QStringList& texts, const QDateTime& now, QString* why);
     QStringList RuleTexts() const;
     const AlarmWatch& Watch() const { return m_watch; }

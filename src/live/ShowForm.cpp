@@ -8,6 +8,7 @@
 #include "charts/ChartScaleRules.h"
 #include "charts/ChartWindowControls.h"
 #include "charts/DottedLine.h"
+#include "live/AlarmsButton.h"
 #include "live/GraphPeer.h"
 #include "live/LineControl.h"
 #include "live/RecordingButton.h"
@@ -146,6 +147,8 @@ void ShowForm::buildChartArea() {
     connect(Image4, &ImageButton::Click, this, &ShowForm::TraverseRequested);
     Image5 = MakeRecordingButton(this, {452, 288});
     connect(Image5, &ImageButton::Click, this, &ShowForm::RecordingRequested);
+    Image6 = MakeAlarmsButton(this, {452, 240});
+    connect(Image6, &ImageButton::Click, this, &ShowForm::AlarmsRequested);
 
     Label12 = new QLabel(QStringLiteral("0000"), Picture1->Inside());
     Label12->setGeometry(32, 96, kLiveTagWidth, kLiveTagHeight);

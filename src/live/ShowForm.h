@@ -89,6 +89,7 @@ public:
     ImageButton* Image3 = nullptr; // zoom out
     ImageButton* Image4 = nullptr; // opens the traverse window
     ImageButton* Image5 = nullptr; // opens a recording
+    ImageButton* Image6 = nullptr; // opens the Alarms window
     QLabel* Label12 = nullptr;     // cursor tag
     VerticalDottedLine* Line1 = nullptr;
     QLabel* Label9 = nullptr;
@@ -101,6 +102,8 @@ signals:
     void TraverseRequested();
     // The recording button was clicked: open a saved file.
     void RecordingRequested();
+    // The alarms button was clicked: the main window opens the Alarms window.
+    void AlarmsRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,5 +1,8 @@
 #include "shell/MainForm.h"
 
+#include "alarms/AlarmsForm.h"
+#include "alarms/DesktopNotice.h"
+#include "alarms/RunAlarms.h"
 #include "graph/GraphWindowHost.h"
 #include "link/ConnectForm.h"
 #include "link/LinkController.h"
@@ -22,12 +25,16 @@
 #include "widgets/WindowLayout.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
+#include <QSettings>
 #include <QTimer>
 
 #include <algorithm>
@@ -78,6 +85,16 @@ MainForm::MainForm(MainParts parts)
     m_traverse = std::make_unique<TraverseWindowHost>(
         m_parts.messages, TraverseWindowHost::Seams{m_parts.traverseDialog, m_parts.traverseClock,
                                                     m_parts.print.target, m_parts.now});
+    // The alarm rules remembered from the last run are at work from the start.
+    m_alarms = std::make_unique<RunAlarms>();
+    {
+        QSettings settings(QStringLiteral("Vantello"), QStringLiteral("Vantello"));
+        QString why;
+        m_alarms->SetRules(ReadAlarmSettings(settings).rules, m_parts.now(), &why);
+    }
+    m_alarmsWindow = std::make_unique<AlarmsForm>(*m_alarms, m_parts.now);
+    m_alarmTick = new QTimer(this);
+    m_alarmTick->setInterval(250);
     wireWindows();
 }
 
@@ -86,6 +103,7 @@ MainForm::~MainForm() {
     m_graphs.reset();
     m_traverse.reset();
     m_recordings.reset();
+    m_alarmsWindow.reset();
 }
 
 void MainForm::wireWindows() {
@@ -139,6 +157,54 @@ void MainForm::wireWindows() {
     connect(openRecording, &QAction::triggered, this, [this] { m_recordings->AskAndOpen(this); });
     connect(m_showForm, &ShowForm::RecordingRequested, this,
             [this] { m_recordings->AskAndOpen(this); });
+
+    // Alarms: Ctrl+L here or the live display's alarms button. The rules hear every reading (in
+    // storeReading), whether the meter is expected to send, and a tick for no-data.
+    auto* openAlarms = new QAction(this);
+    openAlarms->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    addAction(openAlarms);
+    connect(openAlarms, &QAction::triggered, this, &MainForm::OpenAlarms);
+    connect(m_showForm, &ShowForm::AlarmsRequested, this, &MainForm::OpenAlarms);
+    const auto expecting = [](LinkState s) {
+        return s != LinkState::Closed && s != LinkState::Paused;
+    };
+    m_alarms->SetExpecting(expecting(m_link->State()), m_parts.now());
+    connect(m_link.get(), &LinkController::StateChanged, this, [this, expecting](LinkState s) {
+        m_alarms->SetExpecting(expecting(s), m_parts.now());
+    });
+    connect(m_alarmTick, &QTimer::timeout, this, [this] { m_alarms->Tick(m_parts.now()); });
+    m_alarmTick->start();
+    // Each event goes into the recovery log; a raised alarm is shown by the desktop (or, without
+    // its notification service, by the Alarms window coming to the front) and sounds if chosen.
+    connect(m_alarms.get(), &RunAlarms::EventHappened, this, [this](const RunEvent& e) {
+        m_recovery->AppendEvent(e);
+        if (e.kind != RunEventKind::Alarm || e.change != AlarmChange::Raised)
+            return;
+        ShowDesktopNotice(QStringLiteral("Alarm: %1").arg(e.rule),
+                          QStringLiteral("%1 at %2").arg(e.ValueText(), ClockText(e.at)), true,
+                          m_alarmsWindow.get(), [this] { OpenAlarms(); });
+        if (m_alarmsWindow->Sound())
+            QApplication::beep();
+    });
+}
+
+void MainForm::OpenAlarms() {
+    // The first time on the screen, in the middle of its free area.
+    if (!m_alarmsPlaced) {
+        m_alarmsPlaced = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect free = screen->availableGeometry();
+            m_alarmsWindow->resize(m_alarmsWindow->size().boundedTo(free.size() - QSize(40, 60)));
+            QRect placed(QPoint(), m_alarmsWindow->size());
+            placed.moveCenter(free.center());
+            m_alarmsWindow->move(placed.topLeft());
+        }
+    }
+    if (m_alarmsWindow->isMinimized())
+        m_alarmsWindow->showNormal();
+    m_alarmsWindow->show();
+    m_alarmsWindow->raise();
+    m_alarmsWindow->activateWindow();
 }
 
 void MainForm::OpenRecordings(const QStringList& paths) {
@@ -163,7 +229,8 @@ void MainForm::MDIForm_Load() {
     // Readings of a run that did not end normally come back before any new one arrives.
     m_recovery->OfferEarlierRuns(
         m_parts.state,
-        [this](const LoggedReading& entry) -> const Reading& { return restoreReading(entry); });
+        [this](const LoggedReading& entry) -> const Reading& { return restoreReading(entry); },
+        [this](const RunEvent& event) { m_alarms->Restore(event); });
     m_recovery->StartRun();
     if (m_parts.state.ReadingCount >= kReadingLimit)
         onReadingLimit();
@@ -231,6 +298,7 @@ void MainForm::storeReading(const MeterFrame& frame) {
     r.Time = ReadingTimeText(at);
     m_recovery->Append(r, d.KindLabel().value_or(QString()), at);
     showStoredReading(r, d.KindLabel());
+    m_alarms->Reading(d, at);
     if (TraverseForm* traverse = m_traverse->Listening())
         traverse->AcceptReading(d);
     if (state.ReadingCount >= kReadingLimit)
@@ -309,8 +377,10 @@ bool MainForm::MDIForm_Unload() {
         return true;
     m_unloaded = true;
     m_link->Shutdown();
+    m_alarmTick->stop();
     m_graphs->CloseGraph();
     m_traverse->Close();
+    m_alarmsWindow->close();
     m_traverse->OfferSaveAtExit();
     if (!offerSaveAtExit()) {
         m_unloaded = false;

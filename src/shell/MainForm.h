@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class AlarmsForm;
 class ConnectForm;
 class DataForm;
 class GraphWindowHost;
@@ -21,8 +22,10 @@ class MessageBoxes;
 class OpenDialog;
 class PortPlatform;
 class QMdiArea;
+class QTimer;
 class RecordingWindows;
 class RecoveryLog;
+class RunAlarms;
 struct LoggedReading;
 struct Reading;
 class SaveDialog;
@@ -84,6 +87,10 @@ public:
     LinkController& link() const { return *m_link; }
     RecoveryLog& recovery() const { return *m_recovery; }
     RecordingWindows& recordings() const { return *m_recordings; }
+    RunAlarms& alarms() const { return *m_alarms; }
+    AlarmsForm* alarmsWindow() const { return m_alarmsWindow.get(); }
+    // Shows the Alarms window and brings it to the front.
+    void OpenAlarms();
 
     // Opens saved files in recording windows (read off the interface thread).
     void OpenRecordings(const QStringList& paths);
@@ -115,5 +122,9 @@ private:
     std::unique_ptr<TraverseWindowHost> m_traverse;
     std::unique_ptr<RecoveryLog> m_recovery;
     std::unique_ptr<RecordingWindows> m_recordings;
+    std::unique_ptr<RunAlarms> m_alarms;
+    std::unique_ptr<AlarmsForm> m_alarmsWindow;
+    QTimer* m_alarmTick = nullptr; // no-data rules look at the silence
+    bool m_alarmsPlaced = false;   // the Alarms window was placed on the screen
     bool m_unloaded = false;
 };

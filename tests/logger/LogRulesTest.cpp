@@ -35,6 +35,8 @@ private slots:
     void influxLines();
     void influxEventLines_data();
     void influxEventLines();
+    void eventLines_data();
+    void eventLines();
 };
 
 namespace {} // namespace
@@ -101,6 +103,14 @@ void LogRulesTest::commandLine_data() {
     QTest::newRow("duration zero") << QStringList{"-d", "0s"} << "error: --duration wants";
     QTest::newRow("stray argument")
         << QStringList{"run.csv"} << "error: unexpected argument \"run.csv\"";
+    QTest::newRow("an alarm rule that cannot be read")
+        << QStringList{"--alarm", "no-data 60s", "--alarm", "velocity < fast"}
+        << "error: --alarm \"velocity < fast\" cannot be read: < wants a number";
+    QTest::newRow("--on-alarm names no program")
+        << QStringList{"--alarm", "no-data 60s", "--on-alarm", "/no/such/program"}
+        << "error: --on-alarm \"/no/such/program\" is no program";
+    QTest::newRow("--on-alarm without a rule")
+        << QStringList{"--on-alarm", "sh"} << "error: --on-alarm wants at least one --alarm";
 }
 
 void LogRulesTest::commandLine() {
@@ -380,6 +390,52 @@ void LogRulesTest::influxEventLines() {
         event.unit = "m/s";
     }
     QCOMPARE(LogEventLine(LogFormat::Influx, event), line);
+}
+
+void LogRulesTest::eventLines_data() {
+    QTest::addColumn<bool>("jsonl");
+    QTest::addColumn<QString>("note"); // empty: a no-data alarm raised after 61.5 s
+    QTest::addColumn<QByteArray>("line");
+    const QByteArray at = "2026-12-09T18:40:07.000+01:00";
+    QTest::newRow("no-data alarm, jsonl")
+        << true << ""
+        << R"({"event":"alarm","time":")" + at +
+               R"(","change":"raised","rule":"no-data 60s","quantity":"no-data","value":61.5,)"
+               R"("unit":"s","note":null})"
+               "\n";
+    QTest::newRow("note, jsonl: quotes, backslash")
+        << true << R"(say "hi" \ bye)"
+        << R"({"event":"note","time":")" + at +
+               R"(","change":null,"rule":null,"quantity":null,"value":null,"unit":null,)"
+               R"("note":"say \"hi\" \\ bye"})"
+               "\n";
+    QTest::newRow("note, csv: a formula never runs, quotes doubled")
+        << false << R"(=HYPERLINK("x"))"
+        << "\"" + at +
+               R"c(","note","","","",,"","'=HYPERLINK(""x"")")c"
+               "\n";
+    QTest::newRow("no-data alarm, csv")
+        << false << ""
+        << "\"" + at +
+               R"(","alarm","raised","no-data 60s","no-data",61.5,"s","")"
+               "\n";
+}
+
+void LogRulesTest::eventLines() {
+    QFETCH(bool, jsonl);
+    QFETCH(QString, note);
+    QFETCH(QByteArray, line);
+    const QDateTime at =
+        QDateTime::fromString(QStringLiteral("2026-12-09T18:40:07+01:00"), Qt::ISODate);
+    RunEvent event = NoteEvent(note, at);
+    if (note.isEmpty()) {
+        event.kind = RunEventKind::Alarm;
+        event.rule = QStringLiteral("no-data 60s");
+        event.quantity = QStringLiteral("no-data");
+        event.value = 61.5;
+        event.unit = QStringLiteral("s");
+    }
+    QCOMPARE(LogEventLine(jsonl ? LogFormat::Jsonl : LogFormat::Csv, event), line);
 }
 
 QTEST_GUILESS_MAIN(LogRulesTest)

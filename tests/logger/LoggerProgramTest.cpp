@@ -234,6 +234,8 @@ private slots:
     void noMeterToRead();
     void meterComesBack_data();
     void meterComesBack();
+    void alarmEvents_data();
+    void alarmEvents();
 };
 
 void LoggerProgramTest::knownFrames_data() {
@@ -605,6 +607,72 @@ void LoggerProgramTest::meterComesBack() {
                        "0:00:00 left\\x1b\\[K\\r\\n$"));
     QVERIFY2(waiting.match(QString::fromUtf8(shown.mid(lastMessage))).hasMatch(),
              shown.toPercentEncoding(" ,:"));
+}
+
+void LoggerProgramTest::alarmEvents_data() {
+    QTest::addColumn<bool>("jsonl");
+    QTest::newRow("jsonl: events among the readings") << true;
+    QTest::newRow("csv: events in a file beside it") << false;
+}
+
+void LoggerProgramTest::alarmEvents() {
+    // Below 2 m/s with a band of 0.5: 1.23 m/s raises, 100 m/s clears, 0.5 m/s raises, a flow
+    // says nothing, 400 km/h (111.1111 m/s) clears. The program given runs once per raise, with
+    // the event in its environment.
+    QFETCH(bool, jsonl);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(jsonl ? "run.jsonl" : "run.csv");
+    const QString hook = dir.filePath("hook");
+    const QString called = dir.filePath("called");
+    QVERIFY(WriteFileBytes(hook, "#!/bin/sh\necho \"$VANTELLO_EVENT $VANTELLO_CHANGE "
+                                 "$VANTELLO_VALUE $VANTELLO_UNIT $VANTELLO_RULE\" >> '" +
+                                     called.toUtf8() + "'\n"));
+    QVERIFY(::chmod(hook.toLocal8Bit().constData(), 0700) == 0);
+    const QString rule = QStringLiteral("velocity < 2 m/s hysteresis 0.5");
+    Run run;
+    QVERIFY(run.Start({"-n", "5", "-f", jsonl ? "jsonl" : "csv", "-o", file, "--alarm", rule,
+                       "--alarm", "no-data 1h", "--on-alarm", hook}));
+    QVERIFY(run.WaitUntilReading());
+    for (const int i : {0, 13, 21, 6, 1})
+        QVERIFY2(run.Send(i, [&] { return ReadFileBytes(file); }), run.err.constData());
+    QVERIFY(run.Finish());
+    QCOMPARE(run.process.exitCode(), 0);
+
+    const QStringList said{"raised (1.23 m/s)", "cleared (100 m/s)", "raised (0.5 m/s)",
+                           "cleared (111.1111 m/s)"};
+    const QList<QByteArray> err = withoutTimes(run.err, run.started, QDateTime::currentDateTime());
+    QCOMPARE(err.size(), 6);
+    for (int k = 0; k < 4; ++k) {
+        const QString change = said[k].section(u' ', 0, 0);
+        const QString value = said[k].section(u' ', 1, 1).mid(1);
+        QCOMPARE(err[k + 1], QStringLiteral("vantello-log: TIME alarm %1: %2 %3\n")
+                                 .arg(change, rule, said[k].section(u' ', 1))
+                                 .toUtf8());
+        const QByteArray record =
+            jsonl
+                ? QStringLiteral(
+                      "{\"event\":\"alarm\",\"time\":\"TIME\",\"change\":\"%1\",\"rule\":"
+                      "\"%2\",\"quantity\":\"velocity\",\"value\":%3,\"unit\":\"m/s\","
+                      "\"note\":null}\n")
+                      .arg(change, rule, value)
+                      .toUtf8()
+                : QStringLiteral("\"TIME\",\"alarm\",\"%1\",\"%2\",\"velocity\",%3,\"m/s\",\"\"\n")
+                      .arg(change, rule, value)
+                      .toUtf8();
+        // jsonl: each event follows the reading that caused it (readings 1, 2, 3 and 5).
+        const QList<QByteArray> lines =
+            withoutTimes(ReadFileBytes(jsonl ? file : file + ".events.csv"), run.started,
+                         QDateTime::currentDateTime());
+        QCOMPARE(lines.value(jsonl ? QList<int>{1, 3, 5, 8}[k] : k + 1), record);
+    }
+    if (!jsonl)
+        QVERIFY(ReadFileBytes(file + ".events.csv")
+                    .startsWith("\"TIME\",\"EVENT\",\"CHANGE\",\"RULE\",\"QUANTITY\",\"VALUE\","
+                                "\"UNIT\",\"NOTE\"\n"));
+    QVERIFY(QTest::qWaitFor([&] { return ReadFileBytes(called).count('\n') >= 2; }, 10000));
+    QTest::qWait(200); // no third call
+    QCOMPARE(ReadFileBytes(called), "alarm raised 1.23 m/s " + rule.toUtf8() +
+                                        "\nalarm raised 0.5 m/s " + rule.toUtf8() + "\n");
 }
 
 QTEST_GUILESS_MAIN(LoggerProgramTest)

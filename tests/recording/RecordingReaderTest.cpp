@@ -103,6 +103,19 @@ private slots:
         QTest::newRow("json lines")
             << j1 + '\n' + j2 + '\n'
             << true << 2 << false << 0LL << "vantello-log JSON lines" << first << 7.0 << 2 << true;
+        // The logger's events (a note first, an alarm between) are no readings.
+        QTest::newRow("json lines with events among them")
+            << R"({"event":"note","time":"2026-12-09T18:40:06.000+01:00","change":null,"rule":null,)"
+               R"("quantity":null,"value":null,"unit":null,"note":"start"})"
+               "\n" +
+                   j1 +
+                   "\n"
+                   R"({"event":"alarm","time":"2026-12-09T18:40:07.200+01:00","change":"raised",)"
+                   R"("rule":"velocity > 10","quantity":"velocity","value":12.34,"unit":"m/s",)"
+                   R"("note":null})"
+                   "\n" +
+                   j2 + '\n'
+            << true << 2 << false << 0LL << "vantello-log JSON lines" << first << 7.0 << 2 << true;
         QTest::newRow("json lines, torn last line")
             << j1 + '\n' + j2.left(j2.size() - 9) << true << 1 << true << 0LL
             << "vantello-log JSON lines" << first << 12.34 << 1 << true;
@@ -139,6 +152,12 @@ private slots:
         broken[10] = '9';
         QTest::newRow("recovery log") << RecoveryLogHeader() + r1 + r2 << true << 2 << false << 0LL
                                       << "recovery log" << first << 2.5 << 1 << true;
+        QTest::newRow("recovery log with an event between")
+            << RecoveryLogHeader() + r1 +
+                   RecoveryLogEventEntry(
+                       NoteEvent(QStringLiteral("a note"), QDateTime::fromMSecsSinceEpoch(first))) +
+                   r2
+            << true << 2 << false << 0LL << "recovery log" << first << 2.5 << 1 << true;
         QTest::newRow("recovery log, torn last line")
             << RecoveryLogHeader() + r1 + r2.left(30) << true << 1 << true << 0LL << "recovery log"
             << first << 1.5 << 1 << true;

@@ -74,6 +74,7 @@ private slots:
     void oneQuestionForSeveralRuns_data();
     void oneQuestionForSeveralRuns();
     void earlierRunsOldestFirst();
+    void eventsComeBackWithTheReadings();
 };
 
 void RecoveryLogTest::entriesReadBackExactly_data() {
@@ -161,6 +162,13 @@ void RecoveryLogTest::damagedLinesAreSkipped_data() {
         << false;
     QTest::newRow("a gap in the numbers")
         << logOf(2) + RecoveryLogEntry(entry(4, "4", "VEL")) << QList<int>{1, 2, 4} << 0 << false;
+    // Events (alarms, notes) between readings are neither readings nor damage; a damaged one is.
+    const QByteArray event = RecoveryLogEventEntry(NoteEvent(QStringLiteral("n"), kAt));
+    QTest::newRow("events between")
+        << RecoveryLogHeader() + event + logOf(2).mid(RecoveryLogHeader().size()) + event << upTo(2)
+        << 0 << true;
+    QTest::newRow("a damaged event")
+        << logOf(2) + QByteArray(event).replace("\tn\t", "\tm\t") << upTo(2) << 1 << false;
     QTest::newRow("a number again")
         << logOf(2) + RecoveryLogEntry(entry(2, "2", "VEL")) << upTo(2) << 1 << false;
 
@@ -448,6 +456,48 @@ void RecoveryLogTest::oneQuestionForSeveralRuns() {
     QCOMPARE(table.state.ReadingCount, restored);
     QCOMPARE(QDir(dir.path()).entryList({"*.csv"}).size(), csvFiles);
     QCOMPARE(QDir(dir.path()).entryList({"recovery-*"}), QStringList());
+}
+
+void RecoveryLogTest::eventsComeBackWithTheReadings() {
+    // Offered back with the readings, field for field (texts with tabs, backslashes and letters
+    // beyond ASCII included); a log adopted keeps them, one restored into a new log gets them.
+    RunEvent alarm;
+    alarm.at = kAt.addSecs(2);
+    alarm.change = AlarmChange::Cleared;
+    alarm.rule = QStringLiteral("temperature > 30 °C hysteresis 0.5");
+    alarm.quantity = QStringLiteral("temperature");
+    alarm.value = 29.5;
+    alarm.unit = QStringLiteral("°C");
+    const RunEvent note = NoteEvent(QStringLiteral("fan\tC:\\duct  2 ✓"), kAt.addMSecs(2500));
+    for (const bool whole : {true, false}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("recovery-earlier.log"));
+        QVERIFY(WriteFileBytes(path, logOf(2) + RecoveryLogEventEntry(alarm) +
+                                         RecoveryLogEventEntry(note) +
+                                         (whole ? QByteArray() : QByteArray("R\tbroken\n"))));
+        ScriptedMessages messages;
+        messages.answers = {true};
+        Table table;
+        RecoveryLog log(dir.path(), messages);
+        std::vector<RunEvent> back;
+        log.OfferEarlierRuns(table.state, table.step(),
+                             [&](const RunEvent& e) { back.push_back(e); });
+        log.StartRun();
+        QCOMPARE(table.state.ReadingCount, 2);
+        QCOMPARE(log.Path() == path, whole);
+        const RecoveryLogContent kept = ParseRecoveryLog(ReadFileBytes(log.Path()));
+        QCOMPARE(kept.events.size(), std::size_t(2));
+        for (const std::vector<RunEvent>& events : {back, kept.events}) {
+            QCOMPARE(events.size(), std::size_t(2));
+            const RunEvent& a = events[0];
+            QCOMPARE(QStringList({a.KindText(), a.ChangeText(), a.rule, a.quantity, a.ValueText()}),
+                     QStringList({"alarm", "cleared", alarm.rule, "temperature", "29.5 °C"}));
+            QCOMPARE(a.at, alarm.at);
+            QCOMPARE(events[1].note, QStringLiteral("fan C:\\duct 2 ✓"));
+            QCOMPARE(events[1].at, note.at);
+            QCOMPARE(events[1].kind, RunEventKind::Note);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(RecoveryLogTest)

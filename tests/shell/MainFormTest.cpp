@@ -1,4 +1,6 @@
 #include "shell/MainForm.h"
+#include "alarms/AlarmsForm.h"
+#include "alarms/RunAlarms.h"
 #include "graph/GraphForm.h"
 #include "graph/GraphWindowHost.h"
 #include "link/ConnectForm.h"
@@ -11,6 +13,7 @@
 #include "link/PseudoTerminal.h"
 #include "live/LineControl.h"
 #include "live/ShowForm.h"
+#include "recovery/RecoveryLog.h"
 #include "reports/PrintTarget.h"
 #include "state/GVarMod.h"
 #include "support/ProgramOnALine.h"
@@ -18,6 +21,7 @@
 #include "support/TestFiles.h"
 #include "table/DataForm.h"
 #include "table/DataGridView.h"
+#include "widgets/ImageButton.h"
 
 #include <QFile>
 #include <QLabel>
@@ -26,8 +30,12 @@
 #include <QMdiSubWindow>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QSettings>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -102,6 +110,7 @@ private slots:
     void exitFlows();
     void toolbarActionsResumeReception();
     void printWithoutPrinterSaysSo();
+    void alarmsWindowWiring();
 };
 
 void MainFormTest::windowLayout() {
@@ -466,6 +475,45 @@ void MainFormTest::printWithoutPrinterSaysSo() {
     p.form->graphHost().Window()->Command1->click();
     QCOMPARE(p.messages.shown.last(), QStringLiteral("printer error!"));
     QCOMPARE(p.state.ReadingCount, 1);
+}
+
+void MainFormTest::alarmsWindowWiring() {
+    // The bell opens the window; a rule added there is remembered and judges the next reading;
+    // the raised alarm (no session bus here: the window comes to the front) and a note are
+    // listed and go into the recovery log.
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    ProgramOnALine p(kNow);
+    p.Start([&](MainParts& parts) { parts.recoveryFolder = p.dir.filePath("logs"); });
+    AlarmsForm& window = *p.form->alarmsWindow();
+    QVERIFY(!window.isVisible());
+    emit p.show().Image6->Click();
+    QVERIFY(window.isVisible());
+    window.ruleEdit()->setText(QStringLiteral("velocity < 2 hysteresis 0.5"));
+    window.addRuleButton()->click();
+    QCOMPARE(window.rulesTable()->rowCount(), 1);
+    QSettings saved(QStringLiteral("Vantello"), QStringLiteral("Vantello"));
+    QCOMPARE(ReadAlarmSettings(saved).rules, QStringList{"velocity < 2 hysteresis 0.5"});
+    window.close();
+
+    QVERIFY(p.connect());
+    QVERIFY(p.sendBytes(bytes(velocity(150))));
+    QCOMPARE(window.rulesTable()->item(0, 1)->text(), QStringLiteral("RAISED"));
+    QVERIFY(QTest::qWaitFor([&] { return window.isVisible(); }));
+    // Another rule added: the raised one stays raised.
+    window.ruleEdit()->setText(QStringLiteral("no-data 60s"));
+    window.addRuleButton()->click();
+    QCOMPARE(window.rulesTable()->item(0, 1)->text(), QStringLiteral("RAISED"));
+    window.noteEdit()->setText(QStringLiteral("damper closed"));
+    window.noteButton()->click();
+    QCOMPARE(window.eventsList()->topLevelItemCount(), 2);
+    QCOMPARE(window.eventsList()->topLevelItem(0)->text(1), QStringLiteral("alarm raised"));
+    QCOMPARE(window.eventsList()->topLevelItem(1)->text(2), QStringLiteral("damper closed"));
+    const RecoveryLogContent logged = ParseRecoveryLog(ReadFileBytes(p.form->recovery().Path()));
+    QCOMPARE(logged.good, 1);
+    QCOMPARE(logged.events.size(), std::size_t(2));
+    QCOMPARE(logged.events[0].ValueText(), QStringLiteral("1.5 m/s"));
+    p.form.reset();
+    saved.remove(QStringLiteral("alarms"));
 }
 
 QTEST_MAIN(MainFormTest)

@@ -44,6 +44,12 @@ struct ProgramOnALine {
     explicit ProgramOnALine(QDateTime now)
         : m_now(std::move(now)) {
         meter.Open();
+        // Settings (the alarm rules the program starts with) in a folder of the tests' own unless
+        // the test chose one: never the user's. The process keeps the place of the first settings
+        // read, so this comes before any.
+        static QTemporaryDir config;
+        if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
+            qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     }
 
     void Start(const std::function<void(MainParts&)>& addParts = {}) {

@@ -2,7 +2,23 @@
 
 #include "state/SystemTexts.h"
 
+#include <QStringList>
+
 #include <cmath>
+
+namespace {
+
+// A quoted CSV text; one that someone typed and starts like a formula gets a single quote first.
+QString csvText(const QString& text, bool typed) {
+    QString cell = text;
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    if (typed && !cell.isEmpty() && kFormulaStarts.contains(cell.front()))
+        cell.prepend(u'\'');
+    cell.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + cell + u'"';
+}
+
+} // namespace
 
 QString RunEvent::KindText() const {
     return kind == RunEventKind::Note ? QStringLiteral("note") : QStringLiteral("alarm");
@@ -54,4 +70,21 @@ RunEvent NoteEvent(const QString& typed, const QDateTime& at) {
     event.kind = RunEventKind::Note;
     event.note = NoteText(typed);
     return event;
+}
+
+QByteArray EventsCsvHeading() {
+    return QByteArrayLiteral("\"TIME\",\"EVENT\",\"CHANGE\",\"RULE\",\"QUANTITY\",\"VALUE\","
+                             "\"UNIT\",\"NOTE\"\n");
+}
+
+QByteArray EventsCsvRow(const RunEvent& event) {
+    const QStringList cells{csvText(IsoInstantText(event.at), false),
+                            csvText(event.KindText(), false),
+                            csvText(event.ChangeText(), false),
+                            csvText(event.rule, true),
+                            csvText(event.quantity, false),
+                            event.value ? EventNumberText(*event.value) : QString(),
+                            csvText(event.unit, false),
+                            csvText(event.note, true)};
+    return cells.join(u',').toUtf8() + '\n';
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -47,3 +48,10 @@ QString NoteText(const QString& typed);
 
 // A note added now.
 RunEvent NoteEvent(const QString& typed, const QDateTime& at);
+
+// Events as CSV (UTF-8, LF), beside a file of readings: the heading
+// "TIME","EVENT","CHANGE","RULE","QUANTITY","VALUE","UNIT","NOTE" and one row per event, texts
+// quoted (a rule or note starting like a formula with a single quote before it, so a spreadsheet
+// never runs it), the value as a number.
+QByteArray EventsCsvHeading();
+QByteArray EventsCsvRow(const RunEvent& event);

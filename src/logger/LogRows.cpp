@@ -5,8 +5,6 @@
 #include "reports/CsvExportWriter.h"
 #include "state/SystemTexts.h"
 
-#include <QStringList>
-
 namespace {
 
 // A JSON string, or null for a text that is absent.
@@ -40,17 +38,6 @@ void appendField(QString& out, const char* name, const std::optional<QString>& t
     QString value;
     appendJson(value, text);
     appendField(out, name, value);
-}
-
-// A quoted CSV text; one that someone typed and starts like a formula gets a single quote first, so
-// a spreadsheet never runs it.
-QString csvText(const QString& text, bool typed) {
-    QString cell = text;
-    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
-    if (typed && !cell.isEmpty() && kFormulaStarts.contains(cell.front()))
-        cell.prepend(u'\'');
-    cell.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + cell + u'"';
 }
 
 std::optional<QString> present(const QString& text, bool present) {
@@ -171,17 +158,8 @@ QByteArray LogEventLine(LogFormat format, const RunEvent& event) {
     const bool note = event.kind == RunEventKind::Note;
     const QString time = IsoInstantText(event.at);
     const QString value = event.value ? EventNumberText(*event.value) : QString();
-    if (format == LogFormat::Csv) {
-        const QStringList cells{csvText(time, false),
-                                csvText(event.KindText(), false),
-                                csvText(event.ChangeText(), false),
-                                csvText(event.rule, true),
-                                csvText(event.quantity, false),
-                                value,
-                                csvText(event.unit, false),
-                                csvText(event.note, true)};
-        return cells.join(u',').toUtf8() + '\n';
-    }
+    if (format == LogFormat::Csv)
+        return EventsCsvRow(event);
     QString out;
     appendField(out, "event", std::optional<QString>(event.KindText()));
     appendField(out, "time", std::optional<QString>(time));
@@ -196,8 +174,7 @@ QByteArray LogEventLine(LogFormat format, const RunEvent& event) {
 }
 
 QByteArray LogEventsHeading() {
-    return QByteArrayLiteral("\"TIME\",\"EVENT\",\"CHANGE\",\"RULE\",\"QUANTITY\",\"VALUE\","
-                             "\"UNIT\",\"NOTE\"\n");
+    return EventsCsvHeading();
 }
 
 QString EventsFilePath(const QString& output) {

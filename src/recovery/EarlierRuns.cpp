@@ -163,8 +163,9 @@ bool KeepAsCsv(const EarlierRun& run, qint64 from, const QString& folder, QStrin
     for (int n = 2; !nameIsFree(*path); ++n)
         *path = stem + QStringLiteral("-%1.csv").arg(n);
 
+    const QDateTime firstKept = entry.instant;
     bool heading = true;
-    return WriteFileAtomically(
+    const bool written = WriteFileAtomically(
         *path,
         [&](QByteArray* chunk) {
             chunk->clear();
@@ -179,6 +180,26 @@ bool KeepAsCsv(const EarlierRun& run, qint64 from, const QString& folder, QStrin
             return !chunk->isEmpty();
         },
         reason);
+    if (!written)
+        return false;
+    // The run's alarms and notes from the first reading kept on, beside it as the logger keeps
+    // them (run.csv.events.csv).
+    QByteArray events;
+    for (const RunEvent& event : run.events)
+        if (event.at >= firstKept)
+            events += EventsCsvRow(event);
+    if (events.isEmpty())
+        return true;
+    const QString eventsPath = *path + QStringLiteral(".events.csv");
+    if (!nameIsFree(eventsPath) ||
+        !WriteFileAtomically(eventsPath, EventsCsvHeading() + events, reason)) {
+        if (reason->isEmpty())
+            *reason = QStringLiteral("%1 is taken").arg(QuotedPath(eventsPath));
+        QFile::remove(*path); // the log stays, to be kept whole another time
+        *path = eventsPath;
+        return false;
+    }
+    return true;
 }
 
 void RemoveEarlierRun(EarlierRun& run) {

@@ -31,7 +31,9 @@ std::vector<EarlierRun> FindEarlierRuns(const QString& folder, QStringList* noti
 // Writes run's intact readings from the from-th on (0 the first) as a CSV file in the export's
 // format into folder, named after the first of them's date and time (2026-12-09_18-40-07.csv;
 // -2, -3 ... added when that name is taken, by a file or a link). Read again from the log, piece
-// by piece. *path is the file's path; false with the reason when it could not be written.
+// by piece. The run's events from the first of those readings on go into a file beside it, named
+// as the CSV with ".events.csv" added (EventsCsvRow). *path is the file's path; false with the
+// reason (and *path the file that failed) when either could not be written: the log stays.
 bool KeepAsCsv(const EarlierRun& run, qint64 from, const QString& folder, QString* path,
                QString* reason);
 

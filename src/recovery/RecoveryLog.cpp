@@ -7,6 +7,7 @@
 #include "state/SystemTexts.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <QTimer>
@@ -97,9 +98,13 @@ void RecoveryLog::keepAsCsv(EarlierRun& run, qint64 from, const QString& why) {
     QString reason;
     if (KeepAsCsv(run, from, m_folder, &path, &reason)) {
         RemoveEarlierRun(run);
-        m_messages.Message(why +
-                           QStringLiteral("The readings of that run were kept in this file:\n") +
-                           QuotedPath(QDir::toNativeSeparators(path)));
+        const QString events = path + QStringLiteral(".events.csv");
+        m_messages.Message(
+            why + QStringLiteral("The readings of that run were kept in this file:\n") +
+            QuotedPath(QDir::toNativeSeparators(path)) +
+            (QFileInfo::exists(events) ? QStringLiteral("\nIts alarms and notes are beside it:\n") +
+                                             QuotedPath(QDir::toNativeSeparators(events))
+                                       : QString()));
     } else {
         // The log stays, to be offered again at the next start.
         m_messages.Message(why + FileWriteErrorText(path, reason));

@@ -460,7 +460,8 @@ void RecoveryLogTest::oneQuestionForSeveralRuns() {
 
 void RecoveryLogTest::eventsComeBackWithTheReadings() {
     // Offered back with the readings, field for field (texts with tabs, backslashes and letters
-    // beyond ASCII included); a log adopted keeps them, one restored into a new log gets them.
+    // beyond ASCII included); a log adopted keeps them, one restored into a new log gets them,
+    // and a run kept as CSV has them beside it.
     RunEvent alarm;
     alarm.at = kAt.addSecs(2);
     alarm.change = AlarmChange::Cleared;
@@ -469,24 +470,39 @@ void RecoveryLogTest::eventsComeBackWithTheReadings() {
     alarm.value = 29.5;
     alarm.unit = QStringLiteral("°C");
     const RunEvent note = NoteEvent(QStringLiteral("fan\tC:\\duct  2 ✓"), kAt.addMSecs(2500));
-    for (const bool whole : {true, false}) {
+    enum { Adopted, Restored, Kept };
+    for (const int way : {Adopted, Restored, Kept}) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("recovery-earlier.log"));
         QVERIFY(WriteFileBytes(path, logOf(2) + RecoveryLogEventEntry(alarm) +
                                          RecoveryLogEventEntry(note) +
-                                         (whole ? QByteArray() : QByteArray("R\tbroken\n"))));
+                                         (way == Adopted ? QByteArray() : QByteArray("R\tx\n"))));
         ScriptedMessages messages;
-        messages.answers = {true};
+        messages.answers = {way != Kept};
         Table table;
         RecoveryLog log(dir.path(), messages);
         std::vector<RunEvent> back;
         log.OfferEarlierRuns(table.state, table.step(),
                              [&](const RunEvent& e) { back.push_back(e); });
         log.StartRun();
+        if (way == Kept) {
+            const QString events =
+                dir.filePath(QStringLiteral("2026-03-01_08-05-10.csv.events.csv"));
+            QVERIFY2(messages.shown.last().endsWith("beside it:\n'" + events + "'"),
+                     qPrintable(messages.shown.last()));
+            QCOMPARE(
+                ReadFileBytes(events),
+                "\"TIME\",\"EVENT\",\"CHANGE\",\"RULE\",\"QUANTITY\",\"VALUE\",\"UNIT\",\"NOTE\"\n"
+                "\"2026-03-01T08:05:11.500+01:00\",\"alarm\",\"cleared\",\"temperature > 30 °C "
+                "hysteresis 0.5\",\"temperature\",29.5,\"°C\",\"\"\n"
+                "\"2026-03-01T08:05:12.000+01:00\",\"note\",\"\",\"\",\"\",,\"\",\"fan C:\\duct 2 "
+                "✓\"\n");
+            QVERIFY(back.empty());
+            continue;
+        }
         QCOMPARE(table.state.ReadingCount, 2);
-        QCOMPARE(log.Path() == path, whole);
+        QCOMPARE(log.Path() == path, way == Adopted);
         const RecoveryLogContent kept = ParseRecoveryLog(ReadFileBytes(log.Path()));
-        QCOMPARE(kept.events.size(), std::size_t(2));
         for (const std::vector<RunEvent>& events : {back, kept.events}) {
             QCOMPARE(events.size(), std::size_t(2));
             const RunEvent& a = events[0];

@@ -20,6 +20,7 @@ namespace {
 constexpr qint64 kCsvBatchBytes = 64 * 1024; // a long answer is topped up below this much unsent
 constexpr int kNoteLimit = 500;              // characters of a note
 constexpr int kEventsKept = 50;
+constexpr int kKeepAliveMs = 15000;
 
 const char kDeadline[] = "deadline";
 const char kReceived[] = "received";
@@ -170,7 +171,18 @@ struct LiveServer::CsvStream : QObject {
 LiveServer::LiveServer(LiveServerOptions options, QObject* parent)
     : QAbstractHttpServer(parent)
     , m_options(std::move(options))
-    , m_tokenHash(tokenHash(m_options.token)) {}
+    , m_tokenHash(tokenHash(m_options.token))
+    , m_keepAlive(new QTimer(this)) {
+    // While the meter is away nothing else goes out: a comment now and then keeps proxies from
+    // closing the streams and finds the readers that are gone.
+    m_keepAlive->setInterval(kKeepAliveMs);
+    connect(m_keepAlive, &QTimer::timeout, this, [this] {
+        for (const QPointer<QTcpSocket>& socket : std::as_const(m_streams))
+            if (socket && socket->bytesToWrite() < m_options.streamBacklog)
+                socket->write(": still here\n\n");
+    });
+    m_keepAlive->start();
+}
 
 LiveServer::~LiveServer() = default;
 

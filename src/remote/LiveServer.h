@@ -11,6 +11,7 @@
 #include <functional>
 
 class QTcpSocket;
+class QTimer;
 
 // What the live page's server is told at its start.
 struct LiveServerOptions {
@@ -92,4 +93,5 @@ private:
     QList<QByteArray> m_events;
     QByteArray m_alarms = "[]";
     QList<QPointer<QTcpSocket>> m_streams;
+    QTimer* m_keepAlive = nullptr; // a comment on the streams while nothing else goes out
 };

@@ -123,9 +123,10 @@ LogCommandLine::LogCommandLine()
                              "notes; /latest.json and /readings.csv?since=TIME too."),
               QStringLiteral("[address:]port"))
     , m_token(QStringLiteral("token"),
-              QStringLiteral("The token the page asks of every request (as ?token=). Without "
-                             "it one is made and printed at the start; on 127.0.0.1 it is asked "
-                             "only for notes."),
+              QStringLiteral("The token the page asks of every request (as ?token=); "
+                             "VANTELLO_LOG_TOKEN keeps it out of the process list. Without "
+                             "either one is made and printed at the start; on 127.0.0.1 it is "
+                             "asked only for notes."),
               QStringLiteral("text")) {
     parser.setApplicationDescription(QStringLiteral(
         "Writes every reading of a hand-held thermo-anemometer as it arrives, with its date and "

@@ -63,8 +63,15 @@ std::unique_ptr<LiveServer> startServer(const LogOptions& options, LogConsole& c
     serve.port = quint16(options.servePort);
     // Notes always need the token; everything does on an address others reach, or when the
     // user chose one.
-    serve.token = options.token.isEmpty() ? newToken() : options.token.toUtf8();
-    serve.tokenForAll = !address.isLoopback() || !options.token.isEmpty();
+    // --token, or VANTELLO_LOG_TOKEN, which other users cannot read in the process list.
+    const QString given =
+        options.token.isEmpty() ? qEnvironmentVariable("VANTELLO_LOG_TOKEN") : options.token;
+    if (!given.isEmpty() && given.size() < 8) {
+        *status = usageError(QStringLiteral("VANTELLO_LOG_TOKEN wants at least 8 characters"));
+        return nullptr;
+    }
+    serve.token = given.isEmpty() ? newToken() : given.toUtf8();
+    serve.tokenForAll = !address.isLoopback() || !given.isEmpty();
     auto server = std::make_unique<LiveServer>(serve);
     QString error;
     if (!server->Start(&error)) {

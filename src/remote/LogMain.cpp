@@ -215,7 +215,12 @@ int main(int argc, char** argv) {
                      Qt::QueuedConnection);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &session, &LogSession::Stop);
 
-    if (const std::optional<int> status = session.Start())
-        return *status;
-    return QCoreApplication::exec();
+    const std::optional<int> status = session.Start();
+    const int exitStatus = status ? *status : QCoreApplication::exec();
+    // The page and the publisher go first (the broker told "offline"); the session, which ends
+    // the link as it goes, reaches them no more.
+    QObject::disconnect(&session, nullptr, nullptr, nullptr);
+    mqtt.reset();
+    server.reset();
+    return exitStatus;
 }

@@ -90,6 +90,24 @@ void splitNumberAndUnit(QStringList& t, qsizetype at) {
     t.insert(at + 1, m.captured(2));
 }
 
+// A time as --duration takes it, from where it stands; a unit written apart ("30 s", "5 min") is
+// taken with it.
+std::optional<qint64> duration(const QStringList& t, qsizetype& at, QString* shown) {
+    *shown = at < t.size() ? t[at] : QString();
+    ++at;
+    if (at < t.size()) {
+        static const QStringList kUnits{QStringLiteral("s"),   QStringLiteral("m"),
+                                        QStringLiteral("h"),   QStringLiteral("d"),
+                                        QStringLiteral("sec"), QStringLiteral("min")};
+        const QString unit = t[at].toLower();
+        if (kUnits.contains(unit) && !shown->isEmpty() && shown->back().isDigit()) {
+            *shown += unit.left(1);
+            ++at;
+        }
+    }
+    return ParseDuration(*shown);
+}
+
 } // namespace
 
 QString AlarmRule::QuantityText() const {
@@ -143,8 +161,8 @@ std::optional<AlarmRule> ParseAlarmRule(QStringView text, QString* why) {
     const QString quantity = next().toLower();
     if (quantity == u"no-data" || quantity == u"nodata") {
         rule.quantity = AlarmQuantity::NoData;
-        const QString time = next();
-        const std::optional<qint64> ms = ParseDuration(time);
+        QString time;
+        const std::optional<qint64> ms = duration(t, at, &time);
         if (!ms)
             return fail(QStringLiteral("no-data wants a time above 0 such as 60s or 5m, not "
                                        "\"%1\"")
@@ -237,8 +255,8 @@ std::optional<AlarmRule> ParseAlarmRule(QStringView text, QString* why) {
         const QString word = next().toLower();
         if (word == u"for" && !sawFor) {
             sawFor = true;
-            const QString time = next();
-            const std::optional<qint64> ms = ParseDuration(time);
+            QString time;
+            const std::optional<qint64> ms = duration(t, at, &time);
             if (!ms)
                 return fail(QStringLiteral("for wants a time above 0 such as 30s or 5m, not \"%1\"")
                                 .arg(time));

@@ -88,10 +88,12 @@ void AlarmRulesTest::reading_data() {
     QTest::newRow("humidity, negative threshold accepted elsewhere")
         << "humidity > 70 % for 1h"
         << "humidity > 70 % hold 3600000ms band 0";
+    QTest::newRow("times with their units apart") << "velocity < 2 kmh for 5 s"
+                                                  << "velocity < 2 km/h hold 5000ms band 0";
     QTest::newRow("watchdog") << "no-data 60s"
                               << "no-data 60000ms";
-    QTest::newRow("watchdog in minutes") << " no-data   5m "
-                                         << "no-data 300000ms";
+    QTest::newRow("watchdog in minutes, unit apart") << " no-data   5 min "
+                                                     << "no-data 300000ms";
     QTest::newRow("empty") << "  "
                            << "error: empty";
     QTest::newRow("unknown quantity") << "pressure < 3"

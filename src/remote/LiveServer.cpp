@@ -12,9 +12,6 @@
 #include <QTimer>
 #include <QUrlQuery>
 
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 
 constexpr qint64 kCsvBatchBytes = 64 * 1024; // a long answer is topped up below this much unsent
@@ -84,24 +81,25 @@ public:
 
 protected:
     void incomingConnection(qintptr fd) override {
+        auto* socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(fd)) {
+            delete socket;
+            return;
+        }
         if (open >= m_options.maxConnections) {
-            // Answered and closed at once, without a socket object or a read.
+            // Answered and closed at once; nothing it sends is read.
             static const QByteArray busy = [] {
                 const QByteArray body = "too many connections; try again later\n";
                 return "HTTP/1.1 503 Service Unavailable\r\nConnection: close\r\n"
                        "Content-Type: text/plain\r\nContent-Length: " +
                        QByteArray::number(body.size()) + "\r\n\r\n" + body;
             }();
-            [[maybe_unused]] const ssize_t sent =
-                ::send(int(fd), busy.constData(), size_t(busy.size()), MSG_DONTWAIT | MSG_NOSIGNAL);
-            ::close(int(fd));
+            socket->setReadBufferSize(1);
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            QTimer::singleShot(m_options.requestTimeoutMs, socket, [socket] { socket->abort(); });
+            socket->write(busy);
+            socket->disconnectFromHost();
             ++refused;
-            return;
-        }
-        auto* socket = new QTcpSocket(this);
-        if (!socket->setSocketDescriptor(fd)) {
-            ::close(int(fd));
-            delete socket;
             return;
         }
         // What the parser has not taken stays below this; the rest waits in the system.

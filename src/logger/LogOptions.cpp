@@ -3,6 +3,57 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
+
+bool ParseHostPort(QStringView text, QString* host, int* port, QString* error) {
+    text = text.trimmed();
+    QStringView name = text;
+    QStringView number;
+    bool hasPort = false;
+    if (text.startsWith(u'[')) {
+        const qsizetype close = text.indexOf(u']');
+        if (close < 0) {
+            *error = QStringLiteral("\"%1\" has no ] after the address").arg(text);
+            return false;
+        }
+        name = text.mid(1, close - 1);
+        const QStringView rest = text.mid(close + 1);
+        if (!rest.isEmpty()) {
+            if (!rest.startsWith(u':')) {
+                *error = QStringLiteral("\"%1\" wants :PORT after the ]").arg(text);
+                return false;
+            }
+            number = rest.mid(1);
+            hasPort = true;
+        }
+    } else if (text.count(u':') == 1) {
+        // One colon: a name and a port. More: an IPv6 address without one.
+        const qsizetype colon = text.indexOf(u':');
+        name = text.left(colon);
+        number = text.mid(colon + 1);
+        hasPort = true;
+    }
+    if (name.isEmpty()) {
+        *error = QStringLiteral("\"%1\" names no host").arg(text);
+        return false;
+    }
+    *port = -1;
+    if (hasPort) {
+        bool ok = number.size() <= 5;
+        for (const QChar c : number)
+            ok = ok && c >= u'0' && c <= u'9';
+        const int value = ok && !number.isEmpty() ? number.toInt() : -1;
+        if (value < 0 || value > 65535) {
+            *error =
+                QStringLiteral("\"%1\" wants a port from 0 to 65535 after the colon").arg(text);
+            return false;
+        }
+        *port = value;
+    }
+    *host = name.toString();
+    return true;
+}
+
 LogCommandLine::LogCommandLine()
     : m_port(QStringLiteral("port"),
              QStringLiteral("Read the meter on this serial port (a device path such as "
@@ -19,8 +70,9 @@ LogCommandLine::LogCommandLine()
                               "heading is written only into an empty file."))
     , m_format({QStringLiteral("f"), QStringLiteral("format")},
                QStringLiteral("csv (the default): the comma-separated form of the program's "
-                              "export; jsonl: one JSON object per reading."),
-               QStringLiteral("csv|jsonl"), QStringLiteral("csv"))
+                              "export; jsonl: one JSON object per reading; influx: the line "
+                              "protocol of time-series stores (measurement vantello)."),
+               QStringLiteral("csv|jsonl|influx"), QStringLiteral("csv"))
     , m_count({QStringLiteral("n"), QStringLiteral("count")},
               QStringLiteral("Stop after this many readings."), QStringLiteral("N"))
     , m_duration({QStringLiteral("d"), QStringLiteral("duration")},
@@ -47,7 +99,36 @@ LogCommandLine::LogCommandLine()
                                "VANTELLO_EVENT, VANTELLO_CHANGE, VANTELLO_RULE, "
                                "VANTELLO_QUANTITY, VANTELLO_VALUE, VANTELLO_UNIT, VANTELLO_TIME, "
                                "VANTELLO_PORT."),
-                QStringLiteral("program")) {
+                QStringLiteral("program"))
+    , m_mqtt(QStringLiteral("mqtt"),
+             QStringLiteral("Also publish every reading as JSON to this MQTT broker (port 1883, "
+                            "8883 with --mqtt-cafile), on PREFIX/reading; events on PREFIX/event; "
+                            "PREFIX/state is online, or offline once the run ends or is lost. "
+                            "The file never waits for the broker."),
+             QStringLiteral("host[:port]"))
+    , m_topic(QStringLiteral("topic"),
+              QStringLiteral("The topics' prefix for --mqtt, such as site/ahu-3."),
+              QStringLiteral("prefix"))
+    , m_mqttCredentials(QStringLiteral("mqtt-credentials"),
+                        QStringLiteral("Log in to the broker with the user name on the file's "
+                                       "first line and the password on its second; otherwise "
+                                       "VANTELLO_MQTT_USER and VANTELLO_MQTT_PASSWORD when set."),
+                        QStringLiteral("file"))
+    , m_mqttCafile(QStringLiteral("mqtt-cafile"),
+                   QStringLiteral("Talk to the broker over TLS, trusting the certificates in "
+                                  "this file."),
+                   QStringLiteral("file"))
+    , m_serve(QStringLiteral("serve"),
+              QStringLiteral("Serve a live page of the run on this port (on 127.0.0.1 unless an "
+                             "address is given): the newest reading, the last hour as a chart, "
+                             "notes; /latest.json and /readings.csv?since=TIME too."),
+              QStringLiteral("[address:]port"))
+    , m_token(QStringLiteral("token"),
+              QStringLiteral("The token the page asks of every request (as ?token=); "
+                             "VANTELLO_LOG_TOKEN keeps it out of the process list. Without "
+                             "either one is made and printed at the start; on 127.0.0.1 it is "
+                             "asked only for notes."),
+              QStringLiteral("text")) {
     parser.setApplicationDescription(QStringLiteral(
         "Writes every reading of a hand-held thermo-anemometer as it arrives, with its date and "
         "time, to a file or to standard output; without windows, for long unattended runs. "
@@ -55,8 +136,9 @@ LogCommandLine::LogCommandLine()
         "back. Ctrl+C or SIGTERM ends the run with the last line complete."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions(
-        {m_port, m_output, m_append, m_format, m_count, m_duration, m_quiet, m_alarm, m_onAlarm});
+    parser.addOptions({m_port, m_output, m_append, m_format, m_count, m_duration, m_quiet, m_alarm,
+                       m_onAlarm, m_mqtt, m_topic, m_mqttCredentials, m_mqttCafile, m_serve,
+                       m_token});
 }
 
 std::optional<LogOptions> LogCommandLine::Read(QString* error) const {
@@ -80,8 +162,10 @@ std::optional<LogOptions> LogCommandLine::Read(QString* error) const {
         o.format = LogFormat::Csv;
     else if (format == u"jsonl")
         o.format = LogFormat::Jsonl;
+    else if (format == u"influx")
+        o.format = LogFormat::Influx;
     else
-        return fail(QStringLiteral("--format wants csv or jsonl, not \"%1\"").arg(format));
+        return fail(QStringLiteral("--format wants csv, jsonl or influx, not \"%1\"").arg(format));
     if (parser.isSet(m_count)) {
         bool ok = false;
         const qint64 n = parser.value(m_count).toLongLong(&ok);
@@ -119,5 +203,44 @@ std::optional<LogOptions> LogCommandLine::Read(QString* error) const {
         if (o.alarms.empty())
             return fail(QStringLiteral("--on-alarm wants at least one --alarm rule"));
     }
+
+    QString why;
+    if (parser.isSet(m_mqtt)) {
+        if (!ParseHostPort(parser.value(m_mqtt), &o.mqttHost, &o.mqttPort, &why) || o.mqttPort == 0)
+            return fail(QStringLiteral("--mqtt wants the broker as HOST or HOST:PORT: ") +
+                        (why.isEmpty() ? QStringLiteral("port 0") : why));
+        o.mqttPort = std::max(o.mqttPort, 0);
+        o.topic = parser.value(m_topic);
+        // A prefix that subscribers can name: no wildcards, no empty level at its ends.
+        if (o.topic.isEmpty() || o.topic.contains(u'+') || o.topic.contains(u'#') ||
+            o.topic.startsWith(u'/') || o.topic.endsWith(u'/') || o.topic.contains(QChar()))
+            return fail(QStringLiteral("--mqtt wants --topic PREFIX too, without + or # and "
+                                       "without / at either end, such as site/ahu-3"));
+    } else {
+        for (const QCommandLineOption* alone : {&m_topic, &m_mqttCredentials, &m_mqttCafile})
+            if (parser.isSet(*alone))
+                return fail(
+                    QStringLiteral("--%1 goes with --mqtt").arg(alone->names().constFirst()));
+    }
+    o.mqttCredentials = parser.value(m_mqttCredentials);
+    o.mqttCafile = parser.value(m_mqttCafile);
+
+    if (parser.isSet(m_serve)) {
+        const QString serve = parser.value(m_serve).trimmed();
+        bool number = !serve.isEmpty() && serve.size() <= 5;
+        for (const QChar c : serve)
+            number = number && c >= u'0' && c <= u'9';
+        if (number && serve.toInt() <= 65535)
+            o.servePort = serve.toInt();
+        else if (!ParseHostPort(serve, &o.serveAddress, &o.servePort, &why) || o.servePort < 0)
+            return fail(QStringLiteral("--serve wants PORT or ADDRESS:PORT, such as 8080 or "
+                                       "0.0.0.0:8080, not \"%1\"")
+                            .arg(serve));
+    } else if (parser.isSet(m_token)) {
+        return fail(QStringLiteral("--token goes with --serve"));
+    }
+    o.token = parser.value(m_token);
+    if (parser.isSet(m_token) && o.token.size() < 8)
+        return fail(QStringLiteral("--token wants at least 8 characters"));
     return o;
 }

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-enum class LogFormat { Csv, Jsonl };
+enum class LogFormat { Csv, Jsonl, Influx };
 
 // What a run of the logger does, as its command line says.
 struct LogOptions {
@@ -23,7 +23,23 @@ struct LogOptions {
     bool quiet = false;
     std::vector<AlarmRule> alarms; // --alarm, in the order given
     QString onAlarm;               // --on-alarm: the program run when an alarm is raised
+
+    // Where the readings are also sent (see remote/): a broker and the topics' prefix, and the
+    // live page's address. Empty host: no MQTT; servePort -1: no page.
+    QString mqttHost;
+    int mqttPort = 0; // 0: the protocol's port (1883, or 8883 with a CA file)
+    QString topic;
+    QString mqttCredentials; // a file with the user name and password, one a line
+    QString mqttCafile;      // the CA certificates that make the connection TLS
+    QString serveAddress = QStringLiteral("127.0.0.1");
+    int servePort = -1;
+    QString token;
 };
+
+// HOST, HOST:PORT, an IPv6 address, or [IPv6]:PORT as --mqtt and --serve take them; *port is -1
+// when the text names none. False, with what is wrong in *error, for a text that is none of these
+// or a port beyond 0 to 65535.
+bool ParseHostPort(QStringView text, QString* host, int* port, QString* error);
 
 // The logger's command line: the options declared on parser, and read back once it has parsed
 // the arguments. --help and --version are the parser's own.
@@ -46,4 +62,10 @@ private:
     QCommandLineOption m_quiet;
     QCommandLineOption m_alarm;
     QCommandLineOption m_onAlarm;
+    QCommandLineOption m_mqtt;
+    QCommandLineOption m_topic;
+    QCommandLineOption m_mqttCredentials;
+    QCommandLineOption m_mqttCafile;
+    QCommandLineOption m_serve;
+    QCommandLineOption m_token;
 };

@@ -89,16 +89,17 @@ bool LogOutput::start(bool append, const QByteArray& heading, QString* error) {
     const std::int64_t size = m_regular ? RegularFileSize(m_fd).value_or(0) : 0;
     if (append && size > 0) {
         // Only lines of the same form are added: a csv file starts with the heading, a jsonl
-        // file with an object.
-        QByteArray first(heading.isEmpty() ? 1 : heading.size(), '\0');
+        // file with an object, an influx file with the measurement.
+        const QByteArray& start = heading.isEmpty() ? m_lineStart : heading;
+        QByteArray first(start.size(), '\0');
         const std::int64_t got = ReadAt(m_fd, 0, first.data(), first.size());
         first.truncate(got < 0 ? 0 : qsizetype(got));
-        if (heading.isEmpty() ? first != "{" : first != heading) {
+        if (first != start) {
             m_wrongContents = true;
             *error = QStringLiteral("%1 holds no %2 lines of vantello-log; nothing is appended to "
                                     "it. Name another file, or leave out --append to replace it.")
                          .arg(m_name == u"standard output" ? m_name : QuotedPath(m_name),
-                              heading.isEmpty() ? QStringLiteral("jsonl") : QStringLiteral("csv"));
+                              heading.isEmpty() ? m_formatName : QStringLiteral("csv"));
             return false;
         }
         // A line cut short by a run that was killed gets its end, so the next line starts clean.

@@ -28,6 +28,13 @@ public:
     bool OpenStandardOutput(bool append, const QByteArray& heading, QString* error);
     bool OpenFile(const QString& path, bool append, const QByteArray& heading, QString* error);
 
+    // For a format without a heading: what its lines start with and its name, so that --append
+    // adds only to a file of the same lines ("{" and jsonl unless set).
+    void SetLineStart(const QByteArray& start, const QString& formatName) {
+        m_lineStart = start;
+        m_formatName = formatName;
+    }
+
     // Writes one line. On failure false and why; the output then ends with the line before.
     bool Write(const QByteArray& line, QString* error);
 
@@ -55,4 +62,6 @@ private:
     QString m_name;
     bool m_waitsForReader = false;
     bool m_wrongContents = false;
+    QByteArray m_lineStart = "{";
+    QString m_formatName = QStringLiteral("jsonl");
 };

@@ -47,12 +47,89 @@ std::optional<QString> present(const QString& text, bool present) {
 } // namespace
 
 QByteArray LogHeading(LogFormat format) {
-    if (format == LogFormat::Jsonl)
+    if (format != LogFormat::Csv)
         return {};
     return QString::fromUtf16(kCsvExportHeading).toUtf8() + '\n';
 }
 
-QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, const QDateTime& at) {
+QByteArray LogLineStart(LogFormat format) {
+    switch (format) {
+    case LogFormat::Csv:
+        return LogHeading(format);
+    case LogFormat::Jsonl:
+        return "{";
+    case LogFormat::Influx:
+        break;
+    }
+    return "vantello";
+}
+
+QString InfluxTagText(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'\\' || c == u',' || c == u'=' || c == u' ')
+            out += u'\\';
+        out += c.unicode() < 0x20 || c.unicode() == 0x7f ? QChar(u'_') : c;
+    }
+    return out;
+}
+
+namespace {
+
+QByteArray influxLine(const DecodedFrame& reading, const QDateTime& at, const QString& port) {
+    QString out = QStringLiteral("vantello");
+    const auto tag = [&out](const char* key, const std::optional<QString>& value) {
+        if (value && !value->isEmpty())
+            out += u',' + QLatin1String(key) + u'=' + InfluxTagText(*value);
+    };
+    tag("kind", reading.KindLabel());
+    tag("mode", reading.modeLabel);
+    tag("port", port);
+    tag("temperature_unit", reading.temperatureUnit);
+    tag("unit", reading.UnitText());
+    out += QStringLiteral(" value=%1,temperature=%2,humidity=%3 ")
+               .arg(FullStopNumberText(reading.value), FullStopNumberText(reading.temperature),
+                    FullStopNumberText(reading.humidity));
+    out += QString::number(at.toMSecsSinceEpoch() * 1000000) + u'\n';
+    return out.toUtf8();
+}
+
+// An event among the readings' lines: the measurement vantello_event, the tags change, event,
+// quantity and unit, the fields rule, value and note (texts quoted, " and \\ escaped).
+QByteArray influxEventLine(const RunEvent& event) {
+    QString out = QStringLiteral("vantello_event");
+    const auto tag = [&out](const char* key, const QString& value) {
+        if (!value.isEmpty())
+            out += u',' + QLatin1String(key) + u'=' + InfluxTagText(value);
+    };
+    tag("change", event.ChangeText());
+    tag("event", event.KindText());
+    tag("quantity", event.quantity);
+    tag("unit", event.unit);
+    QStringList fields;
+    const auto text = [&fields](const char* key, QString value) {
+        if (!value.isEmpty())
+            fields << QLatin1String(key) + QStringLiteral("=\"") +
+                          value.replace(u'\\', QStringLiteral("\\\\"))
+                              .replace(u'"', QStringLiteral("\\\"")) +
+                          u'"';
+    };
+    text("rule", event.rule);
+    if (event.value)
+        fields << QStringLiteral("value=") + FullStopNumberText(*event.value);
+    text("note", event.note);
+    out += u' ' + fields.join(u',') + u' ' +
+           QString::number(event.at.toMSecsSinceEpoch() * 1000000) + u'\n';
+    return out.toUtf8();
+}
+
+} // namespace
+
+QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, const QDateTime& at,
+                   const QString& port) {
+    if (format == LogFormat::Influx)
+        return influxLine(reading, at, port);
     const QString time = IsoInstantText(at);
     if (format == LogFormat::Csv)
         return CsvExportRow(no, reading.trhText, reading.value,
@@ -76,6 +153,8 @@ QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, con
 }
 
 QByteArray LogEventLine(LogFormat format, const RunEvent& event) {
+    if (format == LogFormat::Influx)
+        return influxEventLine(event);
     const bool note = event.kind == RunEventKind::Note;
     const QString time = IsoInstantText(event.at);
     const QString value = event.value ? EventNumberText(*event.value) : QString();

@@ -21,6 +21,20 @@ constexpr qint64 kLongestWaitMs = 3600 * 1000;
 constexpr int kAlarmTickMs = 250; // no-data is raised at most this late
 } // namespace
 
+QString LogMeterStateText(LogMeterState state) {
+    switch (state) {
+    case LogMeterState::Starting:
+        return QStringLiteral("starting");
+    case LogMeterState::Reading:
+        return QStringLiteral("reading");
+    case LogMeterState::Waiting:
+        return QStringLiteral("waiting");
+    case LogMeterState::Ended:
+        break;
+    }
+    return QStringLiteral("ended");
+}
+
 LogSession::LogSession(LogParts parts, LogOptions options, QObject* parent)
     : QObject(parent)
     , m_parts(std::move(parts))
@@ -93,8 +107,21 @@ std::optional<int> LogSession::Start() {
     return std::nullopt;
 }
 
+QString LogSession::Port() const {
+    return m_parts.port.CommPort();
+}
+
+void LogSession::setState(LogMeterState state) {
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit MeterStateChanged(state);
+}
+
 bool LogSession::openOutput(QString* error) {
     const QByteArray heading = LogHeading(m_options.format);
+    if (m_options.format == LogFormat::Influx)
+        m_parts.output.SetLineStart(LogLineStart(LogFormat::Influx), QStringLiteral("influx"));
     return m_options.output.isEmpty() || m_options.output == u"-"
                ? m_parts.output.OpenStandardOutput(m_options.append, heading, error)
                : m_parts.output.OpenFile(m_options.output, m_options.append, heading, error);
@@ -133,7 +160,7 @@ void LogSession::store(const MeterFrame& frame) {
     const DecodedFrame reading = DecodeFrame(frame);
     const QDateTime at = m_parts.now();
     QString error;
-    if (!m_parts.output.Write(LogLine(m_options.format, m_no + 1, reading, at), &error)) {
+    if (!m_parts.output.Write(LogLine(m_options.format, m_no + 1, reading, at, Port()), &error)) {
         if (m_no == 1)
             error += QStringLiteral("; the reading written before it is kept");
         else if (m_no > 1)
@@ -142,6 +169,7 @@ void LogSession::store(const MeterFrame& frame) {
         return;
     }
     ++m_no;
+    emit Logged(m_no, frame, reading, at);
     m_last = reading.unit ? reading.dataText + u' ' + UnitText(*reading.unit) : reading.dataText;
     emit ReadingWritten(m_no, reading, at);
     emitEvents(m_alarms.Reading(reading, at));
@@ -165,6 +193,7 @@ void LogSession::onLinkState(LinkState state) {
         m_waiting = true;
         m_parts.console.Say(QStringLiteral("meter disconnected, waiting for it to return"));
         updateStatus(true);
+        setState(LogMeterState::Waiting);
         return;
     }
     if (state != LinkState::Armed)
@@ -181,6 +210,7 @@ void LogSession::onLinkState(LinkState state) {
     m_inStep = true;
     m_waiting = false;
     updateStatus(true);
+    setState(LogMeterState::Reading);
 }
 
 void LogSession::checkDeadline() {
@@ -219,6 +249,7 @@ void LogSession::finish(int status, const QString& why) {
     m_readerTimer.stop();
     m_alarmTimer.stop();
     updateStatus(true);
+    setState(LogMeterState::Ended);
     m_parts.console.EndStatus();
     if (!why.isEmpty())
         m_parts.console.Say(why);
@@ -265,7 +296,7 @@ void LogSession::emitEvent(const RunEvent& event) {
 bool LogSession::writeEvent(const RunEvent& event, QString* error) {
     if (!m_outputOpen)
         return true; // said on standard error; no file yet to put it in
-    if (m_options.format == LogFormat::Jsonl)
+    if (m_options.format != LogFormat::Csv)
         return m_parts.output.Write(LogEventLine(m_options.format, event), error);
     if (!m_eventsOut && !openEventsFile())
         return true;

@@ -32,6 +32,16 @@ struct LogParts {
     std::function<QDateTime()> now = LocalNow;
 };
 
+// Where the run stands, for outputs that show it elsewhere (the live page, MQTT).
+enum class LogMeterState {
+    Starting, // not in step with the meter yet
+    Reading,  // in step: every frame is written
+    Waiting,  // the meter went away and is waited for
+    Ended,    // the run is over
+};
+// "starting", "reading", "waiting", "ended".
+QString LogMeterStateText(LogMeterState state);
+
 // Exit statuses of the logger.
 inline constexpr int kLogDone = 0;        // the run ended as asked (count, duration, a signal)
 inline constexpr int kLogWriteFailed = 1; // the output could not be written
@@ -57,6 +67,10 @@ public:
     // Ends the run cleanly (a signal).
     void Stop() { finish(kLogDone); }
 
+    LogMeterState MeterState() const { return m_state; }
+    // The port the meter is read on now.
+    QString Port() const;
+
     // Adds a note with the current time, as an event like an alarm (see Event). A note that is
     // empty once made one line is ignored.
     void AddNote(const QString& text);
@@ -65,8 +79,12 @@ public:
 
 signals:
     void Finished(int status);
-    // A reading just written as line number no.
+    // A reading, once its line is in the output as number no (never one the output lacks);
+    // Logged gives the meter's bytes as well, for outputs that keep them.
     void ReadingWritten(qint64 no, const DecodedFrame& reading, const QDateTime& at);
+    void Logged(qint64 no, const MeterFrame& frame, const DecodedFrame& reading,
+                const QDateTime& at);
+    void MeterStateChanged(LogMeterState state);
     // Every event of the run (an alarm raised or cleared, a note), once it is said on standard
     // error and written to the output (or its events file); the one place outputs of events
     // subscribe to.
@@ -81,6 +99,7 @@ private:
     void finish(int status, const QString& why = {});
     bool openOutput(QString* error);
     void outputOpened();
+    void setState(LogMeterState state);
     void emitEvent(const RunEvent& event);
     void emitEvents(const std::vector<RunEvent>& events);
     bool writeEvent(const RunEvent& event, QString* error);
@@ -102,6 +121,7 @@ private:
     bool m_inStep = false;  // the link has been armed once
     bool m_waiting = false; // the meter went away and is not back in step yet
     bool m_finished = false;
+    LogMeterState m_state = LogMeterState::Starting;
     AlarmWatch m_alarms;
     QTimer m_alarmTimer;                    // no-data rules look at the silence
     std::unique_ptr<LogOutput> m_eventsOut; // csv: the events file beside the output

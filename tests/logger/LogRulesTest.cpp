@@ -3,6 +3,7 @@
 // line's text, and how the output file is created, replaced and added to.
 
 #include "alarms/RunEvent.h"
+#include "link/MeterFrame.h"
 #include "logger/LogConsole.h"
 #include "logger/LogOptions.h"
 #include "logger/LogOutput.h"
@@ -30,6 +31,10 @@ private slots:
     void outputOverWhatIsThere_data();
     void outputOverWhatIsThere();
     void pathsAreQuotedInMessages();
+    void influxLines_data();
+    void influxLines();
+    void influxEventLines_data();
+    void influxEventLines();
     void eventLines_data();
     void eventLines();
 };
@@ -67,8 +72,33 @@ void LogRulesTest::commandLine_data() {
                                         "jsonl",  "-n",      "5",  "--duration", "30m", "-q"}
                          << "port=ttyUSB0 output=run.jsonl append=1 format=jsonl count=5 "
                             "duration=1800000 quiet=1";
-    QTest::newRow("unknown format")
-        << QStringList{"--format", "xml"} << "error: --format wants csv or jsonl, not \"xml\"";
+    QTest::newRow("outputs elsewhere")
+        << QStringList{"--format",   "influx",  "--mqtt",       "[::1]:1884", "--topic",
+                       "site/ahu-3", "--serve", "0.0.0.0:8080", "--token",    "12345678"}
+        << "port= output= append=0 format=influx count=- duration=- quiet=0 mqtt=::1:1884 "
+           "topic=site/ahu-3 serve=0.0.0.0:8080 token=12345678";
+    QTest::newRow("broker without port, page on a port alone")
+        << QStringList{"--mqtt", "broker.local", "--topic", "a", "--serve", "8080"}
+        << "port= output= append=0 format=csv count=- duration=- quiet=0 mqtt=broker.local:0 "
+           "topic=a serve=127.0.0.1:8080 token=";
+    QTest::newRow("unknown format") << QStringList{"--format", "xml"}
+                                    << "error: --format wants csv, jsonl or influx, not \"xml\"";
+    QTest::newRow("broker without topic")
+        << QStringList{"--mqtt", "localhost"} << "error: --mqtt wants --topic PREFIX too";
+    QTest::newRow("topic with a wildcard")
+        << QStringList{"--mqtt", "localhost", "--topic", "site/#"}
+        << "error: --mqtt wants --topic PREFIX too";
+    QTest::newRow("broker port beyond range")
+        << QStringList{"--mqtt", "localhost:65536", "--topic", "a"}
+        << "error: --mqtt wants the broker as HOST or HOST:PORT: \"localhost:65536\" wants a port";
+    QTest::newRow("topic alone") << QStringList{"--topic", "a"}
+                                 << "error: --topic goes with --mqtt";
+    QTest::newRow("page without port")
+        << QStringList{"--serve", "0.0.0.0"} << "error: --serve wants PORT or ADDRESS:PORT";
+    QTest::newRow("token alone") << QStringList{"--token", "12345678"}
+                                 << "error: --token goes with --serve";
+    QTest::newRow("short token") << QStringList{"--serve", "80", "--token", "1234567"}
+                                 << "error: --token wants at least 8 characters";
     QTest::newRow("count zero") << QStringList{"-n", "0"} << "error: --count wants";
     QTest::newRow("duration zero") << QStringList{"-d", "0s"} << "error: --duration wants";
     QTest::newRow("stray argument")
@@ -97,12 +127,23 @@ void LogRulesTest::commandLine() {
     const auto optional = [](const std::optional<qint64>& v) {
         return v ? QString::number(*v) : QStringLiteral("-");
     };
+    const char* formats[] = {"csv", "jsonl", "influx"};
+    QString elsewhere;
+    if (!o->mqttHost.isEmpty())
+        elsewhere +=
+            QStringLiteral(" mqtt=%1:%2 topic=%3").arg(o->mqttHost).arg(o->mqttPort).arg(o->topic);
+    if (o->servePort >= 0)
+        elsewhere += QStringLiteral(" serve=%1:%2 token=%3")
+                         .arg(o->serveAddress)
+                         .arg(o->servePort)
+                         .arg(o->token);
     QCOMPARE(QStringLiteral("port=%1 output=%2 append=%3 format=%4 count=%5 duration=%6 quiet=%7")
-                 .arg(o->port, o->output)
-                 .arg(int(o->append))
-                 .arg(o->format == LogFormat::Csv ? "csv" : "jsonl")
-                 .arg(optional(o->count), optional(o->durationMs))
-                 .arg(int(o->quiet)),
+                     .arg(o->port, o->output)
+                     .arg(int(o->append))
+                     .arg(formats[int(o->format)])
+                     .arg(optional(o->count), optional(o->durationMs))
+                     .arg(int(o->quiet)) +
+                 elsewhere,
              read);
 }
 
@@ -252,6 +293,103 @@ void LogRulesTest::pathsAreQuotedInMessages() {
     QCOMPARE(error, "cannot create '" + dir.filePath("no/such\\nfolder.csv") +
                         "': No such file or directory");
     QCOMPARE(QuotedPath("a'b\\c\td\x1b"), QString("'a\\'b\\\\c\\td\\x1b'"));
+}
+
+void LogRulesTest::influxLines_data() {
+    // A reading's parts, the port, and the line worked out by hand from the line protocol.
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("kind"); // ReadingKind
+    QTest::addColumn<int>("unit"); // MeterUnit, -1 unknown
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<double>("temperature");
+    QTest::addColumn<QString>("temperatureUnit"); // empty: unknown
+    QTest::addColumn<double>("humidity");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("at");
+    QTest::addColumn<QByteArray>("line");
+    const int vel = int(ReadingKind::Velocity);
+    const int ms = int(MeterUnit::MetresPerSecond);
+    QTest::newRow("plain") << 1.23 << vel << ms << "" << 23.5 << "°C" << 45.6 << "/dev/ttyUSB0"
+                           << "2026-12-10T09:00:00.123Z"
+                           << QByteArray("vantello,kind=VEL,port=/dev/ttyUSB0,temperature_unit=°C,"
+                                         "unit=m/s value=1.23,temperature=23.5,humidity=45.6 "
+                                         "1796893200123000000\n");
+    QTest::newRow("blank, comma, equals sign and a last backslash in the port")
+        << 0.0 << vel << ms << "" << 0.0 << "°C" << 0.0 << "/dev/by id/a,b=c\\"
+        << "2026-12-10T14:30:00+05:30"
+        << QByteArray(
+               "vantello,kind=VEL,port=/dev/by\\ id/a\\,b\\=c\\\\,temperature_unit=°C,unit=m/s "
+               "value=0,temperature=0,humidity=0 1796893200000000000\n");
+    QTest::newRow("control characters in the port")
+        << 5.0 << vel << ms << "" << 20.0 << "°C" << 50.0 << "/tmp/a\nb\t"
+        << "2026-12-10T09:00:00.123Z"
+        << QByteArray("vantello,kind=VEL,port=/tmp/a_b_,temperature_unit=°C,unit=m/s value=5,"
+                      "temperature=20,humidity=50 1796893200123000000\n");
+    QTest::newRow("unknown kind, unit and port; dew point below zero")
+        << 400.0 << int(ReadingKind::Unknown) << -1 << "DP" << -5.2 << "°F" << 0.1 << ""
+        << "2026-12-10T09:00:00.123Z"
+        << QByteArray("vantello,mode=DP,temperature_unit=°F value=400,temperature=-5.2,"
+                      "humidity=0.1 1796893200123000000\n");
+}
+
+void LogRulesTest::influxLines() {
+    QFETCH(double, value);
+    QFETCH(int, kind);
+    QFETCH(int, unit);
+    QFETCH(QString, mode);
+    QFETCH(double, temperature);
+    QFETCH(QString, temperatureUnit);
+    QFETCH(double, humidity);
+    QFETCH(QString, port);
+    QFETCH(QString, at);
+    QFETCH(QByteArray, line);
+    DecodedFrame reading;
+    reading.value = value;
+    reading.kind = ReadingKind(kind);
+    if (unit >= 0)
+        reading.unit = MeterUnit(unit);
+    reading.modeLabel = mode;
+    reading.temperature = temperature;
+    if (!temperatureUnit.isEmpty())
+        reading.temperatureUnit = temperatureUnit;
+    reading.humidity = humidity;
+    const QDateTime instant = QDateTime::fromString(at, Qt::ISODateWithMs);
+    QCOMPARE(LogLine(LogFormat::Influx, 7, reading, instant, port), line);
+    QVERIFY(LogHeading(LogFormat::Influx).isEmpty());
+    QVERIFY(line.startsWith(LogLineStart(LogFormat::Influx)));
+}
+
+void LogRulesTest::influxEventLines_data() {
+    // An event among the readings: texts as string fields, " and \\ escaped; tags as above.
+    QTest::addColumn<bool>("note");
+    QTest::addColumn<QString>("text"); // the rule or the note
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("alarm raised")
+        << false << "velocity < 2.5 m/s for 30s"
+        << QByteArray("vantello_event,change=raised,event=alarm,quantity=velocity,unit=m/s "
+                      "rule=\"velocity < 2.5 m/s for 30s\",value=2.31 1796893200123000000\n");
+    QTest::newRow("note with a quotation mark and a backslash")
+        << true << "duct \"B\" at C:\\site"
+        << QByteArray("vantello_event,event=note note=\"duct \\\"B\\\" at C:\\\\site\" "
+                      "1796893200123000000\n");
+}
+
+void LogRulesTest::influxEventLines() {
+    QFETCH(bool, note);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, line);
+    RunEvent event;
+    event.at = QDateTime::fromString("2026-12-10T09:00:00.123Z", Qt::ISODateWithMs);
+    if (note) {
+        event.kind = RunEventKind::Note;
+        event.note = text;
+    } else {
+        event.rule = text;
+        event.quantity = "velocity";
+        event.value = 2.31;
+        event.unit = "m/s";
+    }
+    QCOMPARE(LogEventLine(LogFormat::Influx, event), line);
 }
 
 void LogRulesTest::eventLines_data() {

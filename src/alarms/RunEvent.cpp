@@ -6,20 +6,6 @@
 
 #include <cmath>
 
-namespace {
-
-// A quoted CSV text; one that someone typed and starts like a formula gets a single quote first.
-QString csvText(const QString& text, bool typed) {
-    QString cell = text;
-    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
-    if (typed && !cell.isEmpty() && kFormulaStarts.contains(cell.front()))
-        cell.prepend(u'\'');
-    cell.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + cell + u'"';
-}
-
-} // namespace
-
 QString RunEvent::KindText() const {
     return kind == RunEventKind::Note ? QStringLiteral("note") : QStringLiteral("alarm");
 }
@@ -78,13 +64,13 @@ QByteArray EventsCsvHeading() {
 }
 
 QByteArray EventsCsvRow(const RunEvent& event) {
-    const QStringList cells{csvText(IsoInstantText(event.at), false),
-                            csvText(event.KindText(), false),
-                            csvText(event.ChangeText(), false),
-                            csvText(event.rule, true),
-                            csvText(event.quantity, false),
+    const QStringList cells{CsvCellText(IsoInstantText(event.at), false),
+                            CsvCellText(event.KindText(), false),
+                            CsvCellText(event.ChangeText(), false),
+                            CsvCellText(event.rule, true),
+                            CsvCellText(event.quantity, false),
                             event.value ? EventNumberText(*event.value) : QString(),
-                            csvText(event.unit, false),
-                            csvText(event.note, true)};
+                            CsvCellText(event.unit, false),
+                            CsvCellText(event.note, true)};
     return cells.join(u',').toUtf8() + '\n';
 }

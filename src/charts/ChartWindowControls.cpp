@@ -39,10 +39,8 @@ ImageButton* MakeZoomButton(QWidget* parent, QPoint at, ZoomDirection direction)
     const bool in = direction == ZoomDirection::In;
     const int normal = in ? 2 : 4;
     const int pressed = in ? 3 : 1;
-    auto* button = new ImageButton(parent);
-    button->setGeometry(at.x(), at.y(), 42, 42);
-    button->SetPicture(ZoomFace(normal));
-    button->setToolTip(in ? QStringLiteral("zoom in") : QStringLiteral("zoom out"));
+    auto* button = MakeImageButton(parent, at, ZoomFace(normal),
+                                   in ? QStringLiteral("zoom in") : QStringLiteral("zoom out"));
     QObject::connect(button, &ImageButton::MouseDown, button,
                      [button, pressed] { button->SetPicture(ZoomFace(pressed)); });
     QObject::connect(button, &ImageButton::MouseUp, button,

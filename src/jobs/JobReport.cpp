@@ -1,6 +1,7 @@
 #include "jobs/JobReport.h"
 
 #include "reports/AnsiText.h"
+#include "state/SystemTexts.h"
 #include "traverse/TraverseReportLayout.h"
 
 #include <algorithm>
@@ -75,12 +76,7 @@ private:
 };
 
 QByteArray quoted(const QString& text) {
-    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
-    QString t = text;
-    if (!t.isEmpty() && kFormulaStarts.contains(t.front()))
-        t.prepend(u'\'');
-    t.replace(u'"', QStringLiteral("\"\""));
-    return '"' + ToAnsi(t) + '"';
+    return ToAnsi(CsvCellText(text, true));
 }
 
 QByteArray csvLine(const QStringList& cells) {

@@ -134,10 +134,7 @@ void ShowForm::buildChartArea() {
     Label7[2] = MakeLabel(this, {400, 544, 49, 17}, QStringLiteral("100"), axisFont, Qt::black,
                           Qt::AlignRight | Qt::AlignTop);
 
-    Image1 = new ImageButton(this);
-    Image1->setGeometry(452, 336, 42, 42);
-    Image1->SetPicture(MagnifierFace());
-    Image1->setToolTip(QStringLiteral("graph"));
+    Image1 = MakeImageButton(this, {452, 336}, MagnifierFace(), QStringLiteral("graph"));
     connect(Image1, &ImageButton::Click, this, &ShowForm::Image1_Click);
     Image2 = MakeZoomButton(this, {452, 384}, ZoomDirection::In);
     connect(Image2, &ImageButton::Click, this, &ShowForm::Image2_Click);

@@ -171,7 +171,6 @@ void LogSession::store(const MeterFrame& frame) {
     ++m_no;
     emit Logged(m_no, frame, reading, at);
     m_last = reading.unit ? reading.dataText + u' ' + UnitText(*reading.unit) : reading.dataText;
-    emit ReadingWritten(m_no, reading, at);
     emitEvents(m_alarms.Reading(reading, at));
     if (m_finished)
         return;

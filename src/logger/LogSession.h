@@ -79,9 +79,8 @@ public:
 
 signals:
     void Finished(int status);
-    // A reading, once its line is in the output as number no (never one the output lacks);
-    // Logged gives the meter's bytes as well, for outputs that keep them.
-    void ReadingWritten(qint64 no, const DecodedFrame& reading, const QDateTime& at);
+    // A reading, once its line is in the output as number no (never one the output lacks), with
+    // the meter's bytes for outputs that keep them.
     void Logged(qint64 no, const MeterFrame& frame, const DecodedFrame& reading,
                 const QDateTime& at);
     void MeterStateChanged(LogMeterState state);

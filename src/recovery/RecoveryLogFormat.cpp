@@ -82,7 +82,8 @@ QByteArray crcText(const QByteArray& payload) {
         .rightJustified(kCrcDigits, '0');
 }
 
-// The fields of a line whose checksum is right, or nothing.
+// The `count` fields of a line whose checksum is right, or nothing; also nothing for a line with
+// more fields than this version writes.
 bool checkedFields(QByteArrayView line, qsizetype count, std::array<QByteArrayView, 9>* f) {
     const qsizetype lastTab = line.lastIndexOf('\t');
     if (lastTab < 0 || line.size() - lastTab - 1 != kCrcDigits)
@@ -136,30 +137,14 @@ bool parseEvent(QByteArrayView line, RunEvent* out) {
 
 // One line without its LF, or nothing when it is not an intact entry numbered above `before`.
 bool parseEntry(QByteArrayView line, std::int32_t before, LoggedReading* out) {
-    const qsizetype lastTab = line.lastIndexOf('\t');
-    if (lastTab < 0 || line.size() - lastTab - 1 != kCrcDigits)
+    std::array<QByteArrayView, 9> f;
+    if (!checkedFields(line, kFieldCount, &f))
         return false;
-    const QByteArrayView payload = line.first(lastTab);
-    bool ok = false;
-    const uint crc = line.sliced(lastTab + 1).toUInt(&ok, 16);
-    if (!ok || crc != Crc32(payload.data(), payload.size()))
-        return false;
-
-    std::array<QByteArrayView, kFieldCount> f;
-    qsizetype at = 0;
-    for (qsizetype k = 0; k < kFieldCount; ++k) {
-        const qsizetype tab = k + 1 < kFieldCount ? payload.indexOf('\t', at) : payload.size();
-        if (tab < 0)
-            return false;
-        f[std::size_t(k)] = payload.sliced(at, tab - at);
-        at = tab + 1;
-    }
-    if (f[8].contains('\t'))
-        return false; // a field more than this version writes
     if (f[0] != "R")
         return false;
 
     Reading& r = out->reading;
+    bool ok = false;
     r.No = f[1].toInt(&ok);
     if (!ok || r.No <= before)
         return false;

@@ -111,6 +111,15 @@ QString ClockText(const QDateTime& at) {
     return ShortDateText(at.date()) + u' ' + TimeOfDayText(at.time());
 }
 
+QString CsvCellText(const QString& text, bool typed) {
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    QString cell = text;
+    if (typed && !cell.isEmpty() && kFormulaStarts.contains(cell.front()))
+        cell.prepend(u'\'');
+    cell.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + cell + u'"';
+}
+
 QString IsoInstantText(const QDateTime& at) {
     // Written digit by digit: this runs for every reading. date() and time() are already the
     // wall-clock time of the instant's own zone or offset.

@@ -26,6 +26,11 @@ QString QuotedPath(const QString& path);
 // carry no decimal part. Negative zero reads "0".
 QString NumberText(double value);
 
+// A CSV cell: the text in double quotes, each double quote in it doubled. A text someone typed
+// (typed) that starts like a formula (=, +, -, @, a tab or a carriage return) gets a single quote
+// before it, so that a spreadsheet shows it instead of running it.
+QString CsvCellText(const QString& text, bool typed);
+
 // The locale's short date.
 QString ShortDateText(const QDate& date);
 

@@ -2,6 +2,7 @@
 
 #include "reports/AnsiText.h"
 #include "reports/AtomicFileWriter.h"
+#include "state/SystemTexts.h"
 #include "traverse/TraverseLogic.h"
 
 #include <cmath>
@@ -21,18 +22,12 @@ QString sizeText(double v, const QLocale& l) {
 }
 
 QByteArray quoted(const QString& text) {
-    QString escaped = text;
-    escaped.replace(u'"', QStringLiteral("\"\""));
-    return '"' + ToAnsi(escaped) + '"';
+    return ToAnsi(CsvCellText(text, false));
 }
 
-// A text the user typed: one that starts like a formula is written with a single quote before it,
-// so that a spreadsheet shows it instead of running it.
+// A text the user typed never runs as a formula in a spreadsheet.
 QByteArray typed(const QString& text) {
-    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
-    if (!text.isEmpty() && kFormulaStarts.contains(text.front()))
-        return quoted(u'\'' + text);
-    return quoted(text);
+    return ToAnsi(CsvCellText(text, true));
 }
 
 QByteArray line(std::initializer_list<QByteArray> cells) {

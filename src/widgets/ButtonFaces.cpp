@@ -111,19 +111,25 @@ QPixmap ZoomFace(int number) {
     return pm;
 }
 
-QPixmap MagnifierFace() {
+QPixmap DrawnFace(const std::function<void(QPainter&)>& draw) {
     QPixmap pm(40, 40);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    const QPointF lens(16, 16);
-    p.setPen(QPen(QColor(90, 60, 30), 5, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(25, 25), QPointF(36, 36));
-    p.setPen(QPen(kDark, 2.5));
-    p.setBrush(QColor(210, 235, 255));
-    p.drawEllipse(lens, 11, 11);
-    p.setPen(QPen(kSymbol, 3, Qt::SolidLine, Qt::FlatCap));
-    p.drawLine(QPointF(lens.x() - 6, lens.y()), QPointF(lens.x() + 6, lens.y()));
-    p.drawLine(QPointF(lens.x(), lens.y() - 6), QPointF(lens.x(), lens.y() + 6));
+    draw(p);
     return pm;
+}
+
+QPixmap MagnifierFace() {
+    return DrawnFace([](QPainter& p) {
+        const QPointF lens(16, 16);
+        p.setPen(QPen(QColor(90, 60, 30), 5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(25, 25), QPointF(36, 36));
+        p.setPen(QPen(kDark, 2.5));
+        p.setBrush(QColor(210, 235, 255));
+        p.drawEllipse(lens, 11, 11);
+        p.setPen(QPen(kSymbol, 3, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(lens.x() - 6, lens.y()), QPointF(lens.x() + 6, lens.y()));
+        p.drawLine(QPointF(lens.x(), lens.y() - 6), QPointF(lens.x(), lens.y() + 6));
+    });
 }

@@ -70,3 +70,12 @@ void ImageButton::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
     }
 }
+
+ImageButton* MakeImageButton(QWidget* parent, QPoint at, const QPixmap& face,
+                             const QString& toolTip) {
+    auto* button = new ImageButton(parent);
+    button->setGeometry(at.x(), at.y(), 42, 42);
+    button->SetPicture(face);
+    button->setToolTip(toolTip);
+    return button;
+}

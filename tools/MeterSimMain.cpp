@@ -20,7 +20,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include <csignal>
 #include <cstdio>
@@ -80,6 +82,8 @@ public:
                 m_clients.append(client);
                 connect(client, &QObject::destroyed, this,
                         [this, client] { m_clients.removeAll(client); });
+                if (firstClient)
+                    std::exchange(firstClient, nullptr)();
             }
         });
         m_line = nearSide;
@@ -87,6 +91,9 @@ public:
         connect(m_notifier.get(), &QSocketNotifier::activated, this, [this] { pass(); });
         return true;
     }
+
+    // Called once, when the first client has connected.
+    std::function<void()> firstClient;
 
 private:
     void pass() {
@@ -141,6 +148,10 @@ int main(int argc, char** argv) {
         QStringLiteral("delay"),
         QStringLiteral("Seconds to wait before the first frame (time to connect)."),
         QStringLiteral("seconds"), QStringLiteral("0"));
+    const QCommandLineOption waitForClient(
+        QStringLiteral("wait-for-client"),
+        QStringLiteral("With --tcp: the --delay starts once the first client has connected, so "
+                       "a program that is slow to start misses no frame."));
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Seed of the simulated readings."),
                                   QStringLiteral("number"));
@@ -156,8 +167,8 @@ int main(int argc, char** argv) {
                        "serial bridge does (connect with --port tcp:HOST:PORT). Listens on every "
                        "address unless one is given. The line itself is then read here."),
         QStringLiteral("[address:]port"));
-    parser.addOptions(
-        {version, rate, link, hex, repeat, count, delay, seed, exitWhenDone, verbose, tcp});
+    parser.addOptions({version, rate, link, hex, repeat, count, delay, waitForClient, seed,
+                       exitWhenDone, verbose, tcp});
     parser.process(app);
     if (parser.isSet(version))
         parser.showVersion();
@@ -172,6 +183,8 @@ int main(int argc, char** argv) {
     const double delaySeconds = parser.value(delay).toDouble(&ok);
     if (!ok || delaySeconds < 0)
         return fail(QStringLiteral("--delay wants a number of seconds"));
+    if (parser.isSet(waitForClient) && !parser.isSet(tcp))
+        return fail(QStringLiteral("--wait-for-client needs --tcp"));
     qint64 limit = -1;
     if (parser.isSet(count)) {
         limit = parser.value(count).toLongLong(&ok);
@@ -252,6 +265,10 @@ int main(int argc, char** argv) {
     });
     if (limit == 0)
         QTimer::singleShot(0, &app, done);
+    else if (parser.isSet(waitForClient))
+        bridge.firstClient = [&] {
+            QTimer::singleShot(static_cast<int>(delaySeconds * 1000), &feed, &MeterFeed::Start);
+        };
     else
         QTimer::singleShot(static_cast<int>(delaySeconds * 1000), &feed, &MeterFeed::Start);
 

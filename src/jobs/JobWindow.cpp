@@ -359,8 +359,14 @@ void JobWindow::OfferLastJob() {
     const QString path = LoadOpenJob(m_settings);
     if (path.isEmpty() || !QFileInfo::exists(path))
         return;
-    if (m_messages->Question(
-            QStringLiteral("Continue the job %1 where you left it?").arg(named(path))))
+    // Asked as the traverse window opens, over the place where it opens: this window is hidden.
+    if (m_ownMessages)
+        m_ownMessages->SetParent(&m_traverse);
+    const bool resume = m_messages->Question(
+        QStringLiteral("Continue the job %1 where you left it?").arg(named(path)));
+    if (m_ownMessages)
+        m_ownMessages->SetParent(this);
+    if (resume)
         OpenJob(path);
 }
 

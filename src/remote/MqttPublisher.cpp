@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <QTimer>
 
 #include <cstring>
 
@@ -19,6 +20,9 @@ constexpr int kPlainPort = 1883;
 constexpr unsigned kFirstRetrySeconds = 1;
 constexpr unsigned kLastRetrySeconds = 30;
 constexpr int kOfflineWaitMs = 2000;
+// A broker that has not answered by then is said to be out of reach, whatever libmosquitto's
+// thread is still trying (a TLS connection that cannot start reports nothing of its own).
+constexpr int kFirstAnswerMs = 5000;
 
 QString mosquittoError(int rc) {
     if (rc == MOSQ_ERR_ERRNO)
@@ -129,6 +133,15 @@ bool MqttPublisher::Start(QString* error) {
         return false;
     }
     m_started = true;
+    QTimer::singleShot(kFirstAnswerMs, this, [this] {
+        if (m_everConnected || m_lost || !m_started)
+            return;
+        m_lost = true;
+        emit Said(QStringLiteral("MQTT broker %1 not reached yet; trying again, readings go on "
+                                 "into the file")
+                      .arg(Broker()),
+                  false);
+    });
     return true;
 }
 
@@ -200,6 +213,7 @@ void MqttPublisher::onPublish(mosquitto*, void* self, int mid) {
 
 void MqttPublisher::connected(int rc) {
     if (rc != 0) {
+        m_lost = true;
         emit Said(QStringLiteral("MQTT broker %1 refused the connection: %2")
                       .arg(Broker(), QString::fromUtf8(mosquitto_connack_string(rc))),
                   false);

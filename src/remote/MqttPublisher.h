@@ -26,10 +26,11 @@ bool ReadMqttCredentials(const QString& file, MqttOptions* options, QString* err
 // Publishes a logger's run to an MQTT broker through libmosquitto, whose own thread talks to the
 // broker: publishing only hands a message over, so the readings never wait for the network.
 // PREFIX/state is "online" (retained) once connected and "offline" when the run ends, and the
-// broker says "offline" itself (the will) when the connection is lost. A lost broker is tried
-// again, 1 s later and then at doubling intervals up to 30 s; readings meanwhile are not
-// published (they are in the file) and are counted; events are queued (QoS 1) and go out once
-// the broker is back.
+// broker says "offline" itself (the will) when the connection is lost. A broker not reached is
+// said to be so when the first try fails, or 5 s after the start when nothing came back by then.
+// A lost or unreached broker is tried again, 1 s later and then at doubling intervals up to 30 s;
+// readings meanwhile are not published (they are in the file) and are counted; events are queued
+// (QoS 1) and go out once the broker is back.
 class MqttPublisher : public QObject {
     Q_OBJECT
 public:

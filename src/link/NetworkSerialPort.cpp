@@ -3,18 +3,13 @@
 #include "link/NetworkPort.h"
 
 NetworkSerialPort::NetworkSerialPort(QObject* parent)
-    : SerialPort(parent) {
-    m_check.setSingleShot(true);
-    m_check.setInterval(0);
-    connect(&m_check, &QTimer::timeout, this, &NetworkSerialPort::checkReceive);
-    m_quiet.setSingleShot(true);
-    m_quiet.setTimerType(Qt::PreciseTimer);
-    connect(&m_quiet, &QTimer::timeout, this, &NetworkSerialPort::quietTimerRanOut);
-    connect(&m_socket, &QTcpSocket::readyRead, this, &NetworkSerialPort::takeFromSocket);
-    connect(&m_socket, &QTcpSocket::disconnected, this, &NetworkSerialPort::connectionLost);
+    : BufferedSerialPort(parent) {
+    connect(&m_socket, &QTcpSocket::readyRead, this, &NetworkSerialPort::takeArrived);
+    // Bytes the bridge sent before it closed stay readable until the port closes.
+    connect(&m_socket, &QTcpSocket::disconnected, this, &NetworkSerialPort::deviceLost);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
         if (e != QAbstractSocket::SocketTimeoutError)
-            connectionLost();
+            deviceLost();
     });
 }
 
@@ -29,19 +24,18 @@ bool NetworkSerialPort::Open(QString* error) {
             *error = QStringLiteral("the port is already open");
         return false;
     }
-    const std::optional<NetworkPortAddress> address = ParseNetworkPort(m_name);
+    const std::optional<NetworkPortAddress> address = ParseNetworkPort(CommPort());
     if (!address) {
         if (error)
-            *error = QStringLiteral("%1 is not a network port (tcp:HOST:PORT)").arg(m_name);
+            *error = QStringLiteral("%1 is not a network port (tcp:HOST:PORT)").arg(CommPort());
         return false;
     }
-    m_buffer.clear();
-    m_arrived = m_overflowed = m_lostPending = false;
+    resetInput();
     m_socket.abort();
     m_socket.connectToHost(address->host, address->port, QIODevice::ReadOnly);
     if (!m_socket.waitForConnected(kNetworkConnectTimeout)) {
         if (error)
-            *error = NetworkPortReason(m_name, m_socket.error(), m_socket.errorString());
+            *error = NetworkPortReason(CommPort(), m_socket.error(), m_socket.errorString());
         m_socket.abort();
         return false;
     }
@@ -52,141 +46,15 @@ bool NetworkSerialPort::Open(QString* error) {
     return true;
 }
 
-void NetworkSerialPort::Close() {
-    m_check.stop();
-    m_quiet.stop();
-    m_lostPending = false;
+void NetworkSerialPort::closeDevice() {
     m_open = false;
     m_socket.abort();
-    m_buffer.clear();
-    m_arrived = m_overflowed = false;
 }
 
-void NetworkSerialPort::SetRThreshold(int threshold) {
-    m_threshold = threshold;
-    if (threshold <= 0) {
-        m_quiet.stop();
-        return;
-    }
-    if (m_open) {
-        m_check.start();
-        m_lastArrival.start();
-        if (m_quietGap > 0 && !m_quiet.isActive())
-            m_quiet.start(m_quietGap);
-    }
-}
-
-void NetworkSerialPort::quietTimerRanOut() {
-    const qint64 since = m_lastArrival.elapsed();
-    if (since < m_quietGap) {
-        m_quiet.start(int(m_quietGap - since));
-        return;
-    }
-    if (!m_open || m_lostPending || m_threshold <= 0)
-        return;
-    if (m_socket.bytesAvailable() > 0) {
-        takeFromSocket(); // an arrival: it restarts the gap
-        return;
-    }
-    if (!m_buffer.isEmpty() && m_buffer.size() < m_threshold) {
-        m_buffer.clear();
-        m_arrived = false;
-    }
-}
-
-void NetworkSerialPort::collect() {
+void NetworkSerialPort::fetchFromSystem() {
     // What the system has received but the socket has not read yet.
-    if (m_open && !m_lostPending)
+    if (m_open && !lostPending())
         m_socket.waitForReadyRead(0);
-    takeFromSocket();
-}
-
-int NetworkSerialPort::InBufferCount() {
-    collect();
-    return int(m_buffer.size());
-}
-
-void NetworkSerialPort::DiscardInput() {
-    m_buffer.clear();
-    m_arrived = false;
-    if (m_open)
-        m_socket.readAll();
-}
-
-QByteArray NetworkSerialPort::Input() {
-    collect();
-    m_arrived = false;
-    return std::exchange(m_buffer, QByteArray());
-}
-
-QByteArray NetworkSerialPort::TakeInput(int count) {
-    collect();
-    m_arrived = false;
-    if (count >= m_buffer.size())
-        return std::exchange(m_buffer, QByteArray());
-    QByteArray taken = m_buffer.left(count);
-    m_buffer.remove(0, count);
-    return taken;
-}
-
-void NetworkSerialPort::takeFromSocket() {
-    if (!m_open)
-        return;
-    const QByteArray data = m_socket.readAll();
-    if (data.isEmpty())
-        return;
-    const qsizetype room = kInputBufferSize - m_buffer.size();
-    m_buffer.append(data.left(room));
-    if (data.size() > room && !m_overflowed) {
-        m_overflowed = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (m_overflowed && m_open) {
-                    m_overflowed = false;
-                    raise(kCommEventOverflow);
-                }
-            },
-            Qt::QueuedConnection);
-    }
-    m_arrived = true;
-    if (m_threshold > 0) {
-        m_check.start();
-        m_lastArrival.start();
-        if (m_quietGap > 0 && !m_quiet.isActive())
-            m_quiet.start(m_quietGap);
-    }
-}
-
-void NetworkSerialPort::checkReceive() {
-    if (!m_open || m_lostPending || m_threshold <= 0 || !m_arrived)
-        return;
-    if (InBufferCount() < m_threshold)
-        return;
-    m_arrived = false;
-    raise(kCommEventReceive);
-}
-
-void NetworkSerialPort::connectionLost() {
-    if (!m_open || m_lostPending)
-        return;
-    // Bytes the bridge sent before it closed are kept for the closing; the close runs once the
-    // socket has returned from the call that reported the loss.
-    m_lostPending = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (!m_lostPending)
-                return;
-            Close();
-            raise(kCommEventDeviceLost);
-        },
-        Qt::QueuedConnection);
-}
-
-void NetworkSerialPort::raise(int kind) {
-    m_event = kind;
-    emit OnComm();
 }
 
 QString NetworkPortReason(const QString& name, QAbstractSocket::SocketError error,

@@ -47,7 +47,7 @@ bool displayExpected(int argc, char** argv) {
     Q_UNUSED(argc);
     Q_UNUSED(argv);
     return true;
-#endif
+#else
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         const char* value = std::getenv(name);
         if (value && *value)
@@ -57,6 +57,7 @@ bool displayExpected(int argc, char** argv) {
         if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
             return true;
     return false;
+#endif
 }
 
 } // namespace

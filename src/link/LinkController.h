@@ -41,6 +41,12 @@ enum class LinkState {
     Waiting, // port closed: its device went away; the link opens it again when it is back
 };
 
+// Whether the meter is expected to send in this state: connected or waited for, not closed or
+// paused on purpose. Both programs' no-data alarms count only then.
+inline bool ReadingsExpected(LinkState state) {
+    return state != LinkState::Closed && state != LinkState::Paused;
+}
+
 // What a connect call came to.
 struct LinkOutcome {
     bool opened = false; // the port is open and the link synchronises with the meter

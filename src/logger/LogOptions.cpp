@@ -5,6 +5,21 @@
 
 #include <algorithm>
 
+namespace {
+
+// A port number from 0 to 65535 written in at most five digits, or nothing.
+std::optional<int> portNumber(QStringView text) {
+    if (text.isEmpty() || text.size() > 5)
+        return std::nullopt;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    const int value = text.toInt();
+    return value <= 65535 ? std::optional<int>(value) : std::nullopt;
+}
+
+} // namespace
+
 bool ParseHostPort(QStringView text, QString* host, int* port, QString* error) {
     text = text.trimmed();
     QStringView name = text;
@@ -39,16 +54,13 @@ bool ParseHostPort(QStringView text, QString* host, int* port, QString* error) {
     }
     *port = -1;
     if (hasPort) {
-        bool ok = number.size() <= 5;
-        for (const QChar c : number)
-            ok = ok && c >= u'0' && c <= u'9';
-        const int value = ok && !number.isEmpty() ? number.toInt() : -1;
-        if (value < 0 || value > 65535) {
+        const std::optional<int> value = portNumber(number);
+        if (!value) {
             *error =
                 QStringLiteral("\"%1\" wants a port from 0 to 65535 after the colon").arg(text);
             return false;
         }
-        *port = value;
+        *port = *value;
     }
     *host = name.toString();
     return true;
@@ -227,11 +239,8 @@ std::optional<LogOptions> LogCommandLine::Read(QString* error) const {
 
     if (parser.isSet(m_serve)) {
         const QString serve = parser.value(m_serve).trimmed();
-        bool number = !serve.isEmpty() && serve.size() <= 5;
-        for (const QChar c : serve)
-            number = number && c >= u'0' && c <= u'9';
-        if (number && serve.toInt() <= 65535)
-            o.servePort = serve.toInt();
+        if (const std::optional<int> bare = portNumber(serve))
+            o.servePort = *bare;
         else if (!ParseHostPort(serve, &o.serveAddress, &o.servePort, &why) || o.servePort < 0)
             return fail(QStringLiteral("--serve wants PORT or ADDRESS:PORT, such as 8080 or "
                                        "0.0.0.0:8080, not \"%1\"")

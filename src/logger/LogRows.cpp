@@ -64,6 +64,12 @@ QByteArray LogLineStart(LogFormat format) {
     return "vantello";
 }
 
+QByteArray JsonStringText(const QString& text) {
+    QString out;
+    appendJson(out, text);
+    return out.toUtf8();
+}
+
 QString InfluxTagText(QStringView text) {
     QString out;
     out.reserve(text.size());

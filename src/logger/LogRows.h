@@ -31,6 +31,10 @@ QByteArray LogLineStart(LogFormat format);
 QByteArray LogLine(LogFormat format, qint64 no, const DecodedFrame& reading, const QDateTime& at,
                    const QString& port = {});
 
+// A text as a JSON string: in double quotes, with double quotes, backslashes and control
+// characters escaped, as the jsonl lines write their texts.
+QByteArray JsonStringText(const QString& text);
+
 // A tag's key or value in the line protocol: backslash, comma, equals sign and space escaped with
 // a backslash, control characters (which the protocol cannot carry there) as "_".
 QString InfluxTagText(QStringView text);

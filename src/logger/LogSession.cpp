@@ -132,9 +132,7 @@ void LogSession::outputOpened() {
     if (!m_options.alarms.empty()) {
         if (m_options.format == LogFormat::Csv)
             openEventsFile();
-        m_alarms.SetExpecting(m_link->State() != LinkState::Closed &&
-                                  m_link->State() != LinkState::Paused,
-                              m_parts.now());
+        m_alarms.SetExpecting(ReadingsExpected(m_link->State()), m_parts.now());
         m_alarmTimer.start();
     }
     if (m_parts.console.ShowsStatus())
@@ -184,8 +182,7 @@ void LogSession::onLinkState(LinkState state) {
         return;
     // no-data counts while the meter is connected or waited for.
     if (m_outputOpen)
-        m_alarms.SetExpecting(state != LinkState::Closed && state != LinkState::Paused,
-                              m_parts.now());
+        m_alarms.SetExpecting(ReadingsExpected(state), m_parts.now());
     if (state == LinkState::Waiting) {
         // The link closed the port and watches for the meter to come back; the run goes on, and
         // --count and --duration still end it.

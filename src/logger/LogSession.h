@@ -67,7 +67,6 @@ public:
     // Ends the run cleanly (a signal).
     void Stop() { finish(kLogDone); }
 
-    LogMeterState MeterState() const { return m_state; }
     // The port the meter is read on now.
     QString Port() const;
 

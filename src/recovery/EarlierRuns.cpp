@@ -168,7 +168,8 @@ bool KeepAsCsv(const EarlierRun& run, qint64 from, const QString& folder, QStrin
     const QString stem =
         QDir(folder).filePath(entry.instant.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")));
     *path = stem + QStringLiteral(".csv");
-    for (int n = 2; !nameIsFree(*path); ++n)
+    // Free for the events beside it too, so that a file there from before is never taken for them.
+    for (int n = 2; !nameIsFree(*path) || !nameIsFree(*path + QStringLiteral(".events.csv")); ++n)
         *path = stem + QStringLiteral("-%1.csv").arg(n);
 
     const QDateTime firstKept = entry.instant;
@@ -190,11 +191,12 @@ bool KeepAsCsv(const EarlierRun& run, qint64 from, const QString& folder, QStrin
         reason);
     if (!written)
         return false;
-    // The run's alarms and notes from the first reading kept on, beside it as the logger keeps
-    // them (run.csv.events.csv).
+    // The run's alarms and notes beside it as the logger keeps them (run.csv.events.csv): all of
+    // them for a whole run (those from before its first reading too, such as no data while
+    // waiting for the meter), else those from the first reading kept on.
     QByteArray events;
     for (const RunEvent& event : run.events)
-        if (event.at >= firstKept)
+        if (from == 0 || event.at >= firstKept)
             events += EventsCsvRow(event);
     if (events.isEmpty())
         return true;

@@ -14,9 +14,10 @@ namespace {
 constexpr char kHeader[] = "VANTELLO RECOVERY LOG 1\n";
 constexpr char kHeaderName[] = "VANTELLO RECOVERY LOG ";
 constexpr double kLargestValue = 65535; // four digits and a decimal point at most
-constexpr qsizetype kFieldCount = 9;    // the tag and eight fields, before the checksum
 constexpr qsizetype kCrcDigits = 8;
-constexpr qsizetype kEventFieldCount = 9; // E and eight fields, before the checksum
+// Every line: its tag (R for a reading, E for an event) and eight fields, before the checksum.
+constexpr std::size_t kLineFields = 9;
+using LineFields = std::array<QByteArrayView, kLineFields>;
 
 QByteArray escaped(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
@@ -82,9 +83,9 @@ QByteArray crcText(const QByteArray& payload) {
         .rightJustified(kCrcDigits, '0');
 }
 
-// The `count` fields of a line whose checksum is right, or nothing; also nothing for a line with
-// more fields than this version writes.
-bool checkedFields(QByteArrayView line, qsizetype count, std::array<QByteArrayView, 9>* f) {
+// The fields of a line whose checksum is right, or nothing; also nothing for a line with more
+// fields than this version writes.
+bool checkedFields(QByteArrayView line, LineFields* f) {
     const qsizetype lastTab = line.lastIndexOf('\t');
     if (lastTab < 0 || line.size() - lastTab - 1 != kCrcDigits)
         return false;
@@ -94,20 +95,20 @@ bool checkedFields(QByteArrayView line, qsizetype count, std::array<QByteArrayVi
     if (!ok || crc != Crc32(payload.data(), payload.size()))
         return false;
     qsizetype at = 0;
-    for (qsizetype k = 0; k < count; ++k) {
-        const qsizetype tab = k + 1 < count ? payload.indexOf('\t', at) : payload.size();
+    for (std::size_t k = 0; k < kLineFields; ++k) {
+        const qsizetype tab = k + 1 < kLineFields ? payload.indexOf('\t', at) : payload.size();
         if (tab < 0)
             return false;
-        (*f)[std::size_t(k)] = payload.sliced(at, tab - at);
+        (*f)[k] = payload.sliced(at, tab - at);
         at = tab + 1;
     }
-    return !(*f)[std::size_t(count - 1)].contains('\t');
+    return !f->back().contains('\t');
 }
 
 // An event line without its LF, or nothing when it is no intact event.
 bool parseEvent(QByteArrayView line, RunEvent* out) {
-    std::array<QByteArrayView, 9> f;
-    if (!line.startsWith("E\t") || !checkedFields(line, kEventFieldCount, &f))
+    LineFields f;
+    if (!line.startsWith("E\t") || !checkedFields(line, &f))
         return false;
     QString instant, kind, change, value;
     if (!unescaped(f[1], &instant) || !unescaped(f[2], &kind) || !unescaped(f[3], &change) ||
@@ -137,8 +138,8 @@ bool parseEvent(QByteArrayView line, RunEvent* out) {
 
 // One line without its LF, or nothing when it is not an intact entry numbered above `before`.
 bool parseEntry(QByteArrayView line, std::int32_t before, LoggedReading* out) {
-    std::array<QByteArrayView, 9> f;
-    if (!checkedFields(line, kFieldCount, &f))
+    LineFields f;
+    if (!checkedFields(line, &f))
         return false;
     if (f[0] != "R")
         return false;

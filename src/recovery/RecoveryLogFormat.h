@@ -49,8 +49,9 @@ QByteArray RecoveryLogEventEntry(const RunEvent& event);
 // At most this many events of a log are kept when it is read (the rest are counted).
 inline constexpr qsizetype kKeptEvents = 10000;
 
-// The longest entry line a reading can make (its texts are a few dozen characters each); a longer
-// line is damaged, and is never held whole in memory.
+// The longest line an entry can make (a reading's texts are a few dozen characters each, an
+// event's rule and note a few hundred); a longer line is damaged, and is never held whole in
+// memory.
 inline constexpr qsizetype kLongestEntryLine = 4096;
 
 // What a log holds, read in one pass.

@@ -1,12 +1,11 @@
 #include "remote/LiveServer.h"
 
+#include "logger/LogRows.h"
 #include "remote/LivePage.h"
 
 #include <QCryptographicHash>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -24,9 +23,9 @@ const char kReceived[] = "received";
 
 using Status = QHttpServerResponder::StatusCode;
 
-QByteArray jsonString(const QString& text) {
-    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-    return array.mid(1, array.size() - 2);
+// The data of a state event on the page's stream.
+QByteArray stateEvent(const QString& state) {
+    return "{\"state\":" + JsonStringText(state) + '}';
 }
 
 QByteArray tokenHash(const QByteArray& token) {
@@ -77,7 +76,6 @@ public:
         , m_options(options) {}
 
     int open = 0;
-    qint64 refused = 0;
 
 protected:
     void incomingConnection(qintptr fd) override {
@@ -99,7 +97,6 @@ protected:
             QTimer::singleShot(m_options.requestTimeoutMs, socket, [socket] { socket->abort(); });
             socket->write(busy);
             socket->disconnectFromHost();
-            ++refused;
             return;
         }
         // What the parser has not taken stays below this; the rest waits in the system.
@@ -200,14 +197,6 @@ quint16 LiveServer::Port() const {
     return m_listener ? m_listener->serverPort() : 0;
 }
 
-int LiveServer::OpenConnections() const {
-    return m_listener ? m_listener->open : 0;
-}
-
-qint64 LiveServer::Refused() const {
-    return m_listener ? m_listener->refused : 0;
-}
-
 bool LiveServer::tokenMatches(const QHttpServerRequest& request) const {
     QByteArray given = request.query().queryItemValue(QStringLiteral("token")).toUtf8();
     const QByteArray authorization = request.value("authorization");
@@ -261,7 +250,7 @@ bool LiveServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
         writeHead(responder, Status::Ok, "text/event-stream", {{"Connection", "close"}});
         responder.writeBody("retry: 2000\n\n");
         openStream(socket);
-        socket->write("event: state\ndata: {\"state\":\"" + m_state.toUtf8() + "\"}\n\n");
+        socket->write("event: state\ndata: " + stateEvent(m_state) + "\n\n");
     } else if (path == u"/readings.csv") {
         sendCsv(request, socket);
     } else {
@@ -354,10 +343,11 @@ QByteArray LiveServer::latestJson() const {
     for (const QByteArray& e : m_events)
         events += (events.size() > 1 ? "," : "") + e;
     events += ']';
-    return "{\"port\":" + jsonString(m_port) + ",\"state\":" + jsonString(m_state) +
+    return "{\"port\":" + JsonStringText(m_port) + ",\"state\":" + JsonStringText(m_state) +
            ",\"readings\":" + QByteArray::number(m_readings) +
            ",\"reading\":" + (latest ? LiveJson(*latest) : QByteArray("null")) +
-           ",\"events\":" + events + ",\"alarms\":" + (alarmsNow ? alarmsNow() : m_alarms) + "}";
+           ",\"events\":" + events + ",\"alarms\":" + (alarmsNow ? alarmsNow() : QByteArray("[]")) +
+           "}";
 }
 
 void LiveServer::AddReading(qint64 no, const MeterFrame& frame, const QDateTime& at,
@@ -370,7 +360,7 @@ void LiveServer::AddReading(qint64 no, const MeterFrame& frame, const QDateTime&
 
 void LiveServer::SetMeterState(const QString& state) {
     m_state = state;
-    broadcast("state", "{\"state\":" + jsonString(state) + "}");
+    broadcast("state", stateEvent(state));
 }
 
 void LiveServer::AddEvent(const QByteArray& json) {
@@ -381,6 +371,5 @@ void LiveServer::AddEvent(const QByteArray& json) {
 }
 
 void LiveServer::SetAlarms(const QByteArray& jsonArray) {
-    m_alarms = jsonArray;
     broadcast("alarms", jsonArray);
 }

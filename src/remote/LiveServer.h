@@ -60,14 +60,10 @@ public:
     // The alarm rules and whether each is raised, as a JSON array.
     void SetAlarms(const QByteArray& jsonArray);
 
-    // The alarms' states now, for /latest.json (else the last SetAlarms).
+    // The alarms' states now, for /latest.json (none when unset).
     std::function<QByteArray()> alarmsNow;
     // Takes a note sent from the page; false with the reason to show when it cannot.
     std::function<bool(const QString& text, QString* why)> onNote;
-
-    // Connections open now (streams included) and refused since the start.
-    int OpenConnections() const;
-    qint64 Refused() const;
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
@@ -91,7 +87,6 @@ private:
     QString m_state = QStringLiteral("starting");
     qint64 m_readings = 0;
     QList<QByteArray> m_events;
-    QByteArray m_alarms = "[]";
     QList<QPointer<QTcpSocket>> m_streams;
     QTimer* m_keepAlive = nullptr; // a comment on the streams while nothing else goes out
 };

@@ -193,8 +193,13 @@ int main(int argc, char** argv) {
         QObject::connect(&session, &LogSession::Logged, &session,
                          [&](qint64 no, const MeterFrame& frame, const DecodedFrame& reading,
                              const QDateTime& at) {
-                             QByteArray json = LogLine(LogFormat::Jsonl, no, reading, at);
-                             json.chop(1);
+                             // Made here only for the broker: the page makes its own, and only
+                             // while someone watches.
+                             QByteArray json;
+                             if (mqtt) {
+                                 json = LogLine(LogFormat::Jsonl, no, reading, at);
+                                 json.chop(1);
+                             }
                              if (server)
                                  server->AddReading(no, frame, at, json);
                              if (mqtt)

@@ -24,6 +24,11 @@ constexpr int kOfflineWaitMs = 2000;
 // thread is still trying (a TLS connection that cannot start reports nothing of its own).
 constexpr int kFirstAnswerMs = 5000;
 
+constexpr char kOnline[] = "online";
+constexpr char kOffline[] = "offline";
+constexpr int kOnlineSize = sizeof kOnline - 1;
+constexpr int kOfflineSize = sizeof kOffline - 1;
+
 QString mosquittoError(int rc) {
     if (rc == MOSQ_ERR_ERRNO)
         return QString::fromLocal8Bit(std::strerror(errno));
@@ -61,7 +66,10 @@ bool ReadMqttCredentials(const QString& file, MqttOptions* options, QString* err
 
 MqttPublisher::MqttPublisher(MqttOptions options, QObject* parent)
     : QObject(parent)
-    , m_options(std::move(options)) {
+    , m_options(std::move(options))
+    , m_readingTopic((m_options.topic + QStringLiteral("/reading")).toUtf8())
+    , m_eventTopic((m_options.topic + QStringLiteral("/event")).toUtf8())
+    , m_stateTopic((m_options.topic + QStringLiteral("/state")).toUtf8()) {
     if (m_options.port == 0)
         m_options.port = m_options.cafile.isEmpty() ? kPlainPort : kTlsPort;
 }
@@ -86,8 +94,7 @@ bool MqttPublisher::Start(QString* error) {
         *error = QStringLiteral("cannot set up MQTT: %1").arg(mosquittoError(MOSQ_ERR_ERRNO));
         return false;
     }
-    const QByteArray state = (m_options.topic + QStringLiteral("/state")).toUtf8();
-    int rc = mosquitto_will_set(m_mosq, state.constData(), 7, "offline", 1, true);
+    int rc = mosquitto_will_set(m_mosq, m_stateTopic.constData(), kOfflineSize, kOffline, 1, true);
     if (rc != MOSQ_ERR_SUCCESS) {
         *error = QStringLiteral("--topic %1 cannot be used: %2")
                      .arg(m_options.topic, mosquittoError(rc));
@@ -150,18 +157,16 @@ void MqttPublisher::PublishReading(const QByteArray& json) {
         ++m_unpublished;
         return;
     }
-    const QByteArray topic = (m_options.topic + QStringLiteral("/reading")).toUtf8();
-    if (mosquitto_publish(m_mosq, nullptr, topic.constData(), int(json.size()), json.constData(), 0,
-                          false) != MOSQ_ERR_SUCCESS)
+    if (mosquitto_publish(m_mosq, nullptr, m_readingTopic.constData(), int(json.size()),
+                          json.constData(), 0, false) != MOSQ_ERR_SUCCESS)
         ++m_unpublished;
 }
 
 void MqttPublisher::PublishEvent(const QByteArray& json) {
     if (!m_started)
         return;
-    const QByteArray topic = (m_options.topic + QStringLiteral("/event")).toUtf8();
-    mosquitto_publish(m_mosq, nullptr, topic.constData(), int(json.size()), json.constData(), 1,
-                      false);
+    mosquitto_publish(m_mosq, nullptr, m_eventTopic.constData(), int(json.size()), json.constData(),
+                      1, false);
 }
 
 void MqttPublisher::Stop() {
@@ -169,10 +174,9 @@ void MqttPublisher::Stop() {
         return;
     m_started = false;
     if (m_connected) {
-        const QByteArray state = (m_options.topic + QStringLiteral("/state")).toUtf8();
         int mid = 0;
-        if (mosquitto_publish(m_mosq, &mid, state.constData(), 7, "offline", 1, true) ==
-            MOSQ_ERR_SUCCESS) {
+        if (mosquitto_publish(m_mosq, &mid, m_stateTopic.constData(), kOfflineSize, kOffline, 1,
+                              true) == MOSQ_ERR_SUCCESS) {
             m_offlineMid = mid;
             QElapsedTimer waited;
             waited.start();
@@ -189,8 +193,8 @@ void MqttPublisher::Stop() {
 void MqttPublisher::onConnect(mosquitto* mosq, void* self, int rc) {
     auto* publisher = static_cast<MqttPublisher*>(self);
     if (rc == 0) {
-        const QByteArray state = (publisher->m_options.topic + QStringLiteral("/state")).toUtf8();
-        mosquitto_publish(mosq, nullptr, state.constData(), 6, "online", 1, true);
+        mosquitto_publish(mosq, nullptr, publisher->m_stateTopic.constData(), kOnlineSize, kOnline,
+                          1, true);
         publisher->m_connected = true;
     }
     QMetaObject::invokeMethod(

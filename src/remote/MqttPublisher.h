@@ -46,7 +46,6 @@ public:
     void Stop();
 
     QString Broker() const;
-    qint64 Unpublished() const { return m_unpublished; }
 
 signals:
     // What standard error should say (lost, back); notice: only what goes well (connected).
@@ -60,6 +59,10 @@ private:
     void disconnected(int rc);
 
     MqttOptions m_options;
+    // PREFIX/reading, PREFIX/event and PREFIX/state; libmosquitto's thread reads the last.
+    const QByteArray m_readingTopic;
+    const QByteArray m_eventTopic;
+    const QByteArray m_stateTopic;
     mosquitto* m_mosq = nullptr;
     bool m_started = false;
     std::atomic<bool> m_connected = false;

@@ -175,13 +175,9 @@ void MainForm::wireWindows() {
     addAction(openAlarms);
     connect(openAlarms, &QAction::triggered, this, &MainForm::OpenAlarms);
     connect(m_showForm, &ShowForm::AlarmsRequested, this, &MainForm::OpenAlarms);
-    const auto expecting = [](LinkState s) {
-        return s != LinkState::Closed && s != LinkState::Paused;
-    };
-    m_alarms->SetExpecting(expecting(m_link->State()), m_parts.now());
-    connect(m_link.get(), &LinkController::StateChanged, this, [this, expecting](LinkState s) {
-        m_alarms->SetExpecting(expecting(s), m_parts.now());
-    });
+    m_alarms->SetExpecting(ReadingsExpected(m_link->State()), m_parts.now());
+    connect(m_link.get(), &LinkController::StateChanged, this,
+            [this](LinkState s) { m_alarms->SetExpecting(ReadingsExpected(s), m_parts.now()); });
     connect(m_alarmTick, &QTimer::timeout, this, [this] { m_alarms->Tick(m_parts.now()); });
     m_alarmTick->start();
     // Each event goes into the recovery log; a raised alarm is shown by the desktop (or, without
@@ -386,8 +382,7 @@ bool MainForm::MDIForm_Unload() {
     if (m_unloaded)
         return true;
     m_unloaded = true;
-    m_link->Shutdown();
-    m_alarmTick->stop();
+    m_link->Shutdown(); // no-data alarms rest with the link closed; the tick goes on for a stay
     m_graphs->CloseGraph();
     if (m_jobs)
         m_jobs->Flush();

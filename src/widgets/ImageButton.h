@@ -6,12 +6,6 @@
 // A picture that acts as a button: it shows one face stretched to its size, has a hand-shaped
 // pointer, and reports presses, releases, clicks and the pointer entering or leaving it.
 // It takes keyboard focus with Tab and clicks on Space or Enter.
-class ImageButton;
-
-// A button of the main window that opens another: 42 x 42 at `at`, showing face, with a tool tip.
-ImageButton* MakeImageButton(QWidget* parent, QPoint at, const QPixmap& face,
-                             const QString& toolTip);
-
 class ImageButton : public QWidget {
     Q_OBJECT
 public:
@@ -40,3 +34,7 @@ private:
     QPixmap m_face;
     bool m_down = false;
 };
+
+// A button of the main window that opens another: 42 x 42 at `at`, showing face, with a tool tip.
+ImageButton* MakeImageButton(QWidget* parent, QPoint at, const QPixmap& face,
+                             const QString& toolTip);

@@ -75,6 +75,7 @@ private slots:
     void oneQuestionForSeveralRuns();
     void earlierRunsOldestFirst();
     void eventsComeBackWithTheReadings();
+    void eventsBeforeTheFirstReadingAreKeptAsCsv();
 };
 
 void RecoveryLogTest::entriesReadBackExactly_data() {
@@ -514,6 +515,31 @@ void RecoveryLogTest::eventsComeBackWithTheReadings() {
             QCOMPARE(events[1].kind, RunEventKind::Note);
         }
     }
+}
+
+void RecoveryLogTest::eventsBeforeTheFirstReadingAreKeptAsCsv() {
+    // A no-data alarm raised while waiting for the meter comes before the run's first reading; a
+    // stale events file of that name from before is left alone.
+    QTemporaryDir dir;
+    RunEvent waiting;
+    waiting.at = kAt.addSecs(-30);
+    waiting.rule = QStringLiteral("no data for 10 s");
+    waiting.quantity = QStringLiteral("no-data");
+    QVERIFY(WriteFileBytes(dir.filePath(QStringLiteral("recovery-earlier.log")),
+                           logOf(2) + RecoveryLogEventEntry(waiting) + "R\tx\n"));
+    const QString stale = dir.filePath(QStringLiteral("2026-03-01_08-05-10.csv.events.csv"));
+    QVERIFY(WriteFileBytes(stale, "stale"));
+    ScriptedMessages messages;
+    messages.answers = {false};
+    Table table;
+    RecoveryLog log(dir.path(), messages);
+    log.OfferEarlierRuns(table.state, table.step(), [](const RunEvent&) {});
+    const QString events = dir.filePath(QStringLiteral("2026-03-01_08-05-10-2.csv.events.csv"));
+    QVERIFY2(messages.shown.last().endsWith("beside it:\n'" + events + "'"),
+             qPrintable(messages.shown.last()));
+    QVERIFY(
+        ReadFileBytes(events).contains("\"2026-03-01T08:04:39.500+01:00\",\"alarm\",\"raised\""));
+    QCOMPARE(ReadFileBytes(stale), QByteArray("stale"));
 }
 
 QTEST_GUILESS_MAIN(RecoveryLogTest)

@@ -2,6 +2,23 @@
 
 #include "link/NetworkPort.h"
 
+namespace {
+
+// Connects socket to the bridge at address (the port name's), waiting up to
+// kNetworkConnectTimeout; when it does not answer, the socket is reset and reason says why.
+bool connectToBridge(QTcpSocket& socket, const NetworkPortAddress& address, const QString& name,
+                     QString* reason) {
+    socket.connectToHost(address.host, address.port, QIODevice::ReadOnly);
+    if (socket.waitForConnected(kNetworkConnectTimeout))
+        return true;
+    if (reason)
+        *reason = NetworkPortReason(name, socket.error(), socket.errorString());
+    socket.abort();
+    return false;
+}
+
+} // namespace
+
 NetworkSerialPort::NetworkSerialPort(QObject* parent)
     : BufferedSerialPort(parent) {
     connect(&m_socket, &QTcpSocket::readyRead, this, &NetworkSerialPort::takeArrived);
@@ -32,13 +49,8 @@ bool NetworkSerialPort::Open(QString* error) {
     }
     resetInput();
     m_socket.abort();
-    m_socket.connectToHost(address->host, address->port, QIODevice::ReadOnly);
-    if (!m_socket.waitForConnected(kNetworkConnectTimeout)) {
-        if (error)
-            *error = NetworkPortReason(CommPort(), m_socket.error(), m_socket.errorString());
-        m_socket.abort();
+    if (!connectToBridge(m_socket, *address, CommPort(), error))
         return false;
-    }
     // A bridge that goes away without a word (its cable pulled) is noticed by the system.
     m_socket.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -93,12 +105,8 @@ bool ProbeNetworkPort(const QString& name, QString* reason) {
         return false;
     }
     QTcpSocket socket;
-    socket.connectToHost(address->host, address->port, QIODevice::ReadOnly);
-    if (socket.waitForConnected(kNetworkConnectTimeout)) {
-        socket.abort();
-        return true;
-    }
-    if (reason)
-        *reason = NetworkPortReason(name, socket.error(), socket.errorString());
-    return false;
+    if (!connectToBridge(socket, *address, name, reason))
+        return false;
+    socket.abort();
+    return true;
 }

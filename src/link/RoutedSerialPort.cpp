@@ -18,11 +18,9 @@ void RoutedSerialPort::SetCommPort(const QString& name) {
     m_name = name;
     SerialPort* next = IsNetworkPortName(name) ? &m_network : &m_device;
     if (next != m_active) {
-        // The threshold belongs to the link, not to one of the two ports.
-        const int threshold = m_active->RThreshold();
+        // Both ports hold the link's threshold (SetRThreshold sets it on both).
         m_active->Close();
         m_active = next;
-        m_active->SetRThreshold(threshold);
     }
     m_active->SetCommPort(name);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 std::optional<int> ComPortNumber(std::string_view name) {
     for (int n = kFirstComPort; n <= kLastComPort; ++n) {
@@ -63,20 +64,27 @@ std::string ComProbePath(int number) {
 
 namespace {
 
+// A registry value as a port name: a string, its one closing zero dropped, neither empty nor with
+// a zero inside.
+std::optional<std::string> portNameOfValue(std::uint32_t type, std::string text) {
+    if (type != kRegistryStringType)
+        return std::nullopt;
+    if (!text.empty() && text.back() == '\0')
+        text.pop_back();
+    if (text.empty() || text.find('\0') != std::string::npos)
+        return std::nullopt;
+    return text;
+}
+
 std::optional<std::string> readPortName(RegistryKeyReader& registry, const char* valueName) {
     std::array<unsigned char, kRegistryBufferSize> buffer{};
     std::uint32_t length = kRegistryBufferSize; // set afresh for every value
     std::uint32_t type = 0;
     if (!registry.Query(valueName, &type, buffer.data(), &length))
         return std::nullopt;
-    if (type != kRegistryStringType || length < 1 || length > kRegistryBufferSize)
+    if (length < 1 || length > kRegistryBufferSize)
         return std::nullopt;
-    std::string text(reinterpret_cast<const char*>(buffer.data()), length);
-    if (text.back() == '\0')
-        text.pop_back();
-    if (text.empty() || text.find('\0') != std::string::npos)
-        return std::nullopt;
-    return text;
+    return portNameOfValue(type, std::string(reinterpret_cast<const char*>(buffer.data()), length));
 }
 
 } // namespace
@@ -90,12 +98,8 @@ std::vector<std::string> MappedPortNames(RegistryKeyReader& registry) {
     std::uint32_t type = 0;
     // A bound: a registry that never says "no more values" must not hold the caller.
     for (std::uint32_t i = 0; i < 4096 && registry.Value(i, &valueName, &type, &data); ++i) {
-        if (type != kRegistryStringType)
-            continue;
-        if (!data.empty() && data.back() == '\0')
-            data.pop_back();
-        if (!data.empty() && data.find('\0') == std::string::npos)
-            names.push_back(data);
+        if (std::optional<std::string> name = portNameOfValue(type, data))
+            names.push_back(std::move(*name));
     }
     registry.Close();
     return names;

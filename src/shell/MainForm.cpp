@@ -29,12 +29,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QScreen>
 #include <QSettings>
 #include <QTimer>
 
@@ -198,19 +196,9 @@ void MainForm::OpenAlarms() {
     // The first time on the screen, in the middle of its free area.
     if (!m_alarmsPlaced) {
         m_alarmsPlaced = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect free = screen->availableGeometry();
-            m_alarmsWindow->resize(m_alarmsWindow->size().boundedTo(free.size() - QSize(40, 60)));
-            QRect placed(QPoint(), m_alarmsWindow->size());
-            placed.moveCenter(free.center());
-            m_alarmsWindow->move(placed.topLeft());
-        }
+        FitCentredOnScreen(*m_alarmsWindow);
     }
-    if (m_alarmsWindow->isMinimized())
-        m_alarmsWindow->showNormal();
-    m_alarmsWindow->show();
-    m_alarmsWindow->raise();
-    m_alarmsWindow->activateWindow();
+    BringToFront(*m_alarmsWindow);
 }
 
 void MainForm::OpenRecordings(const QStringList& paths) {

@@ -31,11 +31,10 @@ int MainMod(const StartOptions& options) {
             return 1;
         }
         platform = std::move(demo.platform);
-    } else if (!options.port.isEmpty()) {
-        platform = std::make_unique<NetworkPortPlatform>(MakeSystemPortPlatform());
-        platform->GivePort(options.port, PortPlatform::GivenRole::StartText);
     } else {
         platform = std::make_unique<NetworkPortPlatform>(MakeSystemPortPlatform());
+        if (!options.port.isEmpty())
+            platform->GivePort(options.port, PortPlatform::GivenRole::StartText);
     }
 
     // A serial device, or a network serial bridge for a port named "tcp:HOST:PORT".

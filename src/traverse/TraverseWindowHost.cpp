@@ -2,10 +2,8 @@
 
 #include "traverse/TraverseClock.h"
 #include "widgets/FileSaveDialog.h"
+#include "widgets/WindowLayout.h"
 #include "widgets/WindowMessageBoxes.h"
-
-#include <QGuiApplication>
-#include <QScreen>
 
 TraverseWindowHost::TraverseWindowHost(MessageBoxes& messages, Seams seams)
     : m_messages(messages)
@@ -39,21 +37,11 @@ TraverseForm* TraverseWindowHost::Open() {
             m_ownMessages->SetParent(m_window.get());
         m_window->SetMeterOnline(m_online);
         // On the screen, whatever its size: no larger than the screen's free area, centred.
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect free = screen->availableGeometry();
-            m_window->resize(m_window->size().boundedTo(free.size() - QSize(40, 60)));
-            QRect placed(QPoint(), m_window->size());
-            placed.moveCenter(free.center());
-            m_window->move(placed.topLeft());
-        }
+        FitCentredOnScreen(*m_window);
         if (m_seams.created)
             m_seams.created(*m_window);
     }
-    if (m_window->isMinimized())
-        m_window->showNormal();
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
+    BringToFront(*m_window);
     return m_window.get();
 }
 

@@ -1,7 +1,9 @@
 #include "widgets/WindowLayout.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -42,4 +44,23 @@ protected:
 void KeepLayoutRequestsInside(QWidget& form) {
     // Installed last, so it sees the requests before the sub-window's own filter.
     form.installEventFilter(new LayoutRequestSink(&form));
+}
+
+void FitCentredOnScreen(QWidget& window) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    window.resize(window.size().boundedTo(free.size() - QSize(40, 60)));
+    QRect placed(QPoint(), window.size());
+    placed.moveCenter(free.center());
+    window.move(placed.topLeft());
+}
+
+void BringToFront(QWidget& window) {
+    if (window.isMinimized())
+        window.showNormal();
+    window.show();
+    window.raise();
+    window.activateWindow();
 }

@@ -30,8 +30,10 @@ public:
     PseudoTerminal line;
 
     ~StreamingMeter() { Stop(); }
-    // Frames every 1000/rate ms from now on, on the schedule (a late one is sent at once).
+    // Frames every 1000/rate ms from now on, on the schedule (a late one is sent at once); a
+    // stream already going stops first.
     void Start(int rate) {
+        Stop();
         m_on = true;
         m_thread = std::thread([this, rate] {
             const auto step = std::chrono::microseconds(1000000 / rate);
